@@ -1,0 +1,92 @@
+// The screensaver's entry: platform options first, then the log file and one
+// application object driven through Create, Run and Destroy.
+
+#include <cstdio>
+#include <string>
+
+#include "app/SceneScreensaver.h"
+#include "engine/core/EngineLists.h"
+#include "engine/core/FileMessageOutput.h"
+#include "engine/core/Log.h"
+#include "engine/core/Ptr.h"
+#include "platform/os/ProcessCommandLine.h"
+#include "platform/os/UserFolders.h"
+
+namespace {
+
+constexpr char USAGE[] =
+    "Usage: vellumere [OPTION]... [SWITCH]\n"
+    "Vellumere 3D Screensaver.\n"
+    "\n"
+    "Switches, as a screensaver host passes them (\"-\" may stand for \"/\"):\n"
+    "  /s, /t        run the screensaver\n"
+    "  /p HANDLE     draw the preview inside the window HANDLE\n"
+    "  /c[:HANDLE]   show the settings dialog (also without any switch)\n"
+    "  /a HANDLE     change the password: nothing to do, the run is only logged\n"
+    "\n"
+    "Options:\n"
+    "  --help        show this help and exit\n"
+    "  --version     show the version and exit\n"
+    "\n"
+    "The log goes to $XDG_STATE_HOME/Quorvane/YNXLog.txt\n"
+    "(~/.local/state/Quorvane/YNXLog.txt when XDG_STATE_HOME is not set).\n";
+
+// Registers the log file; without a state folder the program runs unlogged.
+ynx::Ptr<ynx::FileMessageOutput> OpenLogFile() {
+  const std::string stateHome = ynx::UserFolders::StateHome();
+  if (stateHome.empty()) return nullptr;
+  const std::string folder = stateHome + "/Quorvane";
+  if (!ynx::UserFolders::Create(folder)) return nullptr;
+  const std::string path = folder + "/YNXLog.txt";
+  ynx::Ptr<ynx::FileMessageOutput> output(
+      new ynx::FileMessageOutput(ynx::String(path.c_str()), ynx::String()));
+  ynx::RegisterMessageOutput(output.Get());
+  return output;
+}
+
+int RunScreensaver() {
+  ynx::Ptr<ynx::FileMessageOutput> logFile;
+  try {
+    logFile = OpenLogFile();
+    ynx::Ptr<ynx::ScreensaverApplication> application(new ynx::SceneScreensaver());
+    if (application->Create() != 0) {
+      ynx::LogError("Невозможно создать скринсейвер.");
+    } else {
+      ynx::LogInfo("Сейвер создан.");
+      if (application->Run() != 0) {
+        ynx::LogError("Работа скринсейвера завершена некорректно.");
+      } else {
+        ynx::LogInfo("Работа скринсейвера завершена корректно.");
+      }
+    }
+    if (application->Destroy() != 0) ynx::LogError("Ошибка при окончании работы скринсейвера.");
+    application = nullptr;
+    ynx::LogInfo("Конец лога.");
+    return 0;
+  } catch (...) {
+    ynx::LogError("Конец лога вследствии ошибки");
+    ynx::UnregisterMessageOutput(logFile.Get());
+    return 1;
+  }
+}
+
+}  // namespace
+
+int main() {
+  const ynx::ProcessCommandLine& commandLine = ynx::ProcessCommandLine::Current();
+  if (!commandLine.Error().empty()) {
+    std::fprintf(stderr, "vellumere: %s\nTry 'vellumere --help' for more information.\n",
+                 commandLine.Error().c_str());
+    return 2;
+  }
+  if (commandLine.Has("help")) {
+    std::fputs(USAGE, stdout);
+    return 0;
+  }
+  if (commandLine.Has("version")) {
+    std::printf("vellumere (Vellumere 3D Screensaver) %s\nYNX engine %d.%d.%d\n", YNX_PROGRAM_VERSION,
+                ynx::ENGINE_VERSION_MAJOR, ynx::ENGINE_VERSION_MINOR, ynx::ENGINE_VERSION_BUILD);
+    return 0;
+  }
+  return RunScreensaver();
+}

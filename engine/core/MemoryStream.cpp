@@ -1,0 +1,227 @@
+#include "engine/core/MemoryStream.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "engine/core/Factory.h"
+#include "engine/core/Log.h"
+
+namespace ynx {
+
+MemoryStream::MemoryStream(int32_t initialSize, int32_t increment)
+    : increment(std::max(increment, 0)) {
+  if (initialSize <= 0) return;
+  data = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(initialSize)));
+  if (data == nullptr) {
+    LogError("Недостаточно памяти для создания буффера потока.");
+    state = 2;
+    return;
+  }
+  size = initialSize;
+}
+
+MemoryStream::MemoryStream(const void* bytes, int32_t count) : MemoryStream(count, 0) {
+  if (data != nullptr) std::memcpy(data, bytes, static_cast<size_t>(count));
+}
+
+MemoryStream::~MemoryStream() { std::free(data); }
+
+int32_t MemoryStream::GetSize() { return size; }
+
+int32_t MemoryStream::Fail(int32_t status) {
+  state = status;
+  return status;
+}
+
+// Grows by whole increments, at least doubling the buffer each time, so that
+// a long series of small writes copies each byte a bounded number of times;
+// realloc lets large buffers grow by remapping instead of copying.
+int32_t MemoryStream::Grow(int64_t required) {
+  if (increment == 0) {
+    LogWarning("Приращение буффера равно 0.");
+    return 1;
+  }
+  const int64_t target = std::max(required, 2 * static_cast<int64_t>(size));
+  const int64_t steps = (target - size + increment - 1) / increment;
+  const int64_t grown = size + steps * increment;
+  void* buffer = grown <= std::numeric_limits<int32_t>::max()
+                     ? std::realloc(data, static_cast<size_t>(grown))
+                     : nullptr;
+  if (buffer == nullptr) {
+    LogError("Недостаточно памяти для создания буффера потока.");
+    return 2;
+  }
+  data = static_cast<uint8_t*>(buffer);
+  size = static_cast<int32_t>(grown);
+  return 0;
+}
+
+int32_t MemoryStream::Write(const void* bytes, int32_t count) {
+  if (state != 0) {
+    LogWarning("Неправильное состояние потока.");
+    return state;
+  }
+  if (count < 0) return 3;
+  const int64_t end = static_cast<int64_t>(position) + count;
+  if (end > size) {
+    const int32_t status = Grow(end);
+    if (status != 0) {
+      state = status;
+      LogWarning("Невозможно записать данные вследствие малого размера буффера.");
+      return state;
+    }
+  }
+  if (count > 0) std::memcpy(data + position, bytes, static_cast<size_t>(count));
+  position += count;
+  return 0;
+}
+
+int32_t MemoryStream::Read(void* destination, int32_t count) {
+  if (state != 0) {
+    LogWarning("Неправильное состояние потока.");
+    return state;
+  }
+  if (count < 0) return 3;
+  if (data == nullptr) {
+    LogWarning("Невозможно считать данные. Буффер не существует.");
+    return Fail(1);
+  }
+  if (static_cast<int64_t>(position) + count > size) {
+    LogWarning("Невозможно считать данные. Буффер переполнен.");
+    return Fail(1);
+  }
+  std::memcpy(destination, data + position, static_cast<size_t>(count));
+  position += count;
+  return 0;
+}
+
+int32_t MemoryStream::WriteBool(bool value) { return WriteInt8(value ? 1 : 0); }
+
+int32_t MemoryStream::ReadBool(bool& value) {
+  int8_t byte = 0;
+  if (ReadInt8(byte) == 0) value = byte != 0;
+  return state;
+}
+
+int32_t MemoryStream::WriteString(const String& value) {
+  if (WriteInt32(value.Length()) != 0) return state;
+  return Write(value.CStr(), value.Length());
+}
+
+int32_t MemoryStream::ReadString(String& value) {
+  int32_t length = 0;
+  if (ReadInt32(length) != 0) return state;
+  if (length < 0 || length > size - position) {
+    LogWarning("Невозможно считать данные. Буффер переполнен.");
+    return Fail(1);
+  }
+  char* bytes = new (std::nothrow) char[static_cast<size_t>(length) + 1];
+  if (bytes == nullptr) {
+    LogWarning("Недостаточно памяти для загрузки строки.");
+    return Fail(2);
+  }
+  if (Read(bytes, length) == 0) value = String(bytes, length);
+  delete[] bytes;
+  return state;
+}
+
+int32_t MemoryStream::ReadCount(int32_t& count, int32_t minimumElementBytes) {
+  int32_t value = 0;
+  if (ReadInt32(value) != 0) return state;
+  const int64_t remaining = static_cast<int64_t>(size) - position;
+  if (value < 0 || static_cast<int64_t>(value) * minimumElementBytes > remaining) {
+    LogWarning("Неправильное количество элементов в потоке [%d].", value);
+    return Fail(1);
+  }
+  count = value;
+  return 0;
+}
+
+int32_t MemoryStream::WriteObject(const Object* object) {
+  if (object == nullptr) return WriteInt32(-1);
+  const int32_t id = object->GetID();
+  LogInfo("Write ID[%d]", id);
+  if (ids.contains(id)) return WriteInt32(id);
+  if (WriteInt32(id) != 0) return state;
+  // Known before its fields, so a reference back to it is written as the ID.
+  ids[id] = const_cast<Object*>(object);
+  const String& typeName = object->GetType().GetName();
+  if (WriteString(typeName) != 0) return state;
+  const int32_t status = object->Save(*this);
+  if (status != 0) state = status;
+  LogInfo("RTTI[%s] ID[%d] Name[%s] Pointer[%d]", typeName.CStr(), id, object->GetName().CStr(),
+          position);
+  return state;
+}
+
+int32_t MemoryStream::ReadObject(Object*& object, const Rtti& expected) {
+  object = nullptr;
+  int32_t id = 0;
+  if (ReadInt32(id) != 0) return state;
+  LogInfo("Read ID[%d]", id);
+  if (id == -1) return state;
+  Object* found = nullptr;
+  bool created = false;
+  if (auto known = ids.find(id); known != ids.end()) {
+    found = known->second;
+  } else {
+    if (ReadDefinition(found, id) != 0) return state;
+    created = true;
+  }
+  if (!found->IsDerivedFrom(expected)) {
+    LogError("Неверный тип объекта. RTTI[%s] ID[%d] Ожидался[%s]",
+             found->GetType().GetName().CStr(), id, expected.GetName().CStr());
+    if (created && found->GetReferenceCount() == 0) {
+      ids.erase(id);
+      delete found;
+    }
+    return Fail(1);
+  }
+  object = found;
+  return state;
+}
+
+int32_t MemoryStream::ReadDefinition(Object*& object, int32_t id) {
+  if (depth >= MAX_OBJECT_DEPTH) {
+    LogError("Слишком глубокая вложенность объектов. ID[%d]", id);
+    return Fail(1);
+  }
+  String typeName;
+  if (ReadString(typeName) != 0) return state;
+  const CreateFunction create = Factory::Find(typeName);
+  if (create == nullptr) {
+    LogError("Невозможно найти функцию создания объекта. RTTI[%s] ID[%d]", typeName.CStr(), id);
+    return Fail(1);
+  }
+  Object* created = nullptr;
+  if (create(&created) != 0 || created == nullptr) {
+    LogError("Невозможно создать объект. RTTI[%s] ID[%d]", typeName.CStr(), id);
+    return Fail(1);
+  }
+  // Known before its fields, so a reference back to it resolves to it. The
+  // guard reference keeps it alive while its fields load: a failing child
+  // that refers back to it must not free it under its own Load.
+  ids[id] = created;
+  created->AddReference();
+  ++depth;
+  const int32_t status = created->Load(*this);
+  --depth;
+  if (status != 0) state = status;
+  LogInfo("RTTI[%s] ID[%d] Name[%s] Pointer[%d]", typeName.CStr(), created->GetID(),
+          created->GetName().CStr(), position);
+  if (state != 0) {
+    // Nothing outside holds a half-loaded object; unless its own fields refer
+    // back to it, dropping the guard frees it with whatever it already took.
+    if (created->GetReferenceCount() == 1) ids.erase(id);
+    created->Release();
+    return state;
+  }
+  created->ReleaseWithoutDeleting();
+  object = created;
+  return 0;
+}
+
+}  // namespace ynx

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace ynx {
+
+// The process's command line as a screensaver host on the original platform
+// would hand it over: one line, the program path first (in double quotes
+// when it holds blanks). GNU long options ("--help", "--version") are this
+// platform's own: they are taken out before the line is built, so the
+// screensaver's switch grammar sees exactly what it expects.
+class ProcessCommandLine {
+ public:
+  // Splits argv-style arguments; arguments[0] is the program path.
+  static ProcessCommandLine FromArguments(const std::vector<std::string>& arguments);
+  // This process's own arguments, read once from /proc/self/cmdline.
+  static const ProcessCommandLine& Current();
+
+  const std::string& Line() const { return line; }
+  bool Has(const std::string& option) const { return options.count(option) != 0; }
+  // Empty when the arguments are fine, else what is wrong with them.
+  const std::string& Error() const { return error; }
+
+ private:
+  std::string line;
+  std::map<std::string, std::string> options;
+  std::string error;
+};
+
+}  // namespace ynx

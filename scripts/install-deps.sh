@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs every Debian package the project builds, runs and tests with.
+# Idempotent, and silent when everything is already there.
+set -euo pipefail
+
+packages=(
+  cmake
+  ninja-build
+  g++
+  pkg-config
+  libgtest-dev
+  libbenchmark-dev
+  clang
+  libclang-rt-14-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "install-deps: run as root or install sudo" >&2; exit 1; }
+  sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

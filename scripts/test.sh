@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test: the release build with its unit tests,
+# then the unit tests and fuzz targets under AddressSanitizer and
+# UndefinedBehaviorSanitizer (built with clang, which brings libFuzzer).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install-deps.sh"
+
+cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DYNX_WERROR=ON -DYNX_BENCHMARKS=ON >/dev/null
+cmake --build "$root/build/release"
+ctest --test-dir "$root/build/release" --output-on-failure
+
+CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DYNX_WERROR=ON -DYNX_SANITIZE=ON -DYNX_FUZZ=ON >/dev/null
+cmake --build "$root/build/sanitize"
+ctest --test-dir "$root/build/sanitize" --output-on-failure

@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/CommandLine.h"
+#include "platform/os/ProcessCommandLine.h"
+
+namespace ynx {
+namespace {
+
+struct Case {
+  const char* line;
+  int32_t mode;
+  uint64_t parent;
+};
+
+TEST(CommandLineTest, SwitchGrammar) {
+  const Case cases[] = {
+      {"vellumere.scr", RUN_MODE_CONFIGURE, 0},
+      {"vellumere.scr ", RUN_MODE_CONFIGURE, 0},
+      {"", RUN_MODE_CONFIGURE, 0},
+      {"vellumere.scr /S", RUN_MODE_SCREENSAVER, 0},
+      {"vellumere.scr /s", RUN_MODE_SCREENSAVER, 0},
+      {"vellumere.scr /x", RUN_MODE_SCREENSAVER, 0},
+      {"vellumere.scr /", RUN_MODE_SCREENSAVER, 0},
+      {"vellumere.scr -t", RUN_MODE_TEST, 0},
+      {"vellumere.scr /T 55", RUN_MODE_TEST, 0},
+      {"vellumere.scr -p 4242", RUN_MODE_PREVIEW, 4242},
+      {"vellumere.scr /P", RUN_MODE_PREVIEW, 0},
+      {"vellumere.scr /c:1234", RUN_MODE_CONFIGURE, 1234},
+      {"vellumere.scr /c", RUN_MODE_CONFIGURE, 0},
+      {"vellumere.scr /a 1234", RUN_MODE_PASSWORD, 1234},
+      {"vellumere.scr /a x12y34", RUN_MODE_PASSWORD, 12},
+      {"vellumere.scr /p 99999999999999999999999", RUN_MODE_PREVIEW, UINT64_MAX},
+      // The switch is the first "/" or "-" after the program name.
+      {"vellumere.scr slides /a 1", RUN_MODE_PASSWORD, 1},
+      {"\"/opt/my saver/a-b/vellumere\" /p 77", RUN_MODE_PREVIEW, 77},
+      {"\"/opt/my saver/a-b/vellumere\"", RUN_MODE_CONFIGURE, 0},
+      {"\"/opt/unterminated -s", RUN_MODE_CONFIGURE, 0},
+      {"/usr/bin/vellumere -a 5", RUN_MODE_PASSWORD, 5},
+      {"/usr/bin/vellumere", RUN_MODE_CONFIGURE, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    const CommandLine result = ParseCommandLine(c.line);
+    EXPECT_EQ(result.mode, c.mode);
+    EXPECT_EQ(result.parentWindow, c.parent);
+  }
+  EXPECT_EQ(ParseCommandLine(nullptr).mode, RUN_MODE_CONFIGURE);
+}
+
+TEST(ProcessCommandLineTest, RebuildsTheLineAndTakesOutLongOptions) {
+  const ProcessCommandLine plain = ProcessCommandLine::FromArguments({"/usr/bin/vellumere", "/a", "1234"});
+  EXPECT_EQ(plain.Line(), "/usr/bin/vellumere /a 1234");
+  EXPECT_TRUE(plain.Error().empty());
+  EXPECT_FALSE(plain.Has("help"));
+
+  const ProcessCommandLine quoted =
+      ProcessCommandLine::FromArguments({"/opt/my saver/vellumere", "--version", "-p", "4242"});
+  EXPECT_EQ(quoted.Line(), "\"/opt/my saver/vellumere\" -p 4242");
+  EXPECT_TRUE(quoted.Has("version"));
+  EXPECT_EQ(ParseCommandLine(quoted.Line().c_str()).parentWindow, 4242u);
+
+  const ProcessCommandLine help = ProcessCommandLine::FromArguments({"vellumere", "--help"});
+  EXPECT_TRUE(help.Has("help"));
+  EXPECT_EQ(help.Line(), "vellumere");
+  EXPECT_EQ(ParseCommandLine(help.Line().c_str()).mode, RUN_MODE_CONFIGURE);
+
+  const ProcessCommandLine unknown = ProcessCommandLine::FromArguments({"vellumere", "--fly", "/s"});
+  EXPECT_EQ(unknown.Error(), "unrecognized option '--fly'");
+  // A lone "--" belongs to the switch grammar.
+  EXPECT_EQ(ProcessCommandLine::FromArguments({"vellumere", "--"}).Line(), "vellumere --");
+}
+
+}  // namespace
+}  // namespace ynx
