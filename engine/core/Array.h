@@ -36,6 +36,12 @@ class Array {
     items[count] = T();
   }
 
+  // Removes every element, keeping the capacity.
+  void Clear() {
+    for (uint32_t i = 0; i < count; ++i) items[i] = T();
+    count = 0;
+  }
+
   // Index of the first element equal to the value, or -1. Compares in place,
   // so looking up a raw pointer in an array of Ptr takes no reference.
   template <typename U>

@@ -158,26 +158,44 @@ int32_t MemoryStream::WriteObject(const Object* object) {
 }
 
 int32_t MemoryStream::ReadObject(Object*& object, const Rtti& expected) {
+  if (depth > 0) return ReadReference(object, expected);
+  ReadReference(object, expected);
+  FinishRead(state == 0);
+  if (state != 0) object = nullptr;
+  return state;
+}
+
+// Hands the new objects over with the counts their holders gave them, or,
+// after a failure, cuts every reference among them first so that the guards'
+// release frees them all.
+void MemoryStream::FinishRead(bool succeeded) {
+  if (succeeded) {
+    for (const auto& [id, made] : created) made->ReleaseWithoutDeleting();
+  } else {
+    for (const auto& [id, made] : created) made->ReleaseReferences();
+    for (const auto& [id, made] : created) {
+      ids.erase(id);
+      made->Release();
+    }
+  }
+  created.clear();
+}
+
+int32_t MemoryStream::ReadReference(Object*& object, const Rtti& expected) {
   object = nullptr;
   int32_t id = 0;
   if (ReadInt32(id) != 0) return state;
   LogInfo("Read ID[%d]", id);
   if (id == -1) return state;
   Object* found = nullptr;
-  bool created = false;
   if (auto known = ids.find(id); known != ids.end()) {
     found = known->second;
-  } else {
-    if (ReadDefinition(found, id) != 0) return state;
-    created = true;
+  } else if (ReadDefinition(found, id) != 0) {
+    return state;
   }
   if (!found->IsDerivedFrom(expected)) {
     LogError("Неверный тип объекта. RTTI[%s] ID[%d] Ожидался[%s]",
              found->GetType().GetName().CStr(), id, expected.GetName().CStr());
-    if (created && found->GetReferenceCount() == 0) {
-      ids.erase(id);
-      delete found;
-    }
     return Fail(1);
   }
   object = found;
@@ -196,32 +214,23 @@ int32_t MemoryStream::ReadDefinition(Object*& object, int32_t id) {
     LogError("Невозможно найти функцию создания объекта. RTTI[%s] ID[%d]", typeName.CStr(), id);
     return Fail(1);
   }
-  Object* created = nullptr;
-  if (create(&created) != 0 || created == nullptr) {
+  Object* made = nullptr;
+  if (create(&made) != 0 || made == nullptr) {
     LogError("Невозможно создать объект. RTTI[%s] ID[%d]", typeName.CStr(), id);
     return Fail(1);
   }
-  // Known before its fields, so a reference back to it resolves to it. The
-  // guard reference keeps it alive while its fields load: a failing child
-  // that refers back to it must not free it under its own Load.
-  ids[id] = created;
-  created->AddReference();
+  // Known before its fields, so a reference back to it resolves to it.
+  ids[id] = made;
+  made->AddReference();
+  created.emplace_back(id, made);
   ++depth;
-  const int32_t status = created->Load(*this);
+  const int32_t status = made->Load(*this);
   --depth;
   if (status != 0) state = status;
-  LogInfo("RTTI[%s] ID[%d] Name[%s] Pointer[%d]", typeName.CStr(), created->GetID(),
-          created->GetName().CStr(), position);
-  if (state != 0) {
-    // Nothing outside holds a half-loaded object; unless its own fields refer
-    // back to it, dropping the guard frees it with whatever it already took.
-    if (created->GetReferenceCount() == 1) ids.erase(id);
-    created->Release();
-    return state;
-  }
-  created->ReleaseWithoutDeleting();
-  object = created;
-  return 0;
+  LogInfo("RTTI[%s] ID[%d] Name[%s] Pointer[%d]", typeName.CStr(), made->GetID(),
+          made->GetName().CStr(), position);
+  if (state == 0) object = made;
+  return state;
 }
 
 }  // namespace ynx

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <type_traits>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "engine/core/Object.h"
 #include "engine/core/Ptr.h"
@@ -86,8 +88,9 @@ class MemoryStream {
 
   // Stores the object read (or null) at the address. An object of a type not
   // derived from the expected one fails the read. A new object is handed out
-  // with a count of 0: the caller takes the first reference. A new object
-  // whose load fails is deleted here unless something already holds it.
+  // with a count of 0: the caller takes the first reference. When a read
+  // fails, every object it created is taken apart (ReleaseReferences) and
+  // freed, cycles included, and the caller gets null.
   int32_t ReadObject(Object*& object, const Rtti& expected);
   template <typename T>
   int32_t ReadObject(T*& object) {
@@ -107,7 +110,9 @@ class MemoryStream {
  private:
   int32_t Grow(int64_t required);
   int32_t Fail(int32_t status);
+  int32_t ReadReference(Object*& object, const Rtti& expected);
   int32_t ReadDefinition(Object*& object, int32_t id);
+  void FinishRead(bool succeeded);
 
   uint8_t* data = nullptr;
   int32_t size = 0;
@@ -118,6 +123,10 @@ class MemoryStream {
   std::unordered_map<int32_t, Object*> ids;
   int32_t state = 0;
   int32_t depth = 0;
+  // Objects made by the read in progress, each held by one guard reference
+  // until it ends, so that a failing object cannot free a parent that is
+  // still loading.
+  std::vector<std::pair<int32_t, Object*>> created;
 };
 
 }  // namespace ynx

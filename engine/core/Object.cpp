@@ -43,7 +43,9 @@ int32_t Object::ShutdownClass() {
 
 Object::Object(const String& name) : Named(name), id(static_cast<int32_t>(nextObjectId++)) {}
 
-Object::~Object() {
+Object::~Object() { DetachAllControllers(); }
+
+void Object::DetachAllControllers() {
   while (controllers != nullptr) {
     ControllerNode* node = controllers;
     controllers = node->next;
@@ -51,6 +53,8 @@ Object::~Object() {
     delete node;
   }
 }
+
+void Object::ReleaseReferences() { DetachAllControllers(); }
 
 int32_t Object::Save(MemoryStream& stream) const {
   const char* name = GetName().CStr();

@@ -45,6 +45,12 @@ class Object : public Named, public virtual RefCounted {
   // Pushes the controller at the head of the list and makes this object its
   // owner: 0, 3 for a null controller, 2 without memory.
   int32_t AttachController(Controller* controller);
+  // Releases every controller (clearing the owner of those it owned).
+  void DetachAllControllers();
+  // Drops every counted reference the object holds, leaving it empty: the way
+  // to free a graph whose references form a cycle. Classes with object
+  // fields extend it; the base detaches the controllers.
+  virtual void ReleaseReferences();
   int32_t GetControllerCount() const;
   // Counted from the head (the newest); null past the end.
   Controller* GetController(int32_t index) const;

@@ -337,13 +337,19 @@ TEST(MemoryStreamTest, HostileStreamsFailCleanly) {
                    ByteWriter().Head(1, "YNX.TestRecord", "x").I32(0).Str("").I32(1).Head(
                        2, "YNX.TestRecord", "y").I32(0).Str("").I32(2).I32(1).I32(77),
                    "WARNING. Невозможно считать данные. Буффер переполнен."});
+  // A record that refers to itself and then fails: the cycle is cut and freed.
+  cases.push_back({"failing self-reference",
+                   ByteWriter().Head(1, "YNX.TestRecord", "x").I32(0).Str("").I32(2).I32(1).I32(77),
+                   "WARNING. Невозможно считать данные. Буффер переполнен."});
 
   for (const BadStream& bad : cases) {
     SCOPED_TRACE(bad.what);
     test::CapturedLog log;
+    const int32_t liveBefore = TestRecord::live;
     int32_t state = 0;
     EXPECT_FALSE(ReadOne(bad.bytes, &state));
     EXPECT_EQ(state, 1);
+    EXPECT_EQ(TestRecord::live, liveBefore) << "a failed read frees everything it made";
     const std::string& expected = bad.expectedLine;
     const size_t star = expected.find('*');
     bool found = false;

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <unordered_set>
+#include <vector>
 
 #include "engine/core/EngineLists.h"
 #include "engine/core/MemoryStream.h"
@@ -44,6 +46,10 @@ class FuzzRecord : public Object {
     stream.ReadObject(link);
     return stream.GetState();
   }
+  void ReleaseReferences() override {
+    Object::ReleaseReferences();
+    link = nullptr;
+  }
 
   int8_t small = 0;
   int16_t medium = 0;
@@ -57,6 +63,28 @@ class FuzzRecord : public Object {
 };
 
 YNX_IMPLEMENT_CLASS(FuzzRecord, Object)
+
+// Reference cycles are legal in the stream and are never freed by counting;
+// cut every reference of every reachable object so that each input leaves
+// nothing behind.
+void CollectReachable(Object* object, std::unordered_set<Object*>& reached) {
+  if (object == nullptr || !reached.insert(object).second) return;
+  for (int32_t i = 0; i < object->GetControllerCount(); ++i) {
+    CollectReachable(object->GetController(i), reached);
+  }
+  if (auto* record = dynamic_cast<TestRecord*>(object)) {
+    for (const Ptr<Object>& link : record->links) CollectReachable(link.Get(), reached);
+  }
+  if (auto* fuzz = dynamic_cast<FuzzRecord*>(object)) CollectReachable(fuzz->link.Get(), reached);
+}
+
+void ReleaseGraph(Ptr<Object>& root) {
+  std::unordered_set<Object*> reached;
+  CollectReachable(root.Get(), reached);
+  std::vector<Ptr<Object>> held(reached.begin(), reached.end());
+  for (const Ptr<Object>& object : held) object->ReleaseReferences();
+  root = nullptr;
+}
 
 void Exercise(Object& root) {
   root.FindByName(String("missing"));
@@ -83,5 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MemoryStream again(output.GetData(), output.GetPosition());
   Ptr<Object> copy;
   if (again.ReadObject(copy) != 0 || again.GetPosition() != output.GetPosition()) __builtin_trap();
+  test::ReleaseGraph(copy);
+  test::ReleaseGraph(root);
   return 0;
 }

@@ -29,6 +29,11 @@ int32_t TestRecord::Load(MemoryStream& stream) {
   return 0;
 }
 
+void TestRecord::ReleaseReferences() {
+  Object::ReleaseReferences();
+  links.Clear();
+}
+
 YNX_IMPLEMENT_CLASS(TestController, Controller)
 
 void TestController::Update(double time) {

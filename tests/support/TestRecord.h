@@ -11,14 +11,18 @@ class TestRecord : public Object {
   YNX_DECLARE_CLASS(TestRecord);
 
  public:
-  explicit TestRecord(const String& name = String()) : Object(name) {}
+  explicit TestRecord(const String& name = String()) : Object(name) { ++live; }
+  ~TestRecord() override { --live; }
 
   int32_t Save(MemoryStream& stream) const override;
   int32_t Load(MemoryStream& stream) override;
+  void ReleaseReferences() override;
 
   int32_t number = 0;
   String text;
   Array<Ptr<Object>> links{1, 1};
+  // Records alive right now, to check that failed loads free what they made.
+  static inline int32_t live = 0;
 };
 
 // A concrete controller that counts its updates.
