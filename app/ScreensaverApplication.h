@@ -1,19 +1,29 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "app/CommandLine.h"
+#include "app/Settings.h"
+#include "engine/core/HashMap.h"
 #include "engine/core/Named.h"
 #include "engine/core/RefCounted.h"
+#include "platform/registry/Registry.h"
 
 namespace ynx {
 
-// The screensaver's application object: the run mode, the engine start and
-// stop of each mode, and the three phases the program's entry drives. What is
-// particular to the scene lives in the derived class's hooks.
+// The screensaver's application object: the run mode, the settings and texts,
+// the engine start and stop of each mode, and the three phases the program's
+// entry drives. What is particular to the scene lives in the derived class's
+// hooks.
 class ScreensaverApplication : public virtual RefCounted, public Named {
  public:
-  // Start-up: the command line, then the engine and windows of the mode.
+  // Resource numbers of the embedded settings and texts.
+  static constexpr int32_t SETTINGS_RESOURCE = 239;
+  static constexpr int32_t TEXTS_RESOURCE = 229;
+
+  // Start-up: the command line, the settings, then the engine and windows of
+  // the mode.
   int32_t Create();
   // The mode's loop; 0 when the user ended it.
   int32_t Run();
@@ -21,22 +31,63 @@ class ScreensaverApplication : public virtual RefCounted, public Named {
   // partly built state.
   int32_t Destroy();
 
+  // The embedded "MEDIADATA" text of that number, in the user's language.
+  int32_t ReadEmbeddedText(int32_t id, String& text);
+  // The defaults from the embedded settings text, each pair through
+  // ApplySetting.
+  int32_t LoadDefaults();
+  int32_t ApplySetting(const String& key, const String& value);
+  // The defaults become the current settings.
+  int32_t ApplyDefaults();
+  // The current settings from the registry; on the first run the defaults
+  // are written there instead.
+  int32_t ReadRegistry();
+  int32_t WriteRegistry();
+  int32_t LogSettings();
+  int32_t LoadTexts();
+  // The text of that key, or null.
+  const String* GetText(const String& key) const;
+
   int32_t GetMode() const { return commandLine.mode; }
   uint64_t GetParentWindow() const { return commandLine.parentWindow; }
   bool IsRunning() const { return running; }
+  const Settings& GetSettings() const { return settings; }
+  const Settings& GetDefaults() const { return defaults; }
+  const String& GetRegistryPath() const { return registryPath; }
+  const String& GetWebSiteUrl() const { return webSiteUrl; }
 
  protected:
-  ScreensaverApplication() = default;
+  ScreensaverApplication();
 
+  virtual int32_t OnDefaultsApplied() = 0;
+  virtual int32_t OnSettingsLogged() = 0;
+  // Every pair of the settings text, known or not.
+  virtual int32_t OnSetting(const String& key, const String& value) = 0;
+  // With the registry still open at the settings key.
+  virtual int32_t OnRegistryRead(Registry& store, const std::string& keyPath) = 0;
+  virtual int32_t OnRegistryWrite(Registry& store, const std::string& keyPath) = 0;
   virtual int32_t OnEngineStarted() = 0;
   virtual int32_t OnEngineStopping() = 0;
 
  private:
+  // Feeds every line of an embedded text to the consumer.
+  template <typename Consumer>
+  int32_t ReadPairs(int32_t id, const char* loaded, const char* missing, Consumer consume);
+  // Loads the registry file once (logging what it had to do), then opens or
+  // creates the settings key.
+  int32_t OpenRegistryKey(bool& created, int& error);
   int32_t StartEngine();
   int32_t StopEngine();
   int32_t CreateWindows();
 
   CommandLine commandLine;
+  Settings defaults;
+  Settings settings;
+  String registryPath{"Software\\Quorvane\\Test Screensaver"};
+  String webSiteUrl;
+  HashMap<String, String> texts;
+  Registry registry;
+  bool registryLoaded = false;
   bool running = false;
 };
 

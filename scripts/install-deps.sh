@@ -12,6 +12,7 @@ packages=(
   libbenchmark-dev
   clang
   libclang-rt-14-dev
+  libsdl2-dev
 )
 
 missing=()

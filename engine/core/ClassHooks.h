@@ -9,10 +9,10 @@
 
 namespace ynx {
 
-// Queues a class's InitializeClass and ShutdownClass in the engine's lists.
-// Called once per class, during static initialisation, from the first
-// translation unit that includes the class's header.
-inline bool QueueClassHooks(EngineFunction initialize, EngineFunction shutdown) {
+// Queues a class's InitializeClass and ShutdownClass (or a service's start
+// and stop) in the engine's lists. Called once per class or service during
+// static initialisation.
+inline bool QueueEngineHooks(EngineFunction initialize, EngineFunction shutdown) {
   AddInitFunction(initialize);
   AddShutdownFunction(shutdown);
   return true;
@@ -33,7 +33,7 @@ inline bool QueueClassHooks(EngineFunction initialize, EngineFunction shutdown) 
                                                                               \
  private:                                                                     \
   static inline const bool classHooksQueued =                                 \
-      ::ynx::QueueClassHooks(&Class::InitializeClass, &Class::ShutdownClass)
+      ::ynx::QueueEngineHooks(&Class::InitializeClass, &Class::ShutdownClass)
 
 #define YNX_IMPLEMENT_CLASS_RECORD(Class, Parent)                                       \
   const ::ynx::Rtti& Class::Type() {                                                    \

@@ -31,6 +31,15 @@ MemoryStream::~MemoryStream() { std::free(data); }
 
 int32_t MemoryStream::GetSize() { return size; }
 
+void MemoryStream::ResetContent(uint8_t* buffer, int32_t bufferSize) {
+  std::free(data);
+  data = buffer;
+  size = buffer != nullptr ? bufferSize : 0;
+  position = 0;
+  state = 0;
+  ids.clear();
+}
+
 int32_t MemoryStream::Fail(int32_t status) {
   state = status;
   return status;

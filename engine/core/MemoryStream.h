@@ -107,6 +107,12 @@ class MemoryStream {
     return state;
   }
 
+ protected:
+  // Takes over a malloc'd buffer (or none) as the whole content, with the
+  // position at 0, a good state and an empty ID table: what a file does when
+  // it opens and closes.
+  void ResetContent(uint8_t* buffer, int32_t bufferSize);
+
  private:
   int32_t Grow(int64_t required);
   int32_t Fail(int32_t status);

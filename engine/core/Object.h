@@ -56,7 +56,7 @@ class Object : public Named, public virtual RefCounted {
   Controller* GetController(int32_t index) const;
 
  private:
-  static inline const bool classHooksQueued = QueueClassHooks(&InitializeClass, &ShutdownClass);
+  static inline const bool classHooksQueued = QueueEngineHooks(&InitializeClass, &ShutdownClass);
 
   struct ControllerNode {
     Ptr<Controller> controller;

@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -53,7 +54,26 @@ class ProgramTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(folder); }
 
   fs::path LogPath() const { return folder / "state" / "Quorvane" / "YNXLog.txt"; }
-  std::string StateEnvironment() const { return "XDG_STATE_HOME='" + (folder / "state").string() + "'"; }
+  fs::path RegistryPath() const { return folder / "config" / "Quorvane" / "Registry.reg"; }
+  // Own state and configuration folders, the neutral language, and no
+  // display, so that a message box goes to standard error.
+  std::string StateEnvironment(const std::string& language = "C") const {
+    return "-u DISPLAY -u WAYLAND_DISPLAY LC_ALL=" + language + " XDG_STATE_HOME='" +
+           (folder / "state").string() + "' XDG_CONFIG_HOME='" + (folder / "config").string() +
+           "'";
+  }
+  // The log lines from the first that starts with `first` to the one that
+  // starts with `last`.
+  std::vector<std::string> LogBetween(const std::string& first, const std::string& last) const {
+    const std::vector<std::string> lines = ReadLines(LogPath());
+    std::vector<std::string> part;
+    for (const std::string& line : lines) {
+      if (part.empty() && line.rfind(first, 0) != 0) continue;
+      part.push_back(line);
+      if (line.rfind(last, 0) == 0) break;
+    }
+    return part;
+  }
 
   fs::path folder;
 };
@@ -65,6 +85,27 @@ TEST_F(ProgramTest, PasswordModeLogsItsStepsAndEndsCleanly) {
   const std::vector<std::string> expected = {
       "INFO. Объект вывода сообщений зарегестрирован. [" + LogPath().string() + "]",
       "INFO. Режим скринсейвера 4.",
+      "INFO. Ресурс настроек загружен.",
+      "INFO. Значения параметров по-умолчанию загружены.",
+      "INFO. Значения параметров по-умолчанию установлены.",
+      "INFO. Первый запуск скринсейвера. Запись параметров по-умолчанию в реестр...",
+      "INFO. Значения параметров по-умолчанию записаны в реестр.",
+      "INFO. Значения параметров прочитаны из реестра.",
+      "INFO. ShowFPS: false",
+      "INFO. ExitOnMouseMove: false",
+      "INFO. ShowTime: true",
+      "INFO. UseDesktopSettings: true",
+      "INFO. Music: true",
+      "INFO. SFX: true",
+      "INFO. Hour24: false",
+      "INFO. Volume: 50",
+      "INFO. Width: 800",
+      "INFO. Height: 600",
+      "INFO. ColorDepth: 32",
+      "INFO. AntiAliasing: 0",
+      "INFO. Gamma: 0",
+      "INFO. Ресурс локальных данных загружен.",
+      "INFO. Значения локальных данных загружены.",
       "INFO. Скринсейвер инициализирован.",
       "INFO. Окна скринсейвера созданы.",
       "INFO. Сейвер создан.",
@@ -76,32 +117,44 @@ TEST_F(ProgramTest, PasswordModeLogsItsStepsAndEndsCleanly) {
   EXPECT_EQ(ReadLines(LogPath()), expected);
 }
 
+// True when the expected lines appear in this order, others between them.
+bool InOrder(const std::vector<std::string>& lines, const std::vector<std::string>& expected) {
+  auto next = lines.begin();
+  for (const std::string& line : expected) {
+    next = std::find(next, lines.end(), line);
+    if (next == lines.end()) return false;
+    ++next;
+  }
+  return true;
+}
+
 TEST_F(ProgramTest, ModesWithoutARendererFailHonestlyAndStillTearDown) {
   for (const char* arguments : {"/s", "/c", "-p 4242", ""}) {
     SCOPED_TRACE(arguments);
     const Outcome outcome = RunProgram(StateEnvironment(), arguments);
     EXPECT_EQ(outcome.exitCode, 0) << "a failed start-up still ends in order";
     const std::vector<std::string> lines = ReadLines(LogPath());
-    ASSERT_GE(lines.size(), 6u);
-    const std::vector<std::string> tail(lines.end() - 9, lines.end());
-    const std::vector<std::string> expected = {
-        "ERROR. Невозможно создать рендерер DirectX.",
-        "ERROR. Невозможно инициализировать скринсейвер.",
-        "ERROR. Невозможно создать скринсейвер.",
-        "INFO. Окна скринсейвера удалены.",
-        "INFO. Завершение работы движка:",
-        "INFO. Завершение работы класса [Object] прошло удачно.",
-        "INFO. Завершение работы движка завершилось удачно.",
-        "INFO. Скринсейвер завершил работу.",
-        "INFO. Конец лога.",
-    };
-    EXPECT_EQ(tail, expected);
-    EXPECT_EQ(lines[2], "INFO. Инициализация движка v.0.1.2:");
+    EXPECT_TRUE(InOrder(lines, {
+                                   "INFO. Значения локальных данных загружены.",
+                                   "INFO. Инициализация движка v.0.1.2:",
+                                   "INFO. Постинициализация движка завершилась удачно.",
+                                   "ERROR. Невозможно создать рендерер DirectX.",
+                                   "ERROR. Невозможно инициализировать скринсейвер.",
+                                   "ERROR. Невозможно создать скринсейвер.",
+                                   "INFO. Окна скринсейвера удалены.",
+                                   "INFO. Завершение работы движка:",
+                                   "INFO. Завершение работы движка завершилось удачно.",
+                                   "INFO. Скринсейвер завершил работу.",
+                                   "INFO. Конец лога.",
+                               }));
+    EXPECT_EQ(lines.back(), "INFO. Конец лога.");
   }
 }
 
 TEST_F(ProgramTest, TheLogFolderFollowsHomeWithoutXdgStateHome) {
-  const Outcome outcome = RunProgram("-u XDG_STATE_HOME HOME='" + folder.string() + "'", "-a 1");
+  const Outcome outcome =
+      RunProgram("-u XDG_STATE_HOME -u XDG_CONFIG_HOME -u DISPLAY HOME='" + folder.string() + "'",
+                 "-a 1");
   EXPECT_EQ(outcome.exitCode, 0);
   const std::vector<std::string> lines =
       ReadLines(folder / ".local" / "state" / "Quorvane" / "YNXLog.txt");
@@ -114,6 +167,90 @@ TEST_F(ProgramTest, AnUnwritableStateFolderOnlyCostsTheLog) {
   const Outcome outcome = RunProgram(StateEnvironment(), "/a 1");
   EXPECT_EQ(outcome.exitCode, 0);
   EXPECT_EQ(outcome.output, "");
+}
+
+TEST_F(ProgramTest, TheSecondRunReadsEveryValueFromTheRegistry) {
+  ASSERT_EQ(RunProgram(StateEnvironment(), "/a 1").exitCode, 0);
+  // Change every value as another program would, and store one as a string.
+  std::string registry;
+  for (const std::string& line : ReadLines(RegistryPath())) {
+    std::string changed = line;
+    if (line.rfind("\"Volume\"", 0) == 0) changed = "\"Volume\"=dword:00000007";
+    if (line.rfind("\"ShowFPS\"", 0) == 0) changed = "\"ShowFPS\"=dword:00000001";
+    if (line.rfind("\"Width\"", 0) == 0) changed = "\"Width\"=dword:00000400";
+    if (line.rfind("\"Gamma\"", 0) == 0) changed = "\"Gamma\"=\"120\"";
+    if (line.rfind("\"Hour24\"", 0) == 0) continue;  // a missing value
+    registry += changed + "\n";
+  }
+  std::ofstream(RegistryPath()) << registry;
+
+  ASSERT_EQ(RunProgram(StateEnvironment(), "/a 1").exitCode, 0);
+  const std::vector<std::string> expected = {
+      "INFO. Значения параметров прочитаны из реестра.",
+      "INFO. ShowFPS: true",
+      "INFO. ExitOnMouseMove: false",
+      "INFO. ShowTime: true",
+      "INFO. UseDesktopSettings: true",
+      "INFO. Music: true",
+      "INFO. SFX: true",
+      "INFO. Hour24: false",
+      "INFO. Volume: 7",
+      "INFO. Width: 1024",
+      "INFO. Height: 600",
+      "INFO. ColorDepth: 32",
+      "INFO. AntiAliasing: 0",
+      "INFO. Gamma: 0",
+  };
+  EXPECT_EQ(LogBetween("INFO. Значения параметров прочитаны", "INFO. Gamma"), expected);
+  for (const std::string& line : ReadLines(LogPath())) {
+    EXPECT_EQ(line.find("Первый запуск"), std::string::npos) << "not a first run any more";
+  }
+}
+
+TEST_F(ProgramTest, TheRussianLocaleTakesTheRussianDefaults) {
+  ASSERT_EQ(RunProgram(StateEnvironment("ru_RU.UTF-8"), "/a 1").exitCode, 0);
+  const std::vector<std::string> lines = ReadLines(LogPath());
+  EXPECT_TRUE(std::find(lines.begin(), lines.end(), "INFO. ShowFPS: true") != lines.end());
+  EXPECT_TRUE(std::find(lines.begin(), lines.end(), "INFO. Volume: 80") != lines.end());
+  const std::vector<std::string> registry = ReadLines(RegistryPath());
+  ASSERT_GE(registry.size(), 3u);
+  EXPECT_EQ(registry[2], "[HKEY_CURRENT_USER\\Software\\Quorvane\\Test Screensaver]");
+}
+
+TEST_F(ProgramTest, ACorruptRegistryIsKeptAsideAndStartsOver) {
+  fs::create_directories(RegistryPath().parent_path());
+  std::ofstream(RegistryPath()) << "this is not a registry\n";
+  ASSERT_EQ(RunProgram(StateEnvironment(), "/a 1").exitCode, 0);
+  int keptAside = 0;
+  for (const auto& entry : fs::directory_iterator(RegistryPath().parent_path())) {
+    if (entry.path().filename().string().rfind("Registry.reg.broken-", 0) == 0) {
+      ++keptAside;
+      EXPECT_EQ(ReadLines(entry.path()), std::vector<std::string>{"this is not a registry"});
+    }
+  }
+  EXPECT_EQ(keptAside, 1);
+  const std::vector<std::string> lines = ReadLines(LogPath());
+  EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+    return line.rfind("WARNING. ", 0) == 0 && line.find("Registry.reg.broken-") != std::string::npos;
+  }));
+  EXPECT_TRUE(std::find(lines.begin(), lines.end(),
+                        "INFO. Значения параметров по-умолчанию записаны в реестр.") != lines.end());
+}
+
+TEST_F(ProgramTest, AnUnreadableRegistryStopsStartUp) {
+  // A folder where the file should be cannot be read as a file, even by root.
+  fs::create_directories(RegistryPath());
+  const Outcome outcome = RunProgram(StateEnvironment(), "/a 1");
+  EXPECT_EQ(outcome.exitCode, 0);
+  EXPECT_NE(outcome.output.find("Error: "), std::string::npos) << "the message box text";
+  EXPECT_EQ(LogBetween("ERROR.", "ERROR. Невозможно создать скринсейвер."),
+            (std::vector<std::string>{
+                "ERROR. Неудачна попытка открытия пути реестра [Software\\\\Quorvane\\\\Vellumere 3D "
+                "Screensaver].",
+                "ERROR. Невозможно прочитать значения параметров из реестра.",
+                "ERROR. Невозможно создать скринсейвер.",
+            }));
+  EXPECT_EQ(ReadLines(LogPath()).back(), "INFO. Конец лога.");
 }
 
 TEST_F(ProgramTest, PlatformOptions) {
