@@ -12,6 +12,9 @@ packages=(
   libbenchmark-dev
   clang
   libclang-rt-14-dev
+  libjpeg62-turbo-dev
+  libpng-dev
+  libjpeg-turbo-progs
   libsdl2-dev
 )
 

@@ -9,9 +9,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DYNX_WERROR=ON -DYNX_BENCHMARKS=ON >/dev/null
 cmake --build "$root/build/release"
-ctest --test-dir "$root/build/release" --output-on-failure
+ctest --test-dir "$root/build/release" --output-on-failure -j 2
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$root/build/sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DYNX_WERROR=ON -DYNX_SANITIZE=ON -DYNX_FUZZ=ON >/dev/null
 cmake --build "$root/build/sanitize"
-ctest --test-dir "$root/build/sanitize" --output-on-failure
+ctest --test-dir "$root/build/sanitize" --output-on-failure -j 2

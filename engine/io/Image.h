@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "engine/core/Object.h"
 #include "engine/core/String.h"
@@ -64,7 +65,7 @@ class Image : public Object {
   uint8_t* GetData() const { return data.get(); }
 
  protected:
-  // Codecs fill images through ImageCodec's forwarding helpers.
+  // Codecs fill images through ImageCodec::SetPicture.
   friend class ImageCodec;
 
   void SetSize(uint32_t newWidth, uint32_t newHeight) {

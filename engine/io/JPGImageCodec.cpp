@@ -25,6 +25,16 @@ constexpr int QUALITY = 50;
 // a hostile header must not make it allocate without bound.
 constexpr long LIBJPEG_MEMORY_LIMIT = 512L * 1024 * 1024;
 constexpr size_t FIRST_OUTPUT_SIZE = 64 * 1024;
+// A JPEG may describe a picture far larger than its data: arithmetic-coded
+// scans may legally stop early and leave the rest to the decoder. Above a
+// size that covers any texture, a picture may be at most this many times
+// its file (flat colour at baseline compresses about 350 times), so that a
+// few hundred hostile bytes cannot cost gigabytes and seconds.
+constexpr uint64_t UNCHECKED_PICTURE_SIZE = 64 * 1024 * 1024;
+constexpr uint64_t MAX_EXPANSION = 1024;
+// Real progressive files have about ten scans; each scan costs a pass over
+// the whole picture.
+constexpr int MAX_SCANS = 100;
 
 // libjpeg reports a fatal error through error_exit, which must not return:
 // ours logs and jumps back into the function that set `jump`, which then
@@ -47,11 +57,23 @@ void LogMessage(j_common_ptr info) {
   std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
 
-// For a file that ends early libjpeg only warns and pads the picture with
-// grey; to us that file is broken, so that one warning is fatal.
+// When the data of a file ends early (or loses its place) libjpeg only warns
+// and makes up the rest of the picture; to us that file is broken, so those
+// warnings are fatal. Others (stray bytes between markers, unknown header
+// versions) leave a good picture and stay warnings.
 void EmitMessage(j_common_ptr info, int level) {
-  if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) Abandon(info);
+  const int code = info->err->msg_code;
+  if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_MUST_RESYNC)) {
+    Abandon(info);
+  }
   reinterpret_cast<ErrorManager*>(info->err)->defaultEmit(info, level);
+}
+
+// Called between steps of reading; stops a file of endless scans.
+void WatchScans(j_common_ptr info) {
+  if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > MAX_SCANS) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+  }
 }
 
 void InstallErrorManager(ErrorManager& errors, j_common_ptr info) {
@@ -76,6 +98,8 @@ int32_t Decode(const uint8_t* bytes, int32_t count, Decoded& decoded) {
   jpeg_decompress_struct info;
   ErrorManager errors;
   InstallErrorManager(errors, reinterpret_cast<j_common_ptr>(&info));
+  jpeg_progress_mgr progress{};
+  progress.progress_monitor = &WatchScans;
   if (setjmp(errors.jump) != 0) {
     jpeg_destroy_decompress(&info);
     delete[] decoded.pixels;
@@ -84,6 +108,7 @@ int32_t Decode(const uint8_t* bytes, int32_t count, Decoded& decoded) {
   }
   jpeg_create_decompress(&info);
   info.mem->max_memory_to_use = LIBJPEG_MEMORY_LIMIT;
+  info.progress = &progress;
   jpeg_mem_src(&info, bytes, static_cast<unsigned long>(count));
   jpeg_read_header(&info, TRUE);
   if (info.num_components == 1) {
@@ -93,6 +118,13 @@ int32_t Decode(const uint8_t* bytes, int32_t count, Decoded& decoded) {
     info.out_color_space = JCS_RGB;
     decoded.format = Image::FORMAT_RGB;
   } else {
+    jpeg_destroy_decompress(&info);
+    return 1;
+  }
+  // Checked before libjpeg allocates anything of the picture's size.
+  const uint64_t claimed = Image::DataSize(decoded.format, info.image_width, info.image_height);
+  if (claimed > Image::MAX_DATA_SIZE ||
+      (claimed > UNCHECKED_PICTURE_SIZE && claimed / MAX_EXPANSION > static_cast<uint64_t>(count))) {
     jpeg_destroy_decompress(&info);
     return 1;
   }

@@ -9,17 +9,27 @@
 
 namespace ynx {
 
-std::string UserFolders::StateHome() {
-  const char* state = std::getenv("XDG_STATE_HOME");
-  if (state != nullptr && state[0] == '/') return state;
+namespace {
+
+// The folder the variable names when it is absolute, else the given folder
+// under the home folder (from $HOME, or the user database).
+std::string XdgFolder(const char* variable, const char* underHome) {
+  const char* value = std::getenv(variable);
+  if (value != nullptr && value[0] == '/') return value;
   const char* home = std::getenv("HOME");
   if (home == nullptr || home[0] == 0) {
     const passwd* user = getpwuid(getuid());
     home = user != nullptr ? user->pw_dir : nullptr;
   }
   if (home == nullptr || home[0] != '/') return std::string();
-  return std::string(home) + "/.local/state";
+  return std::string(home) + underHome;
 }
+
+}  // namespace
+
+std::string UserFolders::StateHome() { return XdgFolder("XDG_STATE_HOME", "/.local/state"); }
+
+std::string UserFolders::ConfigHome() { return XdgFolder("XDG_CONFIG_HOME", "/.config"); }
 
 bool UserFolders::Create(const std::string& path) {
   std::error_code error;

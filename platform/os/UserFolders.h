@@ -10,6 +10,9 @@ class UserFolders {
   // $XDG_STATE_HOME when it is an absolute path, else $HOME/.local/state;
   // empty when neither is known.
   static std::string StateHome();
+  // $XDG_CONFIG_HOME when it is an absolute path, else $HOME/.config; empty
+  // when neither is known.
+  static std::string ConfigHome();
   // Creates the folder and its missing parents; an existing folder is fine.
   static bool Create(const std::string& path);
 };

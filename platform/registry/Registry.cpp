@@ -1,7 +1,6 @@
 #include "platform/registry/Registry.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +13,8 @@
 #include <string_view>
 #include <system_error>
 #include <utility>
+
+#include "platform/os/UserFolders.h"
 
 namespace ynx {
 namespace {
@@ -219,20 +220,8 @@ std::string TimeStamp() {
 }  // namespace
 
 std::string Registry::DefaultFilePath() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::string folder;
-  if (config != nullptr && config[0] == '/') {
-    folder = config;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] == 0) {
-      const passwd* user = getpwuid(getuid());
-      home = user != nullptr ? user->pw_dir : nullptr;
-    }
-    if (home == nullptr || home[0] != '/') return std::string();
-    folder = std::string(home) + "/.config";
-  }
-  return folder + "/Quorvane/Registry.reg";
+  const std::string folder = UserFolders::ConfigHome();
+  return folder.empty() ? folder : folder + "/Quorvane/Registry.reg";
 }
 
 std::string Registry::ErrorText(int error) { return std::generic_category().message(error); }

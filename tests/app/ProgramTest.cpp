@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -10,30 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Subprocess.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int exitCode = -1;
-  std::string output;
-};
+using ynx::test::Outcome;
 
 // Runs the installed program the way a screensaver host would, with the
 // environment given as a prefix of shell assignments.
 Outcome RunProgram(const std::string& environment, const std::string& arguments) {
-  const std::string command =
-      "env " + environment + " '" + VELLUMERE_PATH + "' " + arguments + " 2>&1";
-  Outcome outcome;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return outcome;
-  char buffer[4096];
-  for (size_t count; (count = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
-    outcome.output.append(buffer, count);
-  }
-  const int status = pclose(pipe);
-  outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return outcome;
+  return ynx::test::RunCommand("env " + environment + " '" + VELLUMERE_PATH + "' " + arguments);
 }
 
 std::vector<std::string> ReadLines(const fs::path& path) {

@@ -103,5 +103,20 @@ TEST(CodecManagerTest, ArchivesMountUnderTheRoot) {
   delete FileManager::Root()->FindDirectory(String("Extra.list"));
 }
 
+// The embedded archive is borrowed while it mounts, so it can mount again.
+TEST(CodecManagerTest, EmbeddedArchivesMountUnderTheirGivenName) {
+  if (CodecManager::Table()->Find(String("ListArchiveCodec")) == nullptr) {
+    ASSERT_EQ(CodecManager::RegisterCodec(new ListArchiveCodec()), 0);
+  }
+  for (const char* name : {"CustomData.list", "Again.list"}) {
+    ASSERT_EQ(FileManager::MountResource(134, String(name), String()), 0);
+    Directory* mounted = FileManager::Root()->FindDirectory(String(name));
+    ASSERT_NE(mounted, nullptr);
+    EXPECT_STREQ(mounted->FindFile(String("nested.txt"))->GetPath().CStr(),
+                 (std::string(name) + "/nested.txt").c_str());
+    delete mounted;
+  }
+}
+
 }  // namespace
 }  // namespace ynx

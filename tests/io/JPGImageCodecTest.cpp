@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -18,8 +20,15 @@ namespace {
 
 // A JPEG made by libjpeg itself from rows given top first, with as many
 // components as the colour space has.
+// Arithmetic coding, or a scan script, when asked.
+struct EncodeOptions {
+  bool arithmetic = false;
+  std::vector<jpeg_scan_info> scans;
+};
+
 std::vector<uint8_t> EncodeJpeg(uint32_t width, uint32_t height, J_COLOR_SPACE space,
-                                int components, const std::vector<uint8_t>& pixels) {
+                                int components, const std::vector<uint8_t>& pixels,
+                                const EncodeOptions& options = {}) {
   jpeg_compress_struct info;
   jpeg_error_mgr errors;
   info.err = jpeg_std_error(&errors);
@@ -33,6 +42,11 @@ std::vector<uint8_t> EncodeJpeg(uint32_t width, uint32_t height, J_COLOR_SPACE s
   info.in_color_space = space;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, 90, TRUE);
+  info.arith_code = options.arithmetic ? TRUE : FALSE;
+  if (!options.scans.empty()) {
+    info.scan_info = options.scans.data();
+    info.num_scans = static_cast<int>(options.scans.size());
+  }
   jpeg_start_compress(&info, TRUE);
   while (info.next_scanline < height) {
     auto* row = const_cast<uint8_t*>(pixels.data() + info.next_scanline * width * components);
@@ -125,11 +139,13 @@ TEST(JPGImageCodecTest, CmykAndDamagedFilesFail) {
   // Inside the markers, inside the picture, and only the end marker missing.
   for (size_t cut : {size_t{0}, size_t{2}, size_t{20}, size_t{200}, good.size() / 2, good.size() - 2}) {
     SCOPED_TRACE(cut);
+    std::vector<uint8_t> bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
     Image shortened;
-    EXPECT_EQ(LoadBytes(std::vector<uint8_t>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut)),
-                        shortened),
-              1);
+    EXPECT_EQ(LoadBytes(bytes, shortened), 1);
     EXPECT_EQ(shortened.GetData(), nullptr);
+    if (cut + 2 == good.size()) continue;  // that would be the whole file again
+    bytes.insert(bytes.end(), {0xFF, 0xD9});
+    EXPECT_EQ(LoadBytes(bytes, shortened), 1) << "with an end marker right after the cut";
   }
   EXPECT_TRUE(log.Contains("WARNING. " + std::to_string(JWRN_JPEG_EOF) + " Premature end of JPEG file"))
       << "libjpeg's code and text are logged";
@@ -142,6 +158,51 @@ TEST(JPGImageCodecTest, CmykAndDamagedFilesFail) {
   JPGImageCodec codec;
   EXPECT_EQ(codec.Load(nullptr, &image), 3);
   EXPECT_EQ(codec.Load(test::MemoryFileOf("a.jpg", good).get(), nullptr), 3);
+}
+
+// The height and width in the frame header of an arithmetic-coded file.
+void Claim(std::vector<uint8_t>& file, uint16_t width, uint16_t height) {
+  for (size_t i = 0; i + 8 < file.size(); ++i) {
+    if (file[i] == 0xFF && file[i + 1] == 0xC9) {
+      file[i + 5] = static_cast<uint8_t>(height >> 8);
+      file[i + 6] = static_cast<uint8_t>(height);
+      file[i + 7] = static_cast<uint8_t>(width >> 8);
+      file[i + 8] = static_cast<uint8_t>(width);
+      return;
+    }
+  }
+  ADD_FAILURE() << "no arithmetic frame header";
+}
+
+TEST(JPGImageCodecTest, TinyFilesCannotClaimHugePicturesOrEndlessScans) {
+  const std::vector<uint8_t> flat(16 * 16, 90);
+  std::vector<uint8_t> file = EncodeJpeg(16, 16, JCS_GRAYSCALE, 1, flat, {.arithmetic = true, .scans = {}});
+  // Arithmetic-coded data may stop early; the decoder fills in the rest.
+  Claim(file, 1024, 1024);
+  Image image;
+  ASSERT_EQ(LoadBytes(file, image), 0) << "small pictures are taken whatever their file";
+  EXPECT_EQ(image.GetDataSize(), 1024u * 1024u);
+  Claim(file, 65000, 65000);
+  EXPECT_EQ(LoadBytes(file, image), 1) << file.size() << " bytes claiming 4 GB";
+  Claim(file, 8200, 8200);
+  EXPECT_EQ(LoadBytes(file, image), 1) << file.size() << " bytes claiming 67 MB";
+
+  // Progressive: the DC band refined ten times, then each AC coefficient in
+  // a scan of its own and refined once: 137 scans.
+  std::vector<jpeg_scan_info> scans;
+  scans.push_back({1, {0}, 0, 0, 0, 10});
+  for (int bit = 9; bit >= 0; --bit) scans.push_back({1, {0}, 0, 0, bit + 1, bit});
+  for (int coefficient = 1; coefficient < 64; ++coefficient) {
+    scans.push_back({1, {0}, coefficient, coefficient, 0, 1});
+  }
+  for (int coefficient = 1; coefficient < 64; ++coefficient) {
+    scans.push_back({1, {0}, coefficient, coefficient, 1, 0});
+  }
+  const std::vector<uint8_t> manyScans = EncodeJpeg(16, 16, JCS_GRAYSCALE, 1, flat, {.arithmetic = false, .scans = scans});
+  EXPECT_EQ(LoadBytes(manyScans, image), 1);
+  scans.resize(40);
+  EXPECT_EQ(LoadBytes(EncodeJpeg(16, 16, JCS_GRAYSCALE, 1, flat, {.arithmetic = false, .scans = scans}), image), 0)
+      << "forty scans are fine";
 }
 
 TEST(JPGImageCodecTest, OnlyRgbAndGreyAreSaved) {

@@ -1,0 +1,190 @@
+// JPEG decoding of a 1024 x 1024 photo-like picture (quality 85) through
+// JPGImageCodec, next to libjpeg called directly and the djpeg program
+// decoding the same file. djpeg runs as a child process per decode, so its
+// figure includes process start-up; BM_DjpegTiny measures that start-up on
+// an 8 x 8 file, to be subtracted by the reader.
+
+#include <benchmark/benchmark.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+#include "engine/io/Image.h"
+#include "engine/io/JPGImageCodec.h"
+#include "engine/io/MemoryFile.h"
+
+extern char** environ;
+
+namespace ynx {
+namespace {
+
+constexpr uint32_t SIZE = 1024;
+constexpr int QUALITY = 85;
+
+// Smooth gradients, a little noise and some hard edges, as a photo has; the
+// same every run.
+std::vector<uint8_t> PhotoLike(uint32_t width, uint32_t height) {
+  std::vector<uint8_t> pixels(size_t{width} * height * 3);
+  uint32_t noise = 12345;
+  for (uint32_t y = 0; y < height; ++y) {
+    for (uint32_t x = 0; x < width; ++x) {
+      noise = noise * 1664525u + 1013904223u;
+      const double jitter = static_cast<double>(noise >> 24) / 255.0 * 16.0 - 8.0;
+      const bool inBox = (x / 128 + y / 160) % 3 == 0 && x % 128 > 20 && y % 160 > 30;
+      const double dx = x - 600.0, dy = y - 400.0;
+      const bool inDisc = dx * dx + dy * dy < 180.0 * 180.0;
+      double channel[3] = {
+          110 + 70 * std::sin(x * 0.006) + 30 * std::cos(y * 0.011),
+          120 + 60 * std::cos(x * 0.004 + y * 0.003),
+          100 + 50 * std::sin(y * 0.008) + 20 * std::sin((x + y) * 0.02),
+      };
+      for (int c = 0; c < 3; ++c) {
+        double value = channel[c] + jitter;
+        if (inBox) value = 255 - value * 0.5;
+        if (inDisc) value = value * 0.4 + (c == 0 ? 120 : 20);
+        pixels[(size_t{y} * width + x) * 3 + c] = static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
+      }
+    }
+  }
+  return pixels;
+}
+
+std::vector<uint8_t> Encode(uint32_t width, uint32_t height, const std::vector<uint8_t>& pixels) {
+  jpeg_compress_struct info;
+  jpeg_error_mgr errors;
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* bytes = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &bytes, &size);
+  info.image_width = width;
+  info.image_height = height;
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, QUALITY, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  while (info.next_scanline < height) {
+    auto* row = const_cast<uint8_t*>(pixels.data() + size_t{info.next_scanline} * width * 3);
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::vector<uint8_t> file(bytes, bytes + size);
+  std::free(bytes);
+  return file;
+}
+
+// The encoded pictures, also on disk for djpeg; removed at exit.
+struct Files {
+  Files() {
+    photo = Encode(SIZE, SIZE, PhotoLike(SIZE, SIZE));
+    tiny = Encode(8, 8, PhotoLike(8, 8));
+    photoPath = Write("photo", photo);
+    tinyPath = Write("tiny", tiny);
+  }
+  ~Files() {
+    std::remove(photoPath.c_str());
+    std::remove(tinyPath.c_str());
+  }
+  static std::string Write(const char* name, const std::vector<uint8_t>& bytes) {
+    std::string path = "/tmp/ynx-bench-" + std::string(name) + "-" + std::to_string(getpid()) + ".jpg";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file != nullptr) {
+      std::fwrite(bytes.data(), 1, bytes.size(), file);
+      std::fclose(file);
+    }
+    return path;
+  }
+
+  std::vector<uint8_t> photo;
+  std::vector<uint8_t> tiny;
+  std::string photoPath;
+  std::string tinyPath;
+};
+
+const Files& TestFiles() {
+  static const Files files;
+  return files;
+}
+
+void BM_CodecDecode(benchmark::State& state) {
+  const Files& files = TestFiles();
+  MemoryFile file{String("photo.jpg")};
+  file.SetSource(files.photo.data(), static_cast<int32_t>(files.photo.size()), false);
+  JPGImageCodec codec;
+  for (auto _ : state) {
+    Image image;
+    if (codec.Load(&file, &image) != 0) state.SkipWithError("decode failed");
+    benchmark::DoNotOptimize(image.GetData());
+  }
+  state.SetBytesProcessed(state.iterations() * int64_t{SIZE} * SIZE * 3);
+  state.counters["jpeg_bytes"] = static_cast<double>(files.photo.size());
+}
+
+// The floor: libjpeg into one buffer, no copy of the file, rows in file order.
+void BM_LibjpegDecode(benchmark::State& state) {
+  const Files& files = TestFiles();
+  std::vector<uint8_t> pixels(size_t{SIZE} * SIZE * 3);
+  for (auto _ : state) {
+    jpeg_decompress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, files.photo.data(), files.photo.size());
+    jpeg_read_header(&info, TRUE);
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    while (info.output_scanline < info.output_height) {
+      JSAMPROW row = pixels.data() + size_t{info.output_scanline} * SIZE * 3;
+      jpeg_read_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    benchmark::DoNotOptimize(pixels.data());
+  }
+  state.SetBytesProcessed(state.iterations() * int64_t{SIZE} * SIZE * 3);
+}
+
+// One `djpeg -outfile /dev/null FILE` per iteration, timed by the wall clock.
+void RunDjpeg(benchmark::State& state, const std::string& path, int64_t pixelBytes) {
+  char program[] = "djpeg", option[] = "-outfile", target[] = "/dev/null";
+  std::string file = path;
+  char* arguments[] = {program, option, target, file.data(), nullptr};
+  for (auto _ : state) {
+    pid_t child = 0;
+    int status = 0;
+    if (posix_spawnp(&child, program, nullptr, nullptr, arguments, environ) != 0 ||
+        waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      state.SkipWithError("djpeg did not run (package libjpeg-turbo-progs)");
+      break;
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * pixelBytes);
+}
+
+void BM_DjpegDecode(benchmark::State& state) {
+  RunDjpeg(state, TestFiles().photoPath, int64_t{SIZE} * SIZE * 3);
+}
+
+void BM_DjpegTiny(benchmark::State& state) { RunDjpeg(state, TestFiles().tinyPath, 8 * 8 * 3); }
+
+BENCHMARK(BM_CodecDecode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LibjpegDecode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DjpegDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DjpegTiny)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace ynx
+
+BENCHMARK_MAIN();
