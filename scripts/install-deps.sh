@@ -16,6 +16,10 @@ packages=(
   libpng-dev
   libjpeg-turbo-progs
   libsdl2-dev
+  nlohmann-json3-dev
+  unar
+  libunarr-dev
+  zip
 )
 
 missing=()

@@ -56,6 +56,12 @@ void Object::DetachAllControllers() {
 
 void Object::ReleaseReferences() { DetachAllControllers(); }
 
+void Object::VisitReferences(const std::function<void(Object*)>& visit) const {
+  for (const ControllerNode* node = controllers; node != nullptr; node = node->next) {
+    visit(node->controller.Get());
+  }
+}
+
 int32_t Object::Save(MemoryStream& stream) const {
   const char* name = GetName().CStr();
   if (stream.WriteString(GetName()) != 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "engine/core/Array.h"
 #include "engine/core/ClassHooks.h"
@@ -51,6 +52,10 @@ class Object : public Named, public virtual RefCounted {
   // to free a graph whose references form a cycle. Classes with object
   // fields extend it; the base detaches the controllers.
   virtual void ReleaseReferences();
+  // Calls visit with every object this one holds a counted reference to (the
+  // base: its controllers), so that tools can walk any graph without knowing
+  // its classes. Classes that extend ReleaseReferences extend this too.
+  virtual void VisitReferences(const std::function<void(Object*)>& visit) const;
   int32_t GetControllerCount() const;
   // Counted from the head (the newest); null past the end.
   Controller* GetController(int32_t index) const;

@@ -6,6 +6,7 @@
 #include "engine/io/CUBEImageCodec.h"
 #include "engine/io/CodecManager.h"
 #include "engine/io/JPGImageCodec.h"
+#include "engine/io/RAR2FileCodec.h"
 #include "engine/io/STRSceneCodec.h"
 #include "engine/io/TGAImageCodec.h"
 
@@ -18,6 +19,7 @@ namespace {
   AddPostInitFunction(&CodecManager::RegisterCodecModule<TGAImageCodec>);
   AddPostInitFunction(&CodecManager::RegisterCodecModule<CUBEImageCodec>);
   AddPostInitFunction(&CodecManager::RegisterCodecModule<STRSceneCodec>);
+  AddPostInitFunction(&CodecManager::RegisterCodecModule<RAR2FileCodec>);
   return true;
 }();
 

@@ -3,9 +3,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "engine/core/Controller.h"
 #include "engine/core/MemoryStream.h"
-#include "tests/support/TestRecord.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/GeometryNode.h"
 
 namespace ynx::test {
 
@@ -44,17 +44,45 @@ void FuzzRecord::ReleaseReferences() {
   link = nullptr;
 }
 
+void FuzzRecord::VisitReferences(const std::function<void(Object*)>& visit) const {
+  Object::VisitReferences(visit);
+  if (link) visit(link.Get());
+}
+
 namespace {
 
-void CollectReachable(Object* object, std::unordered_set<Object*>& reached) {
-  if (object == nullptr || !reached.insert(object).second) return;
-  for (int32_t i = 0; i < object->GetControllerCount(); ++i) {
-    CollectReachable(object->GetController(i), reached);
+// Every object the root reaches through counted references, each once, in
+// the order first met.
+std::vector<Ptr<Object>> Reachable(Object* root) {
+  std::unordered_set<Object*> seen;
+  std::vector<Ptr<Object>> reached;
+  std::vector<Object*> pending{root};
+  while (!pending.empty()) {
+    Object* next = pending.back();
+    pending.pop_back();
+    if (next == nullptr || !seen.insert(next).second) continue;
+    reached.emplace_back(next);
+    next->VisitReferences([&](Object* held) { pending.push_back(held); });
   }
-  if (auto* record = dynamic_cast<TestRecord*>(object)) {
-    for (const Ptr<Object>& link : record->links) CollectReachable(link.Get(), reached);
+  return reached;
+}
+
+void ExerciseScene(const std::vector<Ptr<Object>>& objects) {
+  std::vector<Camera*> cameras;
+  for (const Ptr<Object>& object : objects) {
+    if (auto* node = dynamic_cast<Node*>(object.Get())) {
+      node->UpdateRecursive(0.016, true);
+      if (auto* geometry = dynamic_cast<GeometryNode*>(node)) {
+        geometry->RebuildDerivedData(true, true);
+      }
+      if (auto* camera = dynamic_cast<Camera*>(node)) cameras.push_back(camera);
+    }
   }
-  if (auto* fuzz = dynamic_cast<FuzzRecord*>(object)) CollectReachable(fuzz->link.Get(), reached);
+  for (Camera* camera : cameras) {
+    for (const Ptr<Object>& object : objects) {
+      if (auto* node = dynamic_cast<Node*>(object.Get())) node->RenderCulled(*camera, [] {});
+    }
+  }
 }
 
 }  // namespace
@@ -65,9 +93,8 @@ void ExerciseAndRelease(Ptr<Object>& root) {
   root->CollectByType(Object::Type(), all);
   root->UpdateControllers(0.016);
 
-  std::unordered_set<Object*> reached;
-  CollectReachable(root.Get(), reached);
-  std::vector<Ptr<Object>> held(reached.begin(), reached.end());
+  const std::vector<Ptr<Object>> held = Reachable(root.Get());
+  ExerciseScene(held);
   for (const Ptr<Object>& object : held) object->ReleaseReferences();
   root = nullptr;
 }

@@ -15,6 +15,7 @@ class FuzzRecord : public Object {
   int32_t Save(MemoryStream& stream) const override;
   int32_t Load(MemoryStream& stream) override;
   void ReleaseReferences() override;
+  void VisitReferences(const std::function<void(Object*)>& visit) const override;
 
   int8_t small = 0;
   int16_t medium = 0;
@@ -28,8 +29,9 @@ class FuzzRecord : public Object {
 };
 
 // Walks a loaded graph the way the engine would (name search, type
-// collection, a frame of controllers), then takes it apart so that cycles,
-// which the format allows, are freed too.
+// collection, a frame of controllers; for scene nodes a frame update, derived
+// geometry and culling against every camera), then takes it apart so that
+// cycles, which the format allows, are freed too.
 void ExerciseAndRelease(Ptr<Object>& root);
 
 }  // namespace ynx::test

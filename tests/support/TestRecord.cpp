@@ -34,6 +34,13 @@ void TestRecord::ReleaseReferences() {
   links.Clear();
 }
 
+void TestRecord::VisitReferences(const std::function<void(Object*)>& visit) const {
+  Object::VisitReferences(visit);
+  for (const Ptr<Object>& link : links) {
+    if (link) visit(link.Get());
+  }
+}
+
 YNX_IMPLEMENT_CLASS(TestController, Controller)
 
 void TestController::Update(double time) {

@@ -17,6 +17,7 @@ class TestRecord : public Object {
   int32_t Save(MemoryStream& stream) const override;
   int32_t Load(MemoryStream& stream) override;
   void ReleaseReferences() override;
+  void VisitReferences(const std::function<void(Object*)>& visit) const override;
 
   int32_t number = 0;
   String text;

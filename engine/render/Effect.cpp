@@ -1,0 +1,15 @@
+#include "engine/render/Effect.h"
+
+namespace ynx {
+
+YNX_IMPLEMENT_ABSTRACT_CLASS(Effect, Object)
+
+Effect::Effect(const String& name) : Object(name) {}
+
+void Effect::Update(double time) { UpdateControllers(time); }
+
+void Effect::Enable() { enabled = true; }
+
+void Effect::Disable() { enabled = false; }
+
+}  // namespace ynx

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstdint>
+
+#include "engine/core/Controller.h"
+#include "engine/core/Ptr.h"
+#include "engine/math/Color.h"
+#include "engine/render/Effect.h"
+
+namespace ynx {
+
+// The material side of drawing one geometry node: colours, alpha test and
+// blending, fog, vertex sway, back-face culling, per-stage texture wrapping,
+// and the skin controller when the vertex shader does the skinning. Concrete
+// effects (colour, texture, normal map, ...) derive from it.
+class GeometryNodeEffect : public Effect {
+  YNX_DECLARE_CLASS(GeometryNodeEffect);
+
+ public:
+  static constexpr int32_t STAGE_COUNT = 8;
+
+  explicit GeometryNodeEffect(const String& name = String());
+
+  // After the object data: stage clamp bits, four colours, shininess, alpha
+  // test and reference, a flags byte (bit 0 blend, bit 4 culling off), the
+  // blend factors, fog on, colour, density and exponent, sway on, amplitude
+  // and speed, then the skin controller as a reference.
+  int32_t Save(MemoryStream& stream) const override;
+  int32_t Load(MemoryStream& stream) override;
+  void ReleaseReferences() override;
+  void VisitReferences(const std::function<void(Object*)>& visit) const override;
+
+  // The controllers, then the frame time is added to the effect's clock.
+  void Update(double time) override;
+
+  void SetFog(bool on) { fog = on; }
+  void SetSway(bool on) { sway = on; }
+  // The skin controller whose bone matrices the vertex program reads.
+  void SetSkin(Controller* controller) { skin = controller; }
+
+  bool GetWireframe() const { return wireframe; }
+  const Color& GetDiffuse() const { return diffuse; }
+  const Color& GetAmbient() const { return ambient; }
+  const Color& GetSpecular() const { return specular; }
+  const Color& GetEmissive() const { return emissive; }
+  float GetShininess() const { return shininess; }
+  bool GetAlphaTest() const { return alphaTest; }
+  int32_t GetAlphaRef() const { return alphaRef; }
+  // Blended geometry is also drawn sorted, farthest first.
+  bool GetBlend() const { return blend; }
+  int32_t GetSrcBlend() const { return srcBlend; }
+  int32_t GetDstBlend() const { return dstBlend; }
+  bool GetFog() const { return fog; }
+  const Color& GetFogColor() const { return fogColor; }
+  float GetFogDensity() const { return fogDensity; }
+  float GetFogExponent() const { return fogExponent; }
+  bool GetSway() const { return sway; }
+  float GetSwayAmplitude() const { return swayAmplitude; }
+  float GetSwaySpeed() const { return swaySpeed; }
+  // Sum of all update times, in seconds.
+  float GetTime() const { return time; }
+  Controller* GetSkin() const { return skin.Get(); }
+  bool GetCull() const { return cull; }
+  // 1 wraps the stage's texture coordinates, 0 clamps them.
+  int32_t GetStageWrap(int32_t stage) const { return stageWrap[stage]; }
+
+ private:
+  bool wireframe = false;
+  Color diffuse{0.8f, 0.8f, 0.8f, 1.0f};
+  Color ambient{0.2f, 0.2f, 0.2f, 1.0f};
+  Color specular{0.0f, 0.0f, 0.0f, 1.0f};
+  Color emissive{0.0f, 0.0f, 0.0f, 1.0f};
+  float shininess = 1.0f;
+  bool alphaTest = false;
+  int32_t alphaRef = 1;
+  bool blend = false;
+  int32_t srcBlend = 4;
+  int32_t dstBlend = 5;
+  bool fog = false;
+  Color fogColor{1.0f, 1.0f, 1.0f, 1.0f};
+  float fogDensity = 0.001f;
+  float fogExponent = 2.0f;
+  float swayAmplitude = 0.05f;
+  float swaySpeed = 1.0f;
+  float time = 0.0f;
+  bool sway = false;
+  Ptr<Controller> skin;
+  bool cull = true;
+  int32_t stageWrap[STAGE_COUNT] = {1, 1, 1, 1, 1, 1, 1, 1};
+};
+
+}  // namespace ynx

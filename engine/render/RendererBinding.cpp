@@ -1,0 +1,13 @@
+#include "engine/render/RendererBinding.h"
+
+namespace ynx {
+
+RendererBinding::~RendererBinding() = default;
+
+void RendererBinding::Reset() {
+  owner = nullptr;
+  rendererData = nullptr;
+  changed = true;
+}
+
+}  // namespace ynx

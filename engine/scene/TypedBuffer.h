@@ -1,0 +1,122 @@
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <new>
+#include <type_traits>
+
+#include "engine/core/Log.h"
+#include "engine/core/MemoryStream.h"
+#include "engine/scene/Buffer.h"
+
+namespace ynx {
+
+// What the six concrete buffers share: an owned array of `count` elements,
+// streamed after the object data as the count and then the elements as they
+// lie in memory. Only the element type differs.
+template <typename Element>
+class TypedBuffer : public Buffer {
+  static_assert(std::is_trivially_copyable_v<Element>);
+
+ public:
+  static constexpr int32_t ELEMENT_SIZE = static_cast<int32_t>(sizeof(Element));
+  // Larger arrays would not have a byte size the engine can express.
+  static constexpr int32_t MAX_COUNT = std::numeric_limits<int32_t>::max() / ELEMENT_SIZE;
+
+  ~TypedBuffer() override { delete[] elements; }
+
+  int32_t GetDataSize() const override { return count * ELEMENT_SIZE; }
+  int32_t GetCount() const override { return count; }
+  void* GetData() const override { return elements; }
+  Element* GetElements() const { return elements; }
+
+  int32_t Save(MemoryStream& stream) const override {
+    if (Buffer::Save(stream) != 0) {
+      LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", GetName().CStr(),
+               GetID());
+      return 1;
+    }
+    if (stream.WriteInt32(count) != 0) {
+      LogError("Невозможно сохранить количество данных буффера. Имя[%s] ID[%d]", GetName().CStr(),
+               GetID());
+      return 1;
+    }
+    if (count > 0 && stream.Write(elements, GetDataSize()) != 0) {
+      LogError("Невозможно сохранить данные буффера. Имя[%s] ID[%d]", GetName().CStr(), GetID());
+      return 1;
+    }
+    return 0;
+  }
+
+  // 0, 1 for bad or missing data, 2 without memory. The array is only
+  // allocated once the stream is known to hold all of its bytes, so a
+  // hostile count costs nothing; a failed load leaves the buffer empty.
+  int32_t Load(MemoryStream& stream) override {
+    if (Buffer::Load(stream) != 0) {
+      LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
+      return 1;
+    }
+    Clear();
+    int32_t stored = 0;
+    if (stream.ReadInt32(stored) != 0 || stored < 0) {
+      LogError("Невозможно загрузить количество данных буффера. ID[%d] Имя[%s]", GetID(),
+               GetName().CStr());
+      return 1;
+    }
+    if (stored > 0) {
+      const int64_t bytes = static_cast<int64_t>(stored) * ELEMENT_SIZE;
+      if (bytes > static_cast<int64_t>(stream.GetSize()) - stream.GetPosition()) {
+        LogError("Невозможно загрузить данные буффера. ID[%d] Имя[%s]", GetID(), GetName().CStr());
+        return 1;
+      }
+      Element* loaded = new (std::nothrow) Element[static_cast<size_t>(stored)];
+      if (loaded == nullptr) {
+        LogError("Недостаточно памяти для создания буффера. ID[%d] Имя[%s]", GetID(),
+                 GetName().CStr());
+        return 2;
+      }
+      if (stream.Read(loaded, static_cast<int32_t>(bytes)) != 0) {
+        delete[] loaded;
+        LogError("Невозможно загрузить данные буффера. ID[%d] Имя[%s]", GetID(), GetName().CStr());
+        return 1;
+      }
+      elements = loaded;
+      count = stored;
+    }
+    MarkChanged();
+    return 0;
+  }
+
+ protected:
+  // Adopts the array when one is given (it must come from new[] and is
+  // freed with the buffer); otherwise allocates `count` elements, which
+  // start as the element type's default (zero vectors; floats, integers
+  // and colours are not set). Without memory the buffer stays empty.
+  TypedBuffer(int32_t newCount, Element* data) {
+    if (data != nullptr) {
+      elements = data;
+      count = newCount > 0 ? newCount : 0;
+      return;
+    }
+    if (newCount <= 0) return;
+    elements =
+        newCount <= MAX_COUNT ? new (std::nothrow) Element[static_cast<size_t>(newCount)] : nullptr;
+    if (elements == nullptr) {
+      LogError("Недостаточно памяти для создания массива данных буффера. ID[%d].", GetID());
+      return;
+    }
+    count = newCount;
+  }
+
+ private:
+  void Clear() {
+    delete[] elements;
+    elements = nullptr;
+    count = 0;
+  }
+
+  Element* elements = nullptr;
+  int32_t count = 0;
+};
+
+}  // namespace ynx
