@@ -110,9 +110,12 @@ int32_t MemoryStream::Read(void* destination, int32_t count) {
 int32_t MemoryStream::WriteBool(bool value) { return WriteInt8(value ? 1 : 0); }
 
 int32_t MemoryStream::ReadBool(bool& value) {
+  const int32_t at = position;
   int8_t byte = 0;
-  if (ReadInt8(byte) == 0) value = byte != 0;
-  return state;
+  if (Read(&byte, 1) != 0) return state;
+  value = byte != 0;
+  if (observer != nullptr) observer->OnValue(at, StreamObserver::KIND_BOOL, &byte, 1);
+  return 0;
 }
 
 int32_t MemoryStream::WriteString(const String& value) {
@@ -121,8 +124,17 @@ int32_t MemoryStream::WriteString(const String& value) {
 }
 
 int32_t MemoryStream::ReadString(String& value) {
+  const int32_t at = position;
+  if (ReadText(value) != 0) return state;
+  if (observer != nullptr) {
+    observer->OnValue(at, StreamObserver::KIND_STRING, &value, position - at);
+  }
+  return 0;
+}
+
+int32_t MemoryStream::ReadText(String& value) {
   int32_t length = 0;
-  if (ReadInt32(length) != 0) return state;
+  if (Read(&length, 4) != 0) return state;
   if (length < 0 || length > size - position) {
     LogWarning("Невозможно считать данные. Буффер переполнен.");
     return Fail(1);
@@ -138,14 +150,16 @@ int32_t MemoryStream::ReadString(String& value) {
 }
 
 int32_t MemoryStream::ReadCount(int32_t& count, int32_t minimumElementBytes) {
+  const int32_t at = position;
   int32_t value = 0;
-  if (ReadInt32(value) != 0) return state;
+  if (Read(&value, 4) != 0) return state;
   const int64_t remaining = static_cast<int64_t>(size) - position;
   if (value < 0 || static_cast<int64_t>(value) * minimumElementBytes > remaining) {
     LogWarning("Неправильное количество элементов в потоке [%d].", value);
     return Fail(1);
   }
   count = value;
+  if (observer != nullptr) observer->OnValue(at, StreamObserver::KIND_COUNT, &value, 4);
   return 0;
 }
 
@@ -192,14 +206,17 @@ void MemoryStream::FinishRead(bool succeeded) {
 
 int32_t MemoryStream::ReadReference(Object*& object, const Rtti& expected) {
   object = nullptr;
+  const int32_t at = position;
   int32_t id = 0;
-  if (ReadInt32(id) != 0) return state;
+  if (Read(&id, 4) != 0) return state;
   LogInfo("Read ID[%d]", id);
+  const auto known = id == -1 ? ids.end() : ids.find(id);
+  if (observer != nullptr && (id == -1 || known != ids.end())) observer->OnReference(at, id);
   if (id == -1) return state;
   Object* found = nullptr;
-  if (auto known = ids.find(id); known != ids.end()) {
+  if (known != ids.end()) {
     found = known->second;
-  } else if (ReadDefinition(found, id) != 0) {
+  } else if (ReadDefinition(found, id, at) != 0) {
     return state;
   }
   if (!found->IsDerivedFrom(expected)) {
@@ -211,13 +228,20 @@ int32_t MemoryStream::ReadReference(Object*& object, const Rtti& expected) {
   return state;
 }
 
-int32_t MemoryStream::ReadDefinition(Object*& object, int32_t id) {
+int32_t MemoryStream::ReadDefinition(Object*& object, int32_t id, int32_t at) {
   if (depth >= MAX_OBJECT_DEPTH) {
     LogError("Слишком глубокая вложенность объектов. ID[%d]", id);
     return Fail(1);
   }
   String typeName;
-  if (ReadString(typeName) != 0) return state;
+  if (ReadText(typeName) != 0) return state;
+  if (observer != nullptr) observer->OnObjectBegin(at, id, typeName);
+  ReadFields(object, id, typeName);
+  if (observer != nullptr) observer->OnObjectEnd(position, state);
+  return state;
+}
+
+int32_t MemoryStream::ReadFields(Object*& object, int32_t id, const String& typeName) {
   const CreateFunction create = Factory::Find(typeName);
   if (create == nullptr) {
     LogError("Невозможно найти функцию создания объекта. RTTI[%s] ID[%d]", typeName.CStr(), id);

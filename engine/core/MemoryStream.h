@@ -8,6 +8,7 @@
 
 #include "engine/core/Object.h"
 #include "engine/core/Ptr.h"
+#include "engine/core/StreamObserver.h"
 #include "engine/core/String.h"
 
 namespace ynx {
@@ -60,19 +61,19 @@ class MemoryStream {
     return Write(&value, sizeof(T));
   }
 
-  int32_t ReadInt8(int8_t& value) { return Read(&value, 1); }
-  int32_t ReadInt16(int16_t& value) { return Read(&value, 2); }
-  int32_t ReadInt32(int32_t& value) { return Read(&value, 4); }
-  int32_t ReadUInt32(uint32_t& value) { return Read(&value, 4); }
-  int32_t ReadFloat(float& value) { return Read(&value, 4); }
-  int32_t ReadDouble(double& value) { return Read(&value, 8); }
+  int32_t ReadInt8(int8_t& value) { return ReadValue(&value, 1, StreamObserver::KIND_INT8); }
+  int32_t ReadInt16(int16_t& value) { return ReadValue(&value, 2, StreamObserver::KIND_INT16); }
+  int32_t ReadInt32(int32_t& value) { return ReadValue(&value, 4, StreamObserver::KIND_INT32); }
+  int32_t ReadUInt32(uint32_t& value) { return ReadValue(&value, 4, StreamObserver::KIND_UINT32); }
+  int32_t ReadFloat(float& value) { return ReadValue(&value, 4, StreamObserver::KIND_FLOAT); }
+  int32_t ReadDouble(double& value) { return ReadValue(&value, 8, StreamObserver::KIND_DOUBLE); }
   // Any non-zero byte is true.
   int32_t ReadBool(bool& value);
   int32_t ReadString(String& value);
   template <typename T>
   int32_t ReadBlock(T& value) {
     static_assert(std::is_trivially_copyable_v<T>);
-    return Read(&value, sizeof(T));
+    return ReadValue(&value, sizeof(T), StreamObserver::KIND_BLOCK);
   }
   // A 32-bit element count that must be non-negative and fit into the bytes
   // that remain, at the given minimum size per element.
@@ -85,6 +86,10 @@ class MemoryStream {
   int32_t WriteObject(const Ptr<T>& object) {
     return WriteObject(static_cast<const Object*>(object.Get()));
   }
+
+  // Reports every typed read, reference and object definition from now on;
+  // null (the default) reports nothing. Not owned.
+  void SetObserver(StreamObserver* value) { observer = value; }
 
   // Stores the object read (or null) at the address. An object of a type not
   // derived from the expected one fails the read. A new object is handed out
@@ -114,10 +119,22 @@ class MemoryStream {
   void ResetContent(uint8_t* buffer, int32_t bufferSize);
 
  private:
+  // One typed read, reported to the observer when it succeeds.
+  int32_t ReadValue(void* value, int32_t count, StreamObserver::Kind kind) {
+    const int32_t at = position;
+    const int32_t status = Read(value, count);
+    if (status == 0 && observer != nullptr) observer->OnValue(at, kind, value, count);
+    return status;
+  }
+  // ReadString without the report: type names belong to the definition.
+  int32_t ReadText(String& value);
   int32_t Grow(int64_t required);
   int32_t Fail(int32_t status);
   int32_t ReadReference(Object*& object, const Rtti& expected);
-  int32_t ReadDefinition(Object*& object, int32_t id);
+  // The definition of the object stored under `id`, whose ID was read at `at`.
+  int32_t ReadDefinition(Object*& object, int32_t id, int32_t at);
+  // Creates the object of the type and loads its fields.
+  int32_t ReadFields(Object*& object, int32_t id, const String& typeName);
   void FinishRead(bool succeeded);
 
   uint8_t* data = nullptr;
@@ -129,6 +146,7 @@ class MemoryStream {
   std::unordered_map<int32_t, Object*> ids;
   int32_t state = 0;
   int32_t depth = 0;
+  StreamObserver* observer = nullptr;
   // Objects made by the read in progress, each held by one guard reference
   // until it ends, so that a failing object cannot free a parent that is
   // still loading.

@@ -60,7 +60,7 @@ int32_t GeometryNodeEffect::Load(MemoryStream& stream) {
   uint8_t flags = 0;
   bool fogOn = false;
   bool swayOn = false;
-  Ptr<Controller> skinController;
+  Ptr<SkinController> skinController;
   stream.Read(&clampBits, 1);
   stream.ReadBlock(diffuse);
   stream.ReadBlock(ambient);

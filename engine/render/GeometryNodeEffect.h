@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "engine/core/Controller.h"
+#include "engine/animation/SkinController.h"
 #include "engine/core/Ptr.h"
 #include "engine/math/Color.h"
 #include "engine/render/Effect.h"
@@ -36,7 +36,7 @@ class GeometryNodeEffect : public Effect {
   void SetFog(bool on) { fog = on; }
   void SetSway(bool on) { sway = on; }
   // The skin controller whose bone matrices the vertex program reads.
-  void SetSkin(Controller* controller) { skin = controller; }
+  void SetSkin(SkinController* controller) { skin = controller; }
 
   bool GetWireframe() const { return wireframe; }
   const Color& GetDiffuse() const { return diffuse; }
@@ -59,7 +59,7 @@ class GeometryNodeEffect : public Effect {
   float GetSwaySpeed() const { return swaySpeed; }
   // Sum of all update times, in seconds.
   float GetTime() const { return time; }
-  Controller* GetSkin() const { return skin.Get(); }
+  SkinController* GetSkin() const { return skin.Get(); }
   bool GetCull() const { return cull; }
   // 1 wraps the stage's texture coordinates, 0 clamps them.
   int32_t GetStageWrap(int32_t stage) const { return stageWrap[stage]; }
@@ -84,7 +84,7 @@ class GeometryNodeEffect : public Effect {
   float swaySpeed = 1.0f;
   float time = 0.0f;
   bool sway = false;
-  Ptr<Controller> skin;
+  Ptr<SkinController> skin;
   bool cull = true;
   int32_t stageWrap[STAGE_COUNT] = {1, 1, 1, 1, 1, 1, 1, 1};
 };

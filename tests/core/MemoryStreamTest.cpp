@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/core/MemoryStream.h"
+#include "engine/core/StreamObserver.h"
 #include "tests/support/ByteWriter.h"
 #include "tests/support/CapturedLog.h"
 #include "tests/support/LeakCheck.h"
@@ -385,6 +386,58 @@ TEST(MemoryStreamTest, NestingIsBounded) {
   EXPECT_EQ(state, 1);
   EXPECT_TRUE(log.Contains("ERROR. Слишком глубокая вложенность объектов. ID[" +
                            std::to_string(MemoryStream::MAX_OBJECT_DEPTH) + "]"));
+}
+
+// Records what an observer is told, one line per event.
+class Transcript : public StreamObserver {
+ public:
+  void OnValue(int32_t offset, Kind kind, const void* value, int32_t size) override {
+    std::string text = "@" + std::to_string(offset) + " kind " + std::to_string(kind) + " size " +
+                       std::to_string(size);
+    if (kind == KIND_STRING) text += " " + std::string(static_cast<const String*>(value)->CStr());
+    lines.push_back(text);
+  }
+  void OnReference(int32_t offset, int32_t id) override {
+    lines.push_back("@" + std::to_string(offset) + " ref " + std::to_string(id));
+  }
+  void OnObjectBegin(int32_t offset, int32_t id, const String& typeName) override {
+    lines.push_back("@" + std::to_string(offset) + " begin " + std::to_string(id) + " " +
+                    typeName.CStr());
+  }
+  void OnObjectEnd(int32_t offset, int32_t status) override {
+    lines.push_back("@" + std::to_string(offset) + " end " + std::to_string(status));
+  }
+  std::vector<std::string> lines;
+};
+
+TEST(MemoryStreamTest, AnObserverSeesEveryTypedReadInOrder) {
+  ByteWriter bytes;
+  bytes.I8(1).I16(2).Head(7, "YNX.TestRecord", "r");
+  bytes.I32(5).Str("t").I32(2).I32(7).I32(-1);
+  bytes.Raw("ab", 2).F64(0.5);
+  MemoryStream stream = ReadStream(bytes);
+  Transcript transcript;
+  stream.SetObserver(&transcript);
+  int8_t flag = 0;
+  int16_t small = 0;
+  bool yes = false;
+  stream.ReadBool(yes);
+  stream.ReadInt16(small);
+  Ptr<Object> record;
+  stream.ReadObject(record);
+  char raw[2];
+  stream.Read(raw, 2);  // raw reads are the gaps between reported values
+  double wide = 0;
+  stream.ReadDouble(wide);
+  stream.ReadInt8(flag);  // past the end: nothing to report
+  const std::vector<std::string> expected = {
+      "@0 kind 6 size 1",  "@1 kind 1 size 2",        "@3 begin 7 YNX.TestRecord",
+      "@25 kind 7 size 5 r", "@30 kind 9 size 4",     "@34 kind 2 size 4",
+      "@38 kind 7 size 5 t", "@43 kind 9 size 4",     "@47 ref 7",
+      "@51 ref -1",          "@55 end 0",             "@57 kind 5 size 8"};
+  EXPECT_EQ(transcript.lines, expected);
+  EXPECT_EQ(record->GetName(), "r");
+  record->ReleaseReferences();  // it links to itself
 }
 
 TEST(MemoryStreamTest, AFailingSaveLeavesTheStreamInError) {

@@ -3,6 +3,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/animation/AnimationController.h"
+#include "engine/animation/SkinController.h"
 #include "engine/core/MemoryStream.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/GeometryNode.h"
@@ -77,6 +79,23 @@ void ExerciseScene(const std::vector<Ptr<Object>>& objects) {
       }
       if (auto* camera = dynamic_cast<Camera*>(node)) cameras.push_back(camera);
     }
+  }
+  // Controllers wherever they hang (or none): plain frames, a huge step, and
+  // the stage operations the screensaver controller uses.
+  for (const Ptr<Object>& object : objects) {
+    auto* controller = dynamic_cast<Controller*>(object.Get());
+    if (controller == nullptr) continue;
+    controller->Update(0.016);
+    controller->Update(1e30);
+    if (auto* animation = dynamic_cast<AnimationController*>(controller)) {
+      if (animation->GetAnimationCount() > 0 && animation->GetAnimation(0) != nullptr) {
+        animation->SetStageAnimationByName(animation->GetAnimation(0)->GetName(), 1, 0.5f);
+      }
+      animation->SetStageWeight(0, 0.25f);
+      animation->Update(0.016);
+      animation->Reset();
+    }
+    if (auto* skin = dynamic_cast<SkinController*>(controller)) skin->UpdateSkinBound();
   }
   for (Camera* camera : cameras) {
     for (const Ptr<Object>& object : objects) {

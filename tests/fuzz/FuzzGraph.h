@@ -30,7 +30,8 @@ class FuzzRecord : public Object {
 
 // Walks a loaded graph the way the engine would (name search, type
 // collection, a frame of controllers; for scene nodes a frame update, derived
-// geometry and culling against every camera), then takes it apart so that
+// geometry and culling against every camera; every controller's update and
+// the animation controllers' stage operations), then takes it apart so that
 // cycles, which the format allows, are freed too.
 void ExerciseAndRelease(Ptr<Object>& root);
 

@@ -23,7 +23,10 @@ ByteWriter EffectBytes(int32_t id, uint8_t clampBits, uint8_t flags, int32_t ski
   w.I8(0).F32(1).F32(1).F32(1).F32(1).F32(0.001f).F32(2.0f);
   w.I8(0).F32(0.05f).F32(1.0f);
   if (skinId < 0) return w.I32(-1);
-  return w.Head(skinId, "YNX.TestController", "skin").I8(1);
+  // A skin controller without bones or buffers.
+  w.Head(skinId, "YNX.SkinController", "skin").I8(1).I32(0);
+  for (int buffer = 0; buffer < 5; ++buffer) w.I32(-1);
+  return w;
 }
 
 TEST(GeometryNodeEffectTest, FlagsStagesAndSkinRoundTrip) {

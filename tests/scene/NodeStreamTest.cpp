@@ -27,6 +27,9 @@ namespace ynx {
 namespace {
 
 using test::ByteWriter;
+using test::Cut;
+using test::ExpectCutsFail;
+using test::HasLineStartingWith;
 using test::NodeFields;
 using test::ReadOne;
 using test::SameBytes;
@@ -200,42 +203,6 @@ TEST(NodeStreamTest, EffectsComeBackInReverseOrder) {
   EXPECT_TRUE(SameBytes(
       Written(group),
       bytes(group->GetID(), {"second", second->GetID()}, {"first", first->GetID()}).Bytes()));
-}
-
-// A stream cut where a field starts fails with that field's message, on
-// loading and on saving into a buffer that ends there.
-struct Cut {
-  int32_t at;
-  std::string loadLine;
-  std::string saveLine;
-};
-
-bool HasLineStartingWith(const test::CapturedLog& log, const std::string& start) {
-  for (const std::string& line : log.Lines()) {
-    if (line.compare(0, start.size(), start) == 0) return true;
-  }
-  return false;
-}
-
-void ExpectCutsFail(const ByteWriter& full, const std::vector<Cut>& cuts) {
-  int32_t state = 1;
-  Ptr<Object> whole = ReadOne(full, &state);
-  ASSERT_EQ(state, 0);
-  for (const Cut& cut : cuts) {
-    SCOPED_TRACE(cut.loadLine);
-    ByteWriter prefix;
-    prefix.Raw(full.Bytes().data(), static_cast<size_t>(cut.at));
-    test::CapturedLog log;
-    if (cut.loadLine != "Невозможно загрузить ") {
-      EXPECT_FALSE(ReadOne(prefix, &state));
-      EXPECT_EQ(state, 1);
-      EXPECT_TRUE(HasLineStartingWith(log, "ERROR. " + cut.loadLine));
-      log.Clear();
-    }
-    MemoryStream small(cut.at, 0);
-    EXPECT_NE(small.WriteObject(whole), 0);
-    EXPECT_TRUE(HasLineStartingWith(log, "ERROR. " + cut.saveLine));
-  }
 }
 
 TEST(NodeStreamTest, GroupsFailAtTheCutField) {

@@ -1,5 +1,7 @@
 #include "tests/scene/SceneTestClasses.h"
 
+#include "tests/support/CapturedLog.h"
+
 namespace ynx::test {
 
 YNX_IMPLEMENT_CLASS(TestSceneEffect, SceneNodeEffect)
@@ -79,6 +81,34 @@ std::vector<uint8_t> Written(const Object* object) {
     failure << ": " << int{actual[at]} << " instead of " << int{expected[at]};
   }
   return failure;
+}
+
+bool HasLineStartingWith(const CapturedLog& log, const std::string& start) {
+  for (const std::string& line : log.Lines()) {
+    if (line.compare(0, start.size(), start) == 0) return true;
+  }
+  return false;
+}
+
+void ExpectCutsFail(const ByteWriter& full, const std::vector<Cut>& cuts) {
+  int32_t state = 1;
+  Ptr<Object> whole = ReadOne(full, &state);
+  ASSERT_EQ(state, 0);
+  for (const Cut& cut : cuts) {
+    SCOPED_TRACE(cut.loadLine);
+    ByteWriter prefix;
+    prefix.Raw(full.Bytes().data(), static_cast<size_t>(cut.at));
+    CapturedLog log;
+    if (cut.loadLine != "Невозможно загрузить ") {
+      EXPECT_FALSE(ReadOne(prefix, &state));
+      EXPECT_EQ(state, 1);
+      EXPECT_TRUE(HasLineStartingWith(log, "ERROR. " + cut.loadLine));
+      log.Clear();
+    }
+    MemoryStream small(cut.at, 0);
+    EXPECT_NE(small.WriteObject(whole), 0);
+    EXPECT_TRUE(HasLineStartingWith(log, "ERROR. " + cut.saveLine));
+  }
 }
 
 }  // namespace ynx::test

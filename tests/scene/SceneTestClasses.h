@@ -93,4 +93,18 @@ std::vector<uint8_t> Written(const Object* object);
 ::testing::AssertionResult SameBytes(const std::vector<uint8_t>& actual,
                                      const std::vector<uint8_t>& expected);
 
+class CapturedLog;
+
+// A stream cut where a field starts fails with that field's message, on
+// loading and on saving into a buffer that ends there. A load line of just
+// "Невозможно загрузить " skips the loading half.
+struct Cut {
+  int32_t at;
+  std::string loadLine;
+  std::string saveLine;
+};
+
+bool HasLineStartingWith(const CapturedLog& log, const std::string& start);
+void ExpectCutsFail(const ByteWriter& full, const std::vector<Cut>& cuts);
+
 }  // namespace ynx::test

@@ -289,6 +289,14 @@ TEST_F(RarToolTest, FailuresAreExplainedAndNeverLeaveADamagedArchive) {
   EXPECT_EQ(RarCorpus::Read(archive), before);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 
+  // The engine finds names regardless of case, so such twins cannot go in.
+  ASSERT_TRUE(RarCorpus::Write(folder / "twins/Sky.tga", RarCorpus::Random(10, 10)));
+  ASSERT_TRUE(RarCorpus::Write(folder / "twins/sky.TGA", RarCorpus::Random(10, 11)));
+  const Outcome twins = Rar("a " + Quoted(folder / "twins.rar") + " " + Quoted(folder / "twins"));
+  EXPECT_EQ(twins.exitCode, 1);
+  EXPECT_NE(twins.output.find("the same name"), std::string::npos) << twins.output;
+  EXPECT_FALSE(fs::exists(folder / "twins.rar"));
+
   ASSERT_TRUE(RarCorpus::Write(folder / "junk.rar", RarCorpus::Text(500, 9)));
   const Outcome junk = Rar("l " + Quoted(folder / "junk.rar"));
   EXPECT_EQ(junk.exitCode, 1);

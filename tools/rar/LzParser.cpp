@@ -75,7 +75,7 @@ const LzParser::Found& LzParser::Lookup(uint64_t position, uint64_t end) {
   return found;
 }
 
-LzParser::Choice LzParser::Evaluate(uint64_t position, uint64_t end, const RepeatState& repeats) {
+LzParser::Choice LzParser::Evaluate(uint64_t position, uint64_t end, const Repeats& repeats) {
   Choice best;
   const Found& found = Lookup(position, end);
   const auto limit = static_cast<uint32_t>(std::min<uint64_t>(MatchFinder::MAX_MATCH, end - position));
@@ -122,8 +122,8 @@ void LzParser::EmitLiteral(uint64_t position, Block& block) const {
   ++block.mainCounts[byte];
 }
 
-void LzParser::EmitMatch(const Choice& choice, RepeatState& repeats, Block& block) const {
-  LzSymbol symbol{};
+void LzParser::EmitMatch(const Choice& choice, Repeats& repeats, Block& block) const {
+  Symbol symbol{};
   if (choice.kind == A::REPEAT_LAST) {
     symbol.main = A::REPEAT_LAST;
   } else if (choice.kind < A::FIRST_SHORT) {
@@ -148,7 +148,7 @@ void LzParser::EmitMatch(const Choice& choice, RepeatState& repeats, Block& bloc
   repeats.Push(choice.distance, choice.length);
 }
 
-void LzParser::Parse(uint64_t start, uint64_t end, RepeatState& repeats, Block& block) {
+void LzParser::Parse(uint64_t start, uint64_t end, Repeats& repeats, Block& block) {
   segmentStart = start;
   SetLiteralPrices(start, end);
   uint64_t position = start;

@@ -45,7 +45,7 @@ void Rar20Encoder::Reset() {
   parser.Restart();
   started = false;
   modeChannels = 0;
-  repeats = RepeatState{};
+  repeats = LzParser::Repeats{};
   table = CodeLengthTable{};
   predictors = {};
   channelDelta = 0;
@@ -266,7 +266,7 @@ void Rar20Encoder::WriteLz(LzPlan& plan, BitWriter& writer) {
   BeginBlock(writer);
   const uint8_t* lengths = plan.lengths.data();
   WriteLzTables(lengths, writer);
-  for (const LzSymbol& symbol : plan.block.symbols) {
+  for (const LzParser::Symbol& symbol : plan.block.symbols) {
     WriteCode(mainCode, symbol.main, writer);
     if (symbol.main >= A::FIRST_LENGTH) {
       writer.Write(symbol.mainExtra, A::LengthBits(symbol.main - A::FIRST_LENGTH));

@@ -60,7 +60,7 @@ class Rar20Encoder {
 
   struct LzPlan {
     LzParser::Block block;
-    RepeatState repeats;
+    LzParser::Repeats repeats;
     std::array<uint8_t, Rar20Alphabet::LZ_TABLE> lengths{};
     uint64_t bits = 0;
   };
@@ -115,7 +115,7 @@ class Rar20Encoder {
   // The decoder's state.
   bool started = false;
   int modeChannels = 0;  // 0: LZ mode
-  RepeatState repeats;
+  LzParser::Repeats repeats;
   CodeLengthTable table;
   HuffmanCode mainCode;
   HuffmanCode offsetCode;

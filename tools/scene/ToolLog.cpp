@@ -1,0 +1,15 @@
+#include "tools/scene/ToolLog.h"
+
+#include <cstdio>
+
+#include "engine/core/Log.h"
+
+namespace ynx::tools {
+
+void ToolLog::Print(int32_t level, const String& message) {
+  if (level == LOG_INFO) return;
+  if (level >= LOG_ERROR) ++errors;
+  std::fprintf(stderr, "ynx-scene: engine: %s%s\n", LevelPrefix(level), message.CStr());
+}
+
+}  // namespace ynx::tools
