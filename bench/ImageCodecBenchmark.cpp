@@ -22,6 +22,7 @@
 #include "engine/io/Image.h"
 #include "engine/io/JPGImageCodec.h"
 #include "engine/io/MemoryFile.h"
+#include "tests/support/SampleData.h"
 
 extern char** environ;
 
@@ -30,34 +31,6 @@ namespace {
 
 constexpr uint32_t SIZE = 1024;
 constexpr int QUALITY = 85;
-
-// Smooth gradients, a little noise and some hard edges, as a photo has; the
-// same every run.
-std::vector<uint8_t> PhotoLike(uint32_t width, uint32_t height) {
-  std::vector<uint8_t> pixels(size_t{width} * height * 3);
-  uint32_t noise = 12345;
-  for (uint32_t y = 0; y < height; ++y) {
-    for (uint32_t x = 0; x < width; ++x) {
-      noise = noise * 1664525u + 1013904223u;
-      const double jitter = static_cast<double>(noise >> 24) / 255.0 * 16.0 - 8.0;
-      const bool inBox = (x / 128 + y / 160) % 3 == 0 && x % 128 > 20 && y % 160 > 30;
-      const double dx = x - 600.0, dy = y - 400.0;
-      const bool inDisc = dx * dx + dy * dy < 180.0 * 180.0;
-      double channel[3] = {
-          110 + 70 * std::sin(x * 0.006) + 30 * std::cos(y * 0.011),
-          120 + 60 * std::cos(x * 0.004 + y * 0.003),
-          100 + 50 * std::sin(y * 0.008) + 20 * std::sin((x + y) * 0.02),
-      };
-      for (int c = 0; c < 3; ++c) {
-        double value = channel[c] + jitter;
-        if (inBox) value = 255 - value * 0.5;
-        if (inDisc) value = value * 0.4 + (c == 0 ? 120 : 20);
-        pixels[(size_t{y} * width + x) * 3 + c] = static_cast<uint8_t>(std::clamp(value, 0.0, 255.0));
-      }
-    }
-  }
-  return pixels;
-}
 
 std::vector<uint8_t> Encode(uint32_t width, uint32_t height, const std::vector<uint8_t>& pixels) {
   jpeg_compress_struct info;
@@ -88,8 +61,8 @@ std::vector<uint8_t> Encode(uint32_t width, uint32_t height, const std::vector<u
 // The encoded pictures, also on disk for djpeg; removed at exit.
 struct Files {
   Files() {
-    photo = Encode(SIZE, SIZE, PhotoLike(SIZE, SIZE));
-    tiny = Encode(8, 8, PhotoLike(8, 8));
+    photo = Encode(SIZE, SIZE, test::SampleData::Picture(SIZE, SIZE, 1));
+    tiny = Encode(8, 8, test::SampleData::Picture(8, 8, 1));
     photoPath = Write("photo", photo);
     tinyPath = Write("tiny", tiny);
   }

@@ -27,7 +27,7 @@
 #include <unarr.h>
 
 #include "engine/io/Rar2Archive.h"
-#include "tests/tools/RarCorpus.h"
+#include "tests/support/SampleData.h"
 
 extern char** environ;
 
@@ -35,7 +35,7 @@ namespace ynx {
 namespace {
 
 namespace fs = std::filesystem;
-using test::RarCorpus;
+using test::SampleData;
 
 constexpr size_t MiB = size_t{1} << 20;
 
@@ -67,31 +67,31 @@ struct Corpora {
     root = fs::temp_directory_path() / ("ynx-rar-bench-" + std::to_string(getpid()));
     const fs::path mixed = root / "mixed", sound = root / "sound";
     for (int index = 0; index < 4; ++index) {
-      RarCorpus::Write(mixed / ("text" + std::to_string(index) + ".txt"), RarCorpus::Text(3 * MiB, 100 + index));
+      SampleData::Write(mixed / ("text" + std::to_string(index) + ".txt"), SampleData::Text(3 * MiB, 100 + index));
     }
     for (int index = 0; index < 6; ++index) {
-      RarCorpus::Write(mixed / ("picture" + std::to_string(index) + ".rgb"), RarCorpus::Picture(1024, 683, 200 + index));
+      SampleData::Write(mixed / ("picture" + std::to_string(index) + ".rgb"), SampleData::Picture(1024, 683, 200 + index));
     }
     for (int index = 0; index < 2; ++index) {
-      RarCorpus::Write(mixed / ("samples" + std::to_string(index) + ".f32"), RarCorpus::Floats(MiB, 300 + index));
+      SampleData::Write(mixed / ("samples" + std::to_string(index) + ".f32"), SampleData::Floats(MiB, 300 + index));
     }
-    RarCorpus::Write(mixed / "mono8.raw", RarCorpus::Pcm(2 * MiB, 8, 1, 400));
-    RarCorpus::Write(mixed / "stereo16.raw", RarCorpus::Pcm(MiB, 16, 2, 401));
-    RarCorpus::Write(mixed / "far.bin", RarCorpus::FarRepeats(8 * MiB, 500));
-    RarCorpus::Write(mixed / "random.bin", RarCorpus::Random(4 * MiB, 600));
+    SampleData::Write(mixed / "mono8.raw", SampleData::Pcm(2 * MiB, 8, 1, 400));
+    SampleData::Write(mixed / "stereo16.raw", SampleData::Pcm(MiB, 16, 2, 401));
+    SampleData::Write(mixed / "far.bin", SampleData::FarRepeats(8 * MiB, 500));
+    SampleData::Write(mixed / "random.bin", SampleData::Random(4 * MiB, 600));
     for (int index = 0; index < 8; ++index) {
       const int bits = index % 2 == 0 ? 8 : 16, channels = index % 4 + 1;
       const size_t frames = (6 * MiB + MiB / 4) / static_cast<size_t>(bits / 8 * channels);
-      RarCorpus::Write(sound / ("sound" + std::to_string(index) + ".raw"), RarCorpus::Pcm(frames, bits, channels, 700 + index));
+      SampleData::Write(sound / ("sound" + std::to_string(index) + ".raw"), SampleData::Pcm(frames, bits, channels, 700 + index));
     }
-    RarCorpus::Write(root / "tiny/tiny.txt", RarCorpus::Text(100, 800));
+    SampleData::Write(root / "tiny/tiny.txt", SampleData::Text(100, 800));
     mixedFolder = mixed;
     mixedSize = FolderSize(mixed);
     lz = Pack("lz.rar", {"-m3", "-mm-"}, mixed);
     audio = Pack("audio.rar", {"-m3", "-mm"}, sound);
     tiny = Pack("tiny.rar", {"-m3"}, root / "tiny");
-    lzBytes = RarCorpus::Read(lz);
-    audioBytes = RarCorpus::Read(audio);
+    lzBytes = SampleData::Read(lz);
+    audioBytes = SampleData::Read(audio);
     audioSize = FolderSize(sound);
   }
   ~Corpora() { fs::remove_all(root); }

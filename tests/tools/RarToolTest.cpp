@@ -9,14 +9,14 @@
 
 #include "tests/io/Rar2TestArchive.h"
 #include "tests/support/Subprocess.h"
-#include "tests/tools/RarCorpus.h"
+#include "tests/support/SampleData.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 using ynx::test::Outcome;
-using ynx::test::RarCorpus;
+using ynx::test::SampleData;
 
 std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
@@ -35,7 +35,7 @@ std::string Compare(const fs::path& expected, const fs::path& actual, bool empty
       if (emptyFolders && !fs::is_directory(other)) return "missing folder " + relative.string();
     } else if (!fs::is_regular_file(other)) {
       return "missing file " + relative.string();
-    } else if (RarCorpus::Read(entry.path()) != RarCorpus::Read(other)) {
+    } else if (SampleData::Read(entry.path()) != SampleData::Read(other)) {
       return "different content in " + relative.string();
     }
   }
@@ -75,20 +75,20 @@ void ExpectDecodersAgree(const fs::path& archive, const fs::path& expected, cons
 // matches reach back up to the whole window (which wraps).
 void WriteCorpus(const fs::path& folder) {
   const fs::path small = folder / "small";
-  ASSERT_TRUE(RarCorpus::Write(small / "random.bin", RarCorpus::Random(48 << 10, 1)));
-  ASSERT_TRUE(RarCorpus::Write(small / "docs/readme.txt", RarCorpus::Text(120 << 10, 2)));
-  ASSERT_TRUE(RarCorpus::Write(small / "images/photo.rgb", RarCorpus::Picture(256, 192, 3)));
-  ASSERT_TRUE(RarCorpus::Write(small / "data/samples.f32", RarCorpus::Floats(32768, 4)));
+  ASSERT_TRUE(SampleData::Write(small / "random.bin", SampleData::Random(48 << 10, 1)));
+  ASSERT_TRUE(SampleData::Write(small / "docs/readme.txt", SampleData::Text(120 << 10, 2)));
+  ASSERT_TRUE(SampleData::Write(small / "images/photo.rgb", SampleData::Picture(256, 192, 3)));
+  ASSERT_TRUE(SampleData::Write(small / "data/samples.f32", SampleData::Floats(32768, 4)));
   for (int bits : {8, 16}) {
     for (int channels = 1; channels <= 4; ++channels) {
       const std::string name = "pcm" + std::to_string(bits) + "_" + std::to_string(channels) + "ch.raw";
       const size_t frames = (48u << 10) / static_cast<size_t>(bits / 8 * channels);
-      ASSERT_TRUE(RarCorpus::Write(small / "sound" / name, RarCorpus::Pcm(frames, bits, channels, 10 + bits + channels)));
+      ASSERT_TRUE(SampleData::Write(small / "sound" / name, SampleData::Pcm(frames, bits, channels, 10 + bits + channels)));
     }
   }
-  ASSERT_TRUE(RarCorpus::Write(small / "empty.txt", {}));
+  ASSERT_TRUE(SampleData::Write(small / "empty.txt", {}));
   fs::create_directories(small / "docs/empty-folder");
-  ASSERT_TRUE(RarCorpus::Write(folder / "big/far.bin", RarCorpus::FarRepeats(2500000, 5)));
+  ASSERT_TRUE(SampleData::Write(folder / "big/far.bin", SampleData::FarRepeats(2500000, 5)));
 }
 
 class RarToolTest : public ::testing::Test {
@@ -178,16 +178,16 @@ TEST_F(RarToolTest, AudioChannelsCarryOverThroughASolidStream) {
   const fs::path sound = folder / "sound";
   for (int index = 0; index < 24; ++index) {
     const int channels = 1 + index * 7 % 4, bits = index % 3 == 0 ? 16 : 8;
-    std::vector<uint8_t> pcm = RarCorpus::Pcm(1500 + static_cast<size_t>(index) * 577, bits, channels, 900 + index);
+    std::vector<uint8_t> pcm = SampleData::Pcm(1500 + static_cast<size_t>(index) * 577, bits, channels, 900 + index);
     pcm.resize(pcm.size() - static_cast<size_t>(index % 5));
-    ASSERT_TRUE(RarCorpus::Write(sound / ("part" + std::to_string(100 + index) + ".raw"), pcm));
+    ASSERT_TRUE(SampleData::Write(sound / ("part" + std::to_string(100 + index) + ".raw"), pcm));
   }
   std::vector<uint8_t> changing;
   for (int channels : {1, 3, 2, 4, 3, 1}) {
-    const std::vector<uint8_t> pcm = RarCorpus::Pcm(40001, 8, channels, 950 + channels);
+    const std::vector<uint8_t> pcm = SampleData::Pcm(40001, 8, channels, 950 + channels);
     changing.insert(changing.end(), pcm.begin(), pcm.end() - channels % 3);
   }
-  ASSERT_TRUE(RarCorpus::Write(sound / "changing.raw", changing));
+  ASSERT_TRUE(SampleData::Write(sound / "changing.raw", changing));
 
   for (const char* options : {"-s", "-s -mm"}) {
     SCOPED_TRACE(options);
@@ -216,8 +216,8 @@ TEST_F(RarToolTest, CompressionPaysOffAndFallsBackToStoringWhenItDoesNot) {
 }
 
 TEST_F(RarToolTest, NamesKeepTheGivenPathOrStartAtTheArgument) {
-  ASSERT_TRUE(RarCorpus::Write(folder / "media/Textures/wall.tga", RarCorpus::Random(100, 7)));
-  ASSERT_TRUE(RarCorpus::Write(folder / "media/intro.txt", RarCorpus::Text(100, 8)));
+  ASSERT_TRUE(SampleData::Write(folder / "media/Textures/wall.tga", SampleData::Random(100, 7)));
+  ASSERT_TRUE(SampleData::Write(folder / "media/intro.txt", SampleData::Text(100, 8)));
 
   ASSERT_EQ(ynx::test::RunCommand("cd " + Quoted(folder) + " && '" + YNX_RAR_PATH + "' a given.rar media").exitCode, 0);
   const Outcome given = Rar("l " + Quoted(folder / "given.rar"));
@@ -256,12 +256,12 @@ TEST_F(RarToolTest, AHostileArchiveCannotWriteOutsideTheDestination) {
           .Stored("link\\through.txt", payload)
           .Directory("link\\folder")
           .Stored("fine\\kept.txt", payload);
-  ASSERT_TRUE(RarCorpus::Write(folder / "hostile.rar", archive.Bytes()));
+  ASSERT_TRUE(SampleData::Write(folder / "hostile.rar", archive.Bytes()));
 
   const Outcome extracted = Rar("x " + Quoted(folder / "hostile.rar") + " " + Quoted(target));
   EXPECT_EQ(extracted.exitCode, 1) << extracted.output;
   EXPECT_NE(extracted.output.find("refusing ..\\escape.txt"), std::string::npos) << extracted.output;
-  EXPECT_EQ(RarCorpus::Read(target / "fine/kept.txt"), payload) << "good entries still come out";
+  EXPECT_EQ(SampleData::Read(target / "fine/kept.txt"), payload) << "good entries still come out";
   EXPECT_TRUE(fs::is_empty(outside)) << "written through the planted link";
   EXPECT_FALSE(fs::exists(folder / "escape.txt"));
   EXPECT_FALSE(fs::exists(folder / "escape2.txt"));
@@ -282,22 +282,22 @@ TEST_F(RarToolTest, FailuresAreExplainedAndNeverLeaveADamagedArchive) {
   // temporary file beside it.
   const fs::path archive = folder / "kept.rar";
   ASSERT_EQ(Rar("a " + Quoted(archive) + " " + Quoted(corpus / "small/docs")).exitCode, 0);
-  const std::vector<uint8_t> before = RarCorpus::Read(archive);
+  const std::vector<uint8_t> before = SampleData::Read(archive);
   const Outcome missing = Rar("a " + Quoted(archive) + " " + Quoted(folder / "no-such-file"));
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_NE(missing.output.find("no such file or folder"), std::string::npos) << missing.output;
-  EXPECT_EQ(RarCorpus::Read(archive), before);
+  EXPECT_EQ(SampleData::Read(archive), before);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 1);
 
   // The engine finds names regardless of case, so such twins cannot go in.
-  ASSERT_TRUE(RarCorpus::Write(folder / "twins/Sky.tga", RarCorpus::Random(10, 10)));
-  ASSERT_TRUE(RarCorpus::Write(folder / "twins/sky.TGA", RarCorpus::Random(10, 11)));
+  ASSERT_TRUE(SampleData::Write(folder / "twins/Sky.tga", SampleData::Random(10, 10)));
+  ASSERT_TRUE(SampleData::Write(folder / "twins/sky.TGA", SampleData::Random(10, 11)));
   const Outcome twins = Rar("a " + Quoted(folder / "twins.rar") + " " + Quoted(folder / "twins"));
   EXPECT_EQ(twins.exitCode, 1);
   EXPECT_NE(twins.output.find("the same name"), std::string::npos) << twins.output;
   EXPECT_FALSE(fs::exists(folder / "twins.rar"));
 
-  ASSERT_TRUE(RarCorpus::Write(folder / "junk.rar", RarCorpus::Text(500, 9)));
+  ASSERT_TRUE(SampleData::Write(folder / "junk.rar", SampleData::Text(500, 9)));
   const Outcome junk = Rar("l " + Quoted(folder / "junk.rar"));
   EXPECT_EQ(junk.exitCode, 1);
   EXPECT_NE(junk.output.find("is not an archive"), std::string::npos) << junk.output;
@@ -305,7 +305,7 @@ TEST_F(RarToolTest, FailuresAreExplainedAndNeverLeaveADamagedArchive) {
   // Damage in the packed data: the test names the entry and fails.
   std::vector<uint8_t> damaged = before;
   damaged[damaged.size() - 200] ^= 0x55;
-  ASSERT_TRUE(RarCorpus::Write(folder / "damaged.rar", damaged));
+  ASSERT_TRUE(SampleData::Write(folder / "damaged.rar", damaged));
   const Outcome tested = Rar("t " + Quoted(folder / "damaged.rar"));
   EXPECT_EQ(tested.exitCode, 1);
   EXPECT_NE(tested.output.find("FAILED"), std::string::npos) << tested.output;

@@ -1,4 +1,4 @@
-#include "tests/tools/RarCorpus.h"
+#include "tests/support/SampleData.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,14 +34,14 @@ class Random64 {
 
 }  // namespace
 
-std::vector<uint8_t> RarCorpus::Random(size_t size, uint64_t seed) {
+std::vector<uint8_t> SampleData::Random(size_t size, uint64_t seed) {
   Random64 random(seed);
   std::vector<uint8_t> bytes(size);
   for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random.Next() >> 56);
   return bytes;
 }
 
-std::vector<uint8_t> RarCorpus::Text(size_t size, uint64_t seed) {
+std::vector<uint8_t> SampleData::Text(size_t size, uint64_t seed) {
   Random64 random(seed);
   static const char* const SYLLABLES[] = {"an", "ber", "co", "da", "el", "fi", "gor", "ha", "is", "jo", "ka",
                                           "lum", "mer", "no", "or", "pa", "qui", "re", "sta", "ti", "un", "ve",
@@ -81,7 +81,7 @@ std::vector<uint8_t> RarCorpus::Text(size_t size, uint64_t seed) {
   return {text.begin(), text.end()};
 }
 
-std::vector<uint8_t> RarCorpus::Picture(uint32_t width, uint32_t height, uint64_t seed) {
+std::vector<uint8_t> SampleData::Picture(uint32_t width, uint32_t height, uint64_t seed) {
   Random64 random(seed);
   std::vector<uint8_t> pixels(size_t{width} * height * 3);
   const double cx = width * 0.6, cy = height * 0.4, radius = std::min(width, height) * 0.2;
@@ -107,7 +107,7 @@ std::vector<uint8_t> RarCorpus::Picture(uint32_t width, uint32_t height, uint64_
   return pixels;
 }
 
-std::vector<uint8_t> RarCorpus::Floats(size_t count, uint64_t seed) {
+std::vector<uint8_t> SampleData::Floats(size_t count, uint64_t seed) {
   Random64 random(seed);
   std::vector<uint8_t> bytes(count * 4);
   for (size_t index = 0; index < count; ++index) {
@@ -119,7 +119,7 @@ std::vector<uint8_t> RarCorpus::Floats(size_t count, uint64_t seed) {
   return bytes;
 }
 
-std::vector<uint8_t> RarCorpus::Pcm(size_t frames, int bits, int channels, uint64_t seed) {
+std::vector<uint8_t> SampleData::Pcm(size_t frames, int bits, int channels, uint64_t seed) {
   Random64 random(seed);
   const int bytesPerSample = bits / 8;
   std::vector<uint8_t> bytes(frames * static_cast<size_t>(channels * bytesPerSample));
@@ -143,7 +143,7 @@ std::vector<uint8_t> RarCorpus::Pcm(size_t frames, int bits, int channels, uint6
   return bytes;
 }
 
-std::vector<uint8_t> RarCorpus::FarRepeats(size_t size, uint64_t seed) {
+std::vector<uint8_t> SampleData::FarRepeats(size_t size, uint64_t seed) {
   Random64 random(seed);
   constexpr size_t BLOCK = 8192;
   static const size_t DISTANCES[] = {300000, 480000, 730000, 1040000};
@@ -166,7 +166,7 @@ std::vector<uint8_t> RarCorpus::FarRepeats(size_t size, uint64_t seed) {
   return bytes;
 }
 
-bool RarCorpus::Write(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+bool SampleData::Write(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
   std::filesystem::create_directories(path.parent_path());
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
@@ -174,7 +174,7 @@ bool RarCorpus::Write(const std::filesystem::path& path, const std::vector<uint8
   return std::fclose(file) == 0 && written;
 }
 
-std::vector<uint8_t> RarCorpus::Read(const std::filesystem::path& path) {
+std::vector<uint8_t> SampleData::Read(const std::filesystem::path& path) {
   std::vector<uint8_t> bytes;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return bytes;

@@ -7,9 +7,9 @@
 
 namespace ynx::test {
 
-// Deterministic sample data of the kinds an archiver meets, the same on
+// Deterministic sample data of the kinds an archiver or a codec meets, the same on
 // every run for the same seed: for archive round trips and benchmarks.
-class RarCorpus {
+class SampleData {
  public:
   static std::vector<uint8_t> Random(size_t size, uint64_t seed);
   // Words, sentences and lines, with the skewed word counts of real text.
