@@ -16,6 +16,12 @@ packages=(
   libpng-dev
   libjpeg-turbo-progs
   libsdl2-dev
+  libx11-dev
+  xvfb
+  xauth
+  libgl1
+  libgl1-mesa-dri
+  libglx-mesa0
   nlohmann-json3-dev
   unar
   libunarr-dev
