@@ -22,6 +22,10 @@ packages=(
   libgl1
   libgl1-mesa-dri
   libglx-mesa0
+  libegl-dev
+  libgl-dev
+  libegl-mesa0
+  libepoxy-dev
   nlohmann-json3-dev
   unar
   libunarr-dev

@@ -17,20 +17,14 @@
 #include "platform/d3d9/ShaderDecoder.h"
 #include "platform/d3d9/ShaderDisassembler.h"
 #include "platform/d3d9/ShaderEncoder.h"
+#include "tests/d3d9/ShaderVectorSet.h"
 
 namespace ynx {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Vector {
-  std::string model;
-  std::string kind;
-  std::string where;  // kind, model and case, for messages
-  std::string text;
-  std::vector<uint32_t> tokens;
-  bool inScope = false;
-};
+using Vector = test::ShaderVectorSet::Vector;
 
 struct Reject {
   std::string model;
@@ -38,32 +32,14 @@ struct Reject {
   std::string text;
 };
 
-const fs::path FOLDER = YNX_D3D9_VECTORS;
+const fs::path& FOLDER = test::ShaderVectorSet::Folder();
 
 nlohmann::json ReadJson(const fs::path& path) {
   std::ifstream file(path);
   return nlohmann::json::parse(file);
 }
 
-const std::vector<Vector>& Vectors() {
-  static const std::vector<Vector> vectors = [] {
-    std::vector<Vector> result;
-    for (const auto& entry : ReadJson(FOLDER / "asm_vectors.json")) {
-      Vector vector;
-      vector.model = entry.at("model").get<std::string>();
-      vector.kind = entry.at("kind").get<std::string>();
-      vector.where = vector.kind + " " + vector.model + " " + entry.at("case").get<std::string>();
-      vector.text = entry.at("text").get<std::string>();
-      vector.inScope = entry.at("in_scope").get<bool>();
-      for (const auto& token : entry.at("tokens")) {
-        vector.tokens.push_back(static_cast<uint32_t>(std::stoul(token.get<std::string>(), nullptr, 16)));
-      }
-      result.push_back(std::move(vector));
-    }
-    return result;
-  }();
-  return vectors;
-}
+const std::vector<Vector>& Vectors() { return test::ShaderVectorSet::Vectors(); }
 
 const std::vector<Reject>& Rejects() {
   static const std::vector<Reject> rejects = [] {
@@ -99,7 +75,7 @@ std::string Hex(const std::vector<uint32_t>& tokens) {
 class ShaderVectorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!fs::exists(FOLDER / "asm_vectors.json")) GTEST_SKIP() << "no vector set at " << FOLDER;
+    if (!test::ShaderVectorSet::Available()) GTEST_SKIP() << "no vector set at " << FOLDER;
   }
 };
 
