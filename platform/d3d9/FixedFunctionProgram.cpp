@@ -1,6 +1,7 @@
 #include "platform/d3d9/FixedFunctionProgram.h"
 
 #include "platform/d3d9/FixedFunctionUniforms.h"
+#include "platform/d3d9/PixelEpilogue.h"
 #include "platform/d3d9/ShaderInterface.h"
 #include "platform/d3d9/ShaderKey.h"
 
@@ -293,31 +294,6 @@ void WriteStage(Writer& w, const Key::Pixel& key, uint32_t n) {
   w.Close();
 }
 
-// Alpha test and fog as the translator's pixel epilogue does them.
-void WriteEpilogue(Writer& w, const Key::Pixel& key) {
-  static const char* const COMPARISONS[] = {"", "", "<", "==", "<=", ">", "!=", ">="};
-  if (key.alphaFunction == D3DCMP_NEVER) {
-    w.Line("discard;");
-  } else if (key.alphaFunction > D3DCMP_NEVER && key.alphaFunction < D3DCMP_ALWAYS) {
-    w.Line(std::string("if (!(round(clamp(ynx_output.a, 0.0, 1.0) * 255.0) ") + COMPARISONS[key.alphaFunction] +
-           " ynx_alphaReference.x)) discard;");
-  }
-  if (key.fog == ShaderKey::FOG_NONE) return;
-  if (key.fog == ShaderKey::FOG_VERTEX) {
-    w.Line("float ynx_fogFactor = ynx_fog;");
-  } else {
-    w.Line(std::string("float ynx_fogDepth = ") + (key.fogFromW ? "1.0 / gl_FragCoord.w;" : "gl_FragCoord.z;"));
-    if (key.fog == ShaderKey::FOG_TABLE_LINEAR) {
-      w.Line("float ynx_fogFactor = (ynx_fogParameters.x - ynx_fogDepth) * ynx_fogParameters.y;");
-    } else if (key.fog == ShaderKey::FOG_TABLE_EXP) {
-      w.Line("float ynx_fogFactor = exp(-ynx_fogParameters.z * ynx_fogDepth);");
-    } else {
-      w.Line("float ynx_fogFactor = exp(-(ynx_fogParameters.z * ynx_fogDepth) * (ynx_fogParameters.z * ynx_fogDepth));");
-    }
-  }
-  w.Line("ynx_output.rgb = mix(ynx_fogColor.rgb, ynx_output.rgb, clamp(ynx_fogFactor, 0.0, 1.0));");
-}
-
 }  // namespace
 
 int32_t FixedFunctionProgram::AttributeLocation(uint8_t usage, uint8_t usageIndex) {
@@ -413,7 +389,9 @@ std::string FixedFunctionProgram::PixelSource(const FixedFunctionKey::Pixel& key
   }
   w.Line("vec4 ynx_output = ynx_current;");
   if (key.specularAdd) w.Line("ynx_output.rgb = clamp(ynx_output.rgb + ynx_color1.rgb, 0.0, 1.0);");
-  WriteEpilogue(w, key);
+  for (const std::string& line : PixelEpilogue::AlphaTestAndFog(key.alphaFunction, key.fog, key.fogFromW)) {
+    w.Line(line);
+  }
   w.Line("ynx_target0 = ynx_output;");
   w.Close();
   return w.out;

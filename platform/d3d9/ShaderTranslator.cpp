@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/d3d9/PixelEpilogue.h"
+
 namespace ynx {
 
 namespace {
@@ -436,29 +438,7 @@ void ShaderTranslator::WritePixelEpilogue() {
   const ShaderInterface& interface = analysis.Interface();
   // ps_1_x colours leave the shader in 0..1.
   Line(std::string("vec4 ynx_output = ") + (analysis.IsPixel1() ? "clamp(r0, 0.0, 1.0);" : "oC0;"));
-  static const char* const COMPARISONS[] = {"", "", "<", "==", "<=", ">", "!=", ">="};
-  if (key.alphaFunction == ShaderKey::COMPARE_NEVER) {
-    Line("discard;");
-  } else if (key.alphaFunction > ShaderKey::COMPARE_NEVER && key.alphaFunction < ShaderKey::COMPARE_ALWAYS) {
-    // The alpha test compares at the reference's 8-bit precision.
-    Line(std::string("if (!(round(clamp(ynx_output.a, 0.0, 1.0) * 255.0) ") + COMPARISONS[key.alphaFunction] +
-         " ynx_alphaReference.x)) discard;");
-  }
-  if (key.fog >= ShaderKey::FOG_VERTEX && key.fog <= ShaderKey::FOG_TABLE_EXP2) {
-    if (key.fog == ShaderKey::FOG_VERTEX) {
-      Line("float ynx_fogFactor = ynx_fog;");
-    } else {
-      Line(std::string("float ynx_fogDepth = ") + (key.fogFromW ? "1.0 / gl_FragCoord.w;" : "gl_FragCoord.z;"));
-      if (key.fog == ShaderKey::FOG_TABLE_LINEAR) {
-        Line("float ynx_fogFactor = (ynx_fogParameters.x - ynx_fogDepth) * ynx_fogParameters.y;");
-      } else if (key.fog == ShaderKey::FOG_TABLE_EXP) {
-        Line("float ynx_fogFactor = exp(-ynx_fogParameters.z * ynx_fogDepth);");
-      } else {
-        Line("float ynx_fogFactor = exp(-(ynx_fogParameters.z * ynx_fogDepth) * (ynx_fogParameters.z * ynx_fogDepth));");
-      }
-    }
-    Line("ynx_output.rgb = mix(ynx_fogColor.rgb, ynx_output.rgb, clamp(ynx_fogFactor, 0.0, 1.0));");
-  }
+  for (const std::string& line : PixelEpilogue::AlphaTestAndFog(key.alphaFunction, key.fog, key.fogFromW)) Line(line);
   Line("ynx_target0 = ynx_output;");
   if (!analysis.IsPixel1()) {
     for (uint32_t n = 1; n < ShaderInterface::RENDER_TARGETS; ++n) {
