@@ -3,9 +3,10 @@
 #include <epoxy/gl.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
+#include <cstddef>
 #include <cstring>
-#include <optional>
 
 #include "platform/d3d9/DepthBiasProbe.h"
 #include "platform/d3d9/Direct3D9.h"
@@ -158,6 +159,7 @@ HRESULT IDirect3DDevice9::ApplyPresentParameters(D3DPRESENT_PARAMETERS& requeste
   parameters = requested = p;
 
   state.SetDefaults(depth != nullptr, p.BackBufferWidth, p.BackBufferHeight);
+  fixedDirty = FIXED_ALL;
   MarkVertexConstants(0, DeviceState::VERTEX_CONSTANTS);
   MarkPixelConstants(0, DeviceState::PIXEL_CONSTANTS);
   pipeline.Invalidate();
@@ -363,6 +365,7 @@ HRESULT IDirect3DDevice9::SetRenderTarget(DWORD index, IDirect3DSurface9* surfac
   renderTarget.Reset(surface);
   // As the API does: the viewport becomes the whole new target.
   state.viewport = {0, 0, surface->Width(), surface->Height(), 0.0f, 1.0f};
+  fixedDirty |= FIXED_VALUES;
   return D3D_OK;
 }
 
@@ -474,8 +477,9 @@ HRESULT IDirect3DDevice9::SetRenderState(D3DRENDERSTATETYPE type, DWORD value) {
   if (DeviceState* block = Recording(mask)) {
     block->renderStates[type] = value;
     mask->renderStates.set(type);
-  } else {
+  } else if (state.renderStates[type] != value) {
     state.renderStates[type] = value;
+    fixedDirty |= FixedDirtOf(type);
   }
   return D3D_OK;
 }
@@ -492,8 +496,11 @@ HRESULT IDirect3DDevice9::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATE
   if (DeviceState* block = Recording(mask)) {
     block->stageStates[stage][type] = value;
     mask->stageStates[stage].set(type);
-  } else {
+  } else if (state.stageStates[stage][type] != value) {
     state.stageStates[stage][type] = value;
+    // The key reads every stage state but the constant, which only the
+    // pixel image holds.
+    fixedDirty |= type == D3DTSS_CONSTANT ? FIXED_PIXEL : FIXED_KEY;
   }
   return D3D_OK;
 }
@@ -529,8 +536,13 @@ HRESULT IDirect3DDevice9::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATR
   if (DeviceState* block = Recording(mask)) {
     *block->Transform(type) = *matrix;
     mask->transforms |= 1u << bit;
-  } else {
-    *state.Transform(type) = *matrix;
+  } else if (D3DMATRIX* slot = state.Transform(type); std::memcmp(slot, matrix, sizeof *matrix) != 0) {
+    *slot = *matrix;
+    // Lights go to view space; table fog looks at the projection.
+    fixedDirty |= type == D3DTS_WORLD        ? FIXED_TRANSFORMS
+                  : type == D3DTS_VIEW       ? FIXED_TRANSFORMS | FIXED_VALUES
+                  : type == D3DTS_PROJECTION ? FIXED_TRANSFORMS | FIXED_KEY
+                                             : FIXED_TEXTURE_TRANSFORMS;
   }
   return D3D_OK;
 }
@@ -559,6 +571,7 @@ HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport) {
     return D3DERR_INVALIDCALL;
   }
   state.viewport = *viewport;
+  fixedDirty |= FIXED_VALUES;
   return D3D_OK;
 }
 
@@ -576,6 +589,7 @@ HRESULT IDirect3DDevice9::SetMaterial(const D3DMATERIAL9* material) {
     mask->material = true;
   } else {
     state.material = *material;
+    fixedDirty |= FIXED_VALUES;
   }
   return D3D_OK;
 }
@@ -596,6 +610,8 @@ HRESULT IDirect3DDevice9::SetLight(DWORD index, const D3DLIGHT9* light) {
     mask->lights |= 1u << index;
   } else {
     state.lights[index] = *light;
+    // The key holds the light types.
+    fixedDirty |= FIXED_KEY | FIXED_VALUES;
   }
   return D3D_OK;
 }
@@ -612,7 +628,9 @@ HRESULT IDirect3DDevice9::LightEnable(DWORD index, BOOL enable) {
   DeviceState* target = Recording(mask);
   if (target) mask->lightEnables |= 1u << index;
   if (!target) target = &state;
-  target->lightEnables = enable ? target->lightEnables | 1u << index : target->lightEnables & ~(1u << index);
+  const uint32_t enables = enable ? target->lightEnables | 1u << index : target->lightEnables & ~(1u << index);
+  if (target == &state && enables != state.lightEnables) fixedDirty |= FIXED_KEY | FIXED_VALUES;
+  target->lightEnables = enables;
   return D3D_OK;
 }
 
@@ -628,8 +646,10 @@ HRESULT IDirect3DDevice9::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture
   if (DeviceState* block = Recording(mask)) {
     block->textures[stage].Reset(texture);
     mask->textures |= 1u << stage;
-  } else {
+  } else if (state.textures[stage].Get() != texture) {
+    // The key holds the kind of texture on each stage.
     state.textures[stage].Reset(texture);
+    fixedDirty |= FIXED_KEY;
   }
   return D3D_OK;
 }
@@ -644,8 +664,9 @@ HRESULT IDirect3DDevice9::SetVertexDeclaration(IDirect3DVertexDeclaration9* decl
   if (DeviceState* block = Recording(mask)) {
     block->declaration.Reset(declaration);
     mask->declaration = true;
-  } else {
+  } else if (state.declaration.Get() != declaration) {
     state.declaration.Reset(declaration);
+    fixedDirty |= FIXED_KEY;
   }
   return D3D_OK;
 }
@@ -924,12 +945,62 @@ void IDirect3DDevice9::UploadStates(bool fixedFunction) {
   pixel.alphaReference[0] = static_cast<float>(rs[D3DRS_ALPHAREF] & 0xFF);
   uniforms.UploadPixelState(pixel);
 
-  if (fixedFunction) {
-    FixedFunctionUniforms::Vertex fixedVertex{};
-    FixedFunctionUniforms::Pixel fixedPixel{};
-    FixedFunctionUniforms::Fill(FixedView(), fixedVertex, fixedPixel);
-    uniforms.UploadFixedFunction(fixedVertex, fixedPixel);
+  if (fixedFunction) UploadFixedFunction();
+}
+
+uint32_t IDirect3DDevice9::FixedDirtOf(D3DRENDERSTATETYPE type) {
+  static constexpr std::array<uint8_t, DeviceState::RENDER_STATES> DIRT = [] {
+    std::array<uint8_t, DeviceState::RENDER_STATES> dirt{};
+    for (D3DRENDERSTATETYPE read : FixedFunctionKey::RENDER_STATES_READ) dirt[read] |= FIXED_KEY;
+    for (D3DRENDERSTATETYPE read : FixedFunctionUniforms::VERTEX_RENDER_STATES) dirt[read] |= FIXED_VALUES;
+    for (D3DRENDERSTATETYPE read : FixedFunctionUniforms::PIXEL_RENDER_STATES) dirt[read] |= FIXED_PIXEL;
+    return dirt;
+  }();
+  return DIRT[type];
+}
+
+const FixedFunctionKey& IDirect3DDevice9::FixedKey(D3DPRIMITIVETYPE type) {
+  const bool points = type == D3DPT_POINTLIST;
+  if ((fixedDirty & FIXED_KEY) || points != fixedKeyPoints) {
+    FixedFunctionKey::Draw draw = state.declaration->FixedFunctionDraw();
+    draw.points = points;
+    for (uint32_t stage = 0; stage < DeviceState::STAGES; ++stage) {
+      const IDirect3DBaseTexture9* texture = state.textures[stage].Get();
+      draw.textures[stage] = !texture             ? FixedFunctionKey::TEXTURE_NONE
+                             : texture->IsDepth() ? FixedFunctionKey::TEXTURE_DEPTH
+                             : texture->IsCube()  ? FixedFunctionKey::TEXTURE_CUBE
+                                                  : FixedFunctionKey::TEXTURE_2D;
+    }
+    fixedKey = FixedFunctionKey::Make(FixedView(), draw);
+    fixedKeyPoints = points;
+    fixedDirty &= ~uint32_t{FIXED_KEY};
   }
+  return fixedKey;
+}
+
+void IDirect3DDevice9::UploadFixedFunction() {
+  using Vertex = FixedFunctionUniforms::Vertex;
+  const FixedFunctionState view = FixedView();
+  // The parts lie in this order in the image: one upload covers the
+  // changed ones.
+  size_t begin = sizeof(Vertex);
+  size_t end = 0;
+  const auto refresh = [&](uint32_t part, void (*fill)(const FixedFunctionState&, Vertex&), size_t from, size_t to) {
+    if (!(fixedDirty & part)) return;
+    fill(view, fixedVertex);
+    begin = std::min(begin, from);
+    end = std::max(end, to);
+  };
+  refresh(FIXED_TRANSFORMS, FixedFunctionUniforms::FillTransforms, 0, offsetof(Vertex, texture));
+  refresh(FIXED_TEXTURE_TRANSFORMS, FixedFunctionUniforms::FillTextureTransforms, offsetof(Vertex, texture),
+          offsetof(Vertex, materialDiffuse));
+  refresh(FIXED_VALUES, FixedFunctionUniforms::FillValues, offsetof(Vertex, materialDiffuse), sizeof(Vertex));
+  uniforms.UploadFixedVertex(fixedVertex, begin, end);
+  if (fixedDirty & FIXED_PIXEL) {
+    FixedFunctionUniforms::FillPixel(view, fixedPixel);
+    uniforms.UploadFixedPixel(fixedPixel);
+  }
+  fixedDirty &= FIXED_KEY;
 }
 
 FixedFunctionState IDirect3DDevice9::FixedView() const {
@@ -958,22 +1029,6 @@ HRESULT IDirect3DDevice9::PrepareDraw(D3DPRIMITIVETYPE type, bool indexed, bool&
   // A stage without a shader runs the fixed-function program of the state;
   // so does a stage whose shader cannot be built for this state (the shader
   // is left unbound and the draw goes on).
-  std::optional<FixedFunctionKey> fixedKey;
-  const auto fixed = [&]() -> const FixedFunctionKey& {
-    if (!fixedKey) {
-      FixedFunctionKey::Draw draw = declaration->FixedFunctionDraw();
-      draw.points = type == D3DPT_POINTLIST;
-      for (uint32_t stage = 0; stage < DeviceState::STAGES; ++stage) {
-        const IDirect3DBaseTexture9* texture = state.textures[stage].Get();
-        draw.textures[stage] = !texture             ? FixedFunctionKey::TEXTURE_NONE
-                               : texture->IsDepth() ? FixedFunctionKey::TEXTURE_DEPTH
-                               : texture->IsCube()  ? FixedFunctionKey::TEXTURE_CUBE
-                                                    : FixedFunctionKey::TEXTURE_2D;
-      }
-      fixedKey = FixedFunctionKey::Make(FixedView(), draw);
-    }
-    return *fixedKey;
-  };
   const ShaderKey key = MakeKey(type);
   std::string error;
   uint32_t vertexObject = vertexShader ? vertexShader->Prepare(key, error) : 0;
@@ -983,7 +1038,7 @@ HRESULT IDirect3DDevice9::PrepareDraw(D3DPRIMITIVETYPE type, bool indexed, bool&
     vertexShader = nullptr;
   }
   error.clear();
-  if (!vertexObject) vertexObject = fixedPipeline.Vertex(fixed().vertex, error);
+  if (!vertexObject) vertexObject = fixedPipeline.Vertex(FixedKey(type).vertex, error);
   if (!error.empty()) Report(error);
   error.clear();
   uint32_t pixelObject = pixelShader ? pixelShader->Prepare(key, error) : 0;
@@ -992,7 +1047,7 @@ HRESULT IDirect3DDevice9::PrepareDraw(D3DPRIMITIVETYPE type, bool indexed, bool&
     pixelShader = nullptr;
   }
   error.clear();
-  if (!pixelObject) pixelObject = fixedPipeline.Pixel(fixed().pixel, error);
+  if (!pixelObject) pixelObject = fixedPipeline.Pixel(FixedKey(type).pixel, error);
   if (!error.empty()) Report(error);
   if (!vertexObject || !pixelObject) return D3D_OK;
   error.clear();
@@ -1022,7 +1077,7 @@ HRESULT IDirect3DDevice9::PrepareDraw(D3DPRIMITIVETYPE type, bool indexed, bool&
     for (const ShaderInterface::Sampler& sampler : pixelShader->Interface().samplers) BindTexture(sampler.unit);
   } else {
     for (uint32_t stage = 0; stage < DeviceState::STAGES; ++stage) {
-      if (fixed().pixel.stages[stage].texture != FixedFunctionKey::TEXTURE_NONE) BindTexture(stage);
+      if (FixedKey(type).pixel.stages[stage].texture != FixedFunctionKey::TEXTURE_NONE) BindTexture(stage);
     }
   }
   UploadStates(!vertexShader || !pixelShader);
@@ -1034,7 +1089,7 @@ HRESULT IDirect3DDevice9::PrepareDraw(D3DPRIMITIVETYPE type, bool indexed, bool&
   }
   target.programPointSize = vertexShader
                                 ? (vertexShader->Interface().outputs & ShaderInterface::OUTPUT_POINT_SIZE) != 0
-                                : fixed().vertex.point != FixedFunctionKey::POINT_NONE;
+                                : FixedKey(type).vertex.point != FixedFunctionKey::POINT_NONE;
   pipeline.Apply(state, target);
   skip = false;
   return D3D_OK;

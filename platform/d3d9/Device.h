@@ -9,6 +9,8 @@
 #include "platform/d3d9/ComPtr.h"
 #include "platform/d3d9/CubeTexture.h"
 #include "platform/d3d9/DeviceState.h"
+#include "platform/d3d9/FixedFunctionKey.h"
+#include "platform/d3d9/FixedFunctionUniforms.h"
 #include "platform/d3d9/FixedPipelineCache.h"
 #include "platform/d3d9/FramebufferCache.h"
 #include "platform/d3d9/GlContext.h"
@@ -159,6 +161,11 @@ class IDirect3DDevice9 final : public IUnknown {
   HRESULT PrepareDraw(D3DPRIMITIVETYPE type, bool indexed, bool& skip);
   void BindTexture(uint32_t unit);
   void UploadStates(bool fixedFunction);
+  // The fixed-function key of a draw, rebuilt only when its inputs changed.
+  const FixedFunctionKey& FixedKey(D3DPRIMITIVETYPE type);
+  // Refreshes and uploads the parts of the fixed-function images whose
+  // inputs changed.
+  void UploadFixedFunction();
 
   ComPtr<IDirect3D9> direct3d;
   MessageSink sink;
@@ -178,6 +185,24 @@ class IDirect3DDevice9 final : public IUnknown {
   SamplerObjects samplers;
   UniformBlocks uniforms;
   D3DGAMMARAMP gamma = {};
+  // What fixed-function draws must rebuild since the last one: the key and
+  // parts of the uniform images (FixedFunctionUniforms' Fill* parts). The
+  // setters mark what a changed value affects.
+  enum FixedDirty : uint32_t {
+    FIXED_KEY = 1,
+    FIXED_TRANSFORMS = 2,
+    FIXED_TEXTURE_TRANSFORMS = 4,
+    FIXED_VALUES = 8,
+    FIXED_PIXEL = 16,
+    FIXED_ALL = 31,
+  };
+  // The parts a change of render state `type` makes stale.
+  static uint32_t FixedDirtOf(D3DRENDERSTATETYPE type);
+  uint32_t fixedDirty = FIXED_ALL;
+  FixedFunctionKey fixedKey;
+  bool fixedKeyPoints = false;  // the key was made for a point list
+  FixedFunctionUniforms::Vertex fixedVertex = {};
+  FixedFunctionUniforms::Pixel fixedPixel = {};
   UINT vertexDirtyBegin = 0;
   UINT vertexDirtyEnd = 0;
   UINT pixelDirtyBegin = 0;

@@ -126,6 +126,19 @@ struct FixedFunctionKey {
 
   static FixedFunctionKey Make(const FixedFunctionState& state, const Draw& draw);
 
+  // The render states Make reads; the key does not depend on any other, so
+  // a change to those need not rebuild it. Beyond render states it reads
+  // the texture-stage states, the light types and enables, the projection
+  // and the draw.
+  static constexpr D3DRENDERSTATETYPE RENDER_STATES_READ[] = {
+      D3DRS_FOGENABLE,          D3DRS_FOGTABLEMODE,          D3DRS_FOGVERTEXMODE,
+      D3DRS_RANGEFOGENABLE,     D3DRS_LIGHTING,              D3DRS_SPECULARENABLE,
+      D3DRS_LOCALVIEWER,        D3DRS_COLORVERTEX,           D3DRS_DIFFUSEMATERIALSOURCE,
+      D3DRS_AMBIENTMATERIALSOURCE, D3DRS_SPECULARMATERIALSOURCE, D3DRS_EMISSIVEMATERIALSOURCE,
+      D3DRS_NORMALIZENORMALS,   D3DRS_POINTSCALEENABLE,      D3DRS_POINTSPRITEENABLE,
+      D3DRS_ALPHATESTENABLE,    D3DRS_ALPHAFUNC,             D3DRS_SHADEMODE,
+  };
+
   // Table fog measures depth as eye distance (w) unless the projection is
   // affine (last column 0, 0, 0, 1), where w carries no depth.
   static bool TableFogFromW(const D3DMATRIX& projection);

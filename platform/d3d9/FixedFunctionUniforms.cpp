@@ -98,38 +98,50 @@ void FixedFunctionUniforms::ColorOf(uint32_t color, float (&rgba)[4]) {
 }
 
 void FixedFunctionUniforms::Fill(const FixedFunctionState& state, Vertex& vertex, Pixel& pixel) {
-  const auto& rs = state.renderStates;
-  vertex = Vertex{};
+  FillTransforms(state, vertex);
+  FillTextureTransforms(state, vertex);
+  FillValues(state, vertex);
+  FillPixel(state, pixel);
+}
+
+void FixedFunctionUniforms::FillTransforms(const FixedFunctionState& state, Vertex& vertex) {
   Matrix worldView;
   Multiply(state.world, state.view, worldView);
   Store(worldView, vertex.worldView);
   std::memcpy(vertex.projection, state.projection.m, sizeof(vertex.projection));
   NormalMatrix(worldView, vertex.normalMatrix);
+}
+
+void FixedFunctionUniforms::FillTextureTransforms(const FixedFunctionState& state, Vertex& vertex) {
   for (uint32_t stage = 0; stage < FixedFunctionState::STAGES; ++stage) {
     std::memcpy(vertex.texture[stage], state.texture[stage].m, sizeof(vertex.texture[stage]));
   }
+}
 
+void FixedFunctionUniforms::FillValues(const FixedFunctionState& state, Vertex& vertex) {
+  const auto& rs = state.renderStates;
   ColorValue(state.material.Diffuse, vertex.materialDiffuse);
   ColorValue(state.material.Ambient, vertex.materialAmbient);
   ColorValue(state.material.Specular, vertex.materialSpecular);
   ColorValue(state.material.Emissive, vertex.materialEmissive);
   ColorOf(rs[D3DRS_AMBIENT], vertex.globalAmbient);
   vertex.materialPower[0] = state.material.Power;
+  vertex.materialPower[1] = vertex.materialPower[2] = vertex.materialPower[3] = 0.0f;
   // The same order as FixedFunctionKey::Make lists the light types.
   uint32_t count = 0;
   for (uint32_t slot = 0; slot < FixedFunctionState::LIGHTS; ++slot) {
     if (state.LightInUse(slot)) FillLight(state.lights[slot], state.view, vertex.lights[count++]);
   }
+  for (; count < FixedFunctionState::LIGHTS; ++count) vertex.lights[count] = Light{};
 
   // Linear vertex fog as one multiply-add; FOGSTART == FOGEND fogs
   // everything.
   const double start = FloatState(rs[D3DRS_FOGSTART]);
   const double end = FloatState(rs[D3DRS_FOGEND]);
-  if (end != start) {
-    vertex.fog[0] = static_cast<float>(-1.0 / (end - start));
-    vertex.fog[1] = static_cast<float>(end / (end - start));
-  }
+  vertex.fog[0] = end != start ? static_cast<float>(-1.0 / (end - start)) : 0.0f;
+  vertex.fog[1] = end != start ? static_cast<float>(end / (end - start)) : 0.0f;
   vertex.fog[2] = FloatState(rs[D3DRS_FOGDENSITY]);
+  vertex.fog[3] = 0.0f;
 
   vertex.point[0] = FloatState(rs[D3DRS_POINTSIZE]);
   vertex.point[1] = FloatState(rs[D3DRS_POINTSCALE_A]);
@@ -143,9 +155,11 @@ void FixedFunctionUniforms::Fill(const FixedFunctionState& state, Vertex& vertex
   vertex.viewport[3] = static_cast<float>(viewport.Height);
   vertex.depthRange[0] = viewport.MinZ;
   vertex.depthRange[1] = viewport.MaxZ != viewport.MinZ ? 1.0f / (viewport.MaxZ - viewport.MinZ) : 0.0f;
+  vertex.depthRange[2] = vertex.depthRange[3] = 0.0f;
+}
 
-  pixel = Pixel{};
-  ColorOf(rs[D3DRS_TEXTUREFACTOR], pixel.textureFactor);
+void FixedFunctionUniforms::FillPixel(const FixedFunctionState& state, Pixel& pixel) {
+  ColorOf(state.renderStates[D3DRS_TEXTUREFACTOR], pixel.textureFactor);
   for (uint32_t stage = 0; stage < FixedFunctionState::STAGES; ++stage) {
     ColorOf(state.stageStates[stage][D3DTSS_CONSTANT], pixel.constants[stage]);
   }

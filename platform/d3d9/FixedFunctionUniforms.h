@@ -60,6 +60,25 @@ struct FixedFunctionUniforms {
   // the normal matrix, which keeps directions).
   static void Fill(const FixedFunctionState& state, Vertex& vertex, Pixel& pixel);
 
+  // Fill in parts, for refreshing only what changed. Each part writes its
+  // own byte range of the image, whatever was there before:
+  // worldView, projection and normalMatrix from world, view, projection;
+  static void FillTransforms(const FixedFunctionState& state, Vertex& vertex);
+  // texture from the texture matrices;
+  static void FillTextureTransforms(const FixedFunctionState& state, Vertex& vertex);
+  // material to depthRange from the material, the lights (and view), the
+  // viewport and VERTEX_RENDER_STATES;
+  static void FillValues(const FixedFunctionState& state, Vertex& vertex);
+  // the pixel image from PIXEL_RENDER_STATES and each stage's
+  // D3DTSS_CONSTANT.
+  static void FillPixel(const FixedFunctionState& state, Pixel& pixel);
+
+  static constexpr D3DRENDERSTATETYPE VERTEX_RENDER_STATES[] = {
+      D3DRS_AMBIENT,   D3DRS_FOGSTART,     D3DRS_FOGEND,       D3DRS_FOGDENSITY,
+      D3DRS_POINTSIZE, D3DRS_POINTSCALE_A, D3DRS_POINTSCALE_B, D3DRS_POINTSCALE_C,
+  };
+  static constexpr D3DRENDERSTATETYPE PIXEL_RENDER_STATES[] = {D3DRS_TEXTUREFACTOR};
+
   // A D3DCOLOR (A8R8G8B8) as r, g, b, a in 0..1.
   static void ColorOf(uint32_t color, float (&rgba)[4]);
 };

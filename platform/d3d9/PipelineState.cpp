@@ -108,12 +108,13 @@ void Enable(GLenum capability, bool on) {
 
 }  // namespace
 
-bool PipelineState::Changed(const DeviceState& state, const D3DRENDERSTATETYPE* list, size_t count) const {
-  if (!valid) return true;
-  for (size_t i = 0; i < count; ++i) {
-    if (state.renderStates[list[i]] != applied[list[i]]) return true;
+bool PipelineState::Refresh(const DeviceState& state, const D3DRENDERSTATETYPE* list, size_t count, bool force) {
+  bool changed = force || !valid;
+  for (size_t i = 0; i < count && !changed; ++i) changed = state.renderStates[list[i]] != applied[list[i]];
+  if (changed) {
+    for (size_t i = 0; i < count; ++i) applied[list[i]] = state.renderStates[list[i]];
   }
-  return false;
+  return changed;
 }
 
 void PipelineState::Apply(const DeviceState& state, const Target& target) {
@@ -122,10 +123,10 @@ void PipelineState::Apply(const DeviceState& state, const Target& target) {
                              target.stencilBits != appliedTarget.stencilBits ||
                              target.depthUnit != appliedTarget.depthUnit ||
                              target.programPointSize != appliedTarget.programPointSize;
-  if (Changed(state, BLEND, std::size(BLEND))) ApplyBlend(rs);
-  if (targetChanged || Changed(state, DEPTH, std::size(DEPTH))) ApplyDepth(rs, target);
-  if (targetChanged || Changed(state, STENCIL, std::size(STENCIL))) ApplyStencil(rs, target);
-  if (targetChanged || Changed(state, RASTER, std::size(RASTER))) {
+  if (Refresh(state, BLEND, std::size(BLEND), false)) ApplyBlend(rs);
+  if (Refresh(state, DEPTH, std::size(DEPTH), targetChanged)) ApplyDepth(rs, target);
+  if (Refresh(state, STENCIL, std::size(STENCIL), targetChanged)) ApplyStencil(rs, target);
+  if (Refresh(state, RASTER, std::size(RASTER), targetChanged)) {
     ApplyRaster(rs);
     Enable(GL_PROGRAM_POINT_SIZE, target.programPointSize);
   }
@@ -140,7 +141,6 @@ void PipelineState::Apply(const DeviceState& state, const Target& target) {
     appliedViewport = viewport;
   }
   if (!valid) glDisable(GL_SCISSOR_TEST);
-  std::copy(std::begin(state.renderStates), std::end(state.renderStates), applied);
   appliedTarget = target;
   valid = true;
 }

@@ -25,7 +25,10 @@ class PipelineState {
   void Invalidate() { valid = false; }
 
  private:
-  bool Changed(const DeviceState& state, const D3DRENDERSTATETYPE* list, size_t count) const;
+  // Whether a group must be applied: `force`, or a state of `list`
+  // differs from what was applied. If so, the group's states count as
+  // applied from now on.
+  bool Refresh(const DeviceState& state, const D3DRENDERSTATETYPE* list, size_t count, bool force);
   void ApplyBlend(const uint32_t* rs);
   void ApplyDepth(const uint32_t* rs, const Target& target);
   void ApplyStencil(const uint32_t* rs, const Target& target);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "platform/d3d9/DeviceChild.h"
 #include "platform/d3d9/DeviceState.h"
 #include "platform/d3d9/StateMask.h"
@@ -20,11 +23,36 @@ class IDirect3DStateBlock9 final : public DeviceChild {
 
   // What the block holds; written while it records.
   DeviceState& State() { return state; }
-  StateMask& Mask() { return mask; }
+  StateMask& Mask() {
+    listed = false;
+    return mask;
+  }
 
  private:
+  // A state of one stage or sampler.
+  struct Element {
+    uint8_t unit;
+    uint8_t type;
+  };
+  // Consecutive constant registers.
+  struct Run {
+    uint16_t start;
+    uint16_t count;
+  };
+
+  // The mask's set bits as lists, so that Apply and Capture visit only
+  // what the block holds and set constants a run at a time. Rebuilt after
+  // the mask was handed out.
+  void List();
+
   DeviceState state;
   StateMask mask;
+  bool listed = false;
+  std::vector<uint8_t> renderStates;
+  std::vector<Element> stageStates;
+  std::vector<Element> samplerStates;
+  std::vector<Run> vertexConstants;
+  std::vector<Run> pixelConstants;
 };
 
 }  // namespace ynx

@@ -22,7 +22,7 @@ void UniformBlocks::Create() {
     glNamedBufferData(buffers[block], static_cast<GLsizeiptr>(SIZES[block]), zeros.data(), GL_DYNAMIC_DRAW);
     glBindBufferBase(GL_UNIFORM_BUFFER, BINDINGS[block], buffers[block]);
   }
-  vertexStateValid = pixelStateValid = fixedVertexValid = fixedPixelValid = false;
+  vertexStateValid = pixelStateValid = false;
 }
 
 void UniformBlocks::Destroy() {
@@ -56,10 +56,14 @@ void UniformBlocks::UploadPixelState(const ShaderInterface::PixelState& state) {
   UploadIfChanged(PIXEL_STATE, state, pixelState, pixelStateValid);
 }
 
-void UniformBlocks::UploadFixedFunction(const FixedFunctionUniforms::Vertex& vertex,
-                                        const FixedFunctionUniforms::Pixel& pixel) {
-  UploadIfChanged(FIXED_VERTEX, vertex, fixedVertex, fixedVertexValid);
-  UploadIfChanged(FIXED_PIXEL, pixel, fixedPixel, fixedPixelValid);
+void UniformBlocks::UploadFixedVertex(const FixedFunctionUniforms::Vertex& vertex, size_t begin, size_t end) {
+  if (begin >= end) return;
+  glNamedBufferSubData(buffers[FIXED_VERTEX], static_cast<GLintptr>(begin), static_cast<GLsizeiptr>(end - begin),
+                       reinterpret_cast<const uint8_t*>(&vertex) + begin);
+}
+
+void UniformBlocks::UploadFixedPixel(const FixedFunctionUniforms::Pixel& pixel) {
+  glNamedBufferSubData(buffers[FIXED_PIXEL], 0, sizeof pixel, &pixel);
 }
 
 }  // namespace ynx

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/d3d9/FixedFunctionUniforms.h"
@@ -8,9 +9,10 @@
 namespace ynx {
 
 // The uniform buffers programs read (ShaderInterface's four binding points
-// and the fixed-function pipeline's two), bound once. Constants go up in the register ranges that
-// changed; the state blocks only when their bytes differ from the last
-// upload. The device's context must be current.
+// and the fixed-function pipeline's two), bound once. Constants go up in
+// the register ranges that changed; the shared state blocks only when
+// their bytes differ from the last upload; the fixed-function blocks as the
+// device says. The device's context must be current.
 class UniformBlocks {
  public:
   UniformBlocks() = default;
@@ -25,7 +27,10 @@ class UniformBlocks {
   void UploadPixelConstants(const float (*constants)[4], uint32_t begin, uint32_t end);
   void UploadVertexState(const ShaderInterface::VertexState& state);
   void UploadPixelState(const ShaderInterface::PixelState& state);
-  void UploadFixedFunction(const FixedFunctionUniforms::Vertex& vertex, const FixedFunctionUniforms::Pixel& pixel);
+  // Bytes [begin, end) of the fixed-function vertex image; the whole pixel
+  // image. The device uploads them only when it changed them.
+  void UploadFixedVertex(const FixedFunctionUniforms::Vertex& vertex, size_t begin, size_t end);
+  void UploadFixedPixel(const FixedFunctionUniforms::Pixel& pixel);
 
  private:
   enum Block { VERTEX_CONSTANTS, PIXEL_CONSTANTS, VERTEX_STATE, PIXEL_STATE, FIXED_VERTEX, FIXED_PIXEL, BLOCKS };
@@ -37,12 +42,8 @@ class UniformBlocks {
   uint32_t buffers[BLOCKS] = {};
   ShaderInterface::VertexState vertexState = {};
   ShaderInterface::PixelState pixelState = {};
-  FixedFunctionUniforms::Vertex fixedVertex = {};
-  FixedFunctionUniforms::Pixel fixedPixel = {};
   bool vertexStateValid = false;
   bool pixelStateValid = false;
-  bool fixedVertexValid = false;
-  bool fixedPixelValid = false;
 };
 
 }  // namespace ynx

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -276,17 +275,15 @@ TEST(ShaderAssemblerTest, PreprocessorDefinesAndComments) {
   EXPECT_EQ(Errors("vs_1_1\n#define X X\nmov r0, X\n"), "shader(3): error: unknown register 'x'\n");
 }
 
-TEST(ShaderAssemblerTest, SelfMultiplyingMacrosStopQuickly) {
+TEST(ShaderAssemblerTest, SelfMultiplyingMacrosStopAtTheExpansionLimit) {
   // Each macro doubles the one before: 2^40 characters if expanded.
   std::string text = "vs_1_1\n#define M0 c0\n";
   for (int i = 1; i <= 40; ++i) {
     text += "#define M" + std::to_string(i) + " M" + std::to_string(i - 1) + " M" + std::to_string(i - 1) + "\n";
   }
   text += "mov r0, M40\nmov r0, M40\n";
-  const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(Errors(text), "shader(43): error: macro expansion too large\n"
                           "shader(44): error: macro expansion too large\n");
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
 }  // namespace

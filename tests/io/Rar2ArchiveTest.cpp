@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -263,9 +262,8 @@ TEST(Rar2ArchiveTest, HostileSizesAndNamesAreHandled) {
   bomb.method = 0x33;
   const Bytes bombBytes = Rar2TestArchive().Add(bomb).Bytes();
   ASSERT_TRUE(archive.Open(bombBytes.data(), bombBytes.size()));
-  const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(archive.Extract(0, out));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+  EXPECT_LT(out.capacity(), size_t{1} << 20);
   // A packed size far past the end.
   Rar2TestArchive::Entry beyond = bomb;
   beyond.unpackedSize = 10;
