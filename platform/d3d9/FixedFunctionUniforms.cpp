@@ -134,12 +134,14 @@ void FixedFunctionUniforms::FillValues(const FixedFunctionState& state, Vertex& 
   }
   for (; count < FixedFunctionState::LIGHTS; ++count) vertex.lights[count] = Light{};
 
-  // Linear vertex fog as one multiply-add; FOGSTART == FOGEND fogs
-  // everything.
+  // Linear vertex fog as one multiply-add. FOGSTART == FOGEND is a step at
+  // the end, as in table fog: nearer is clear, farther fogged; a very steep
+  // ramp gives it without dividing by zero.
   const double start = FloatState(rs[D3DRS_FOGSTART]);
   const double end = FloatState(rs[D3DRS_FOGEND]);
-  vertex.fog[0] = end != start ? static_cast<float>(-1.0 / (end - start)) : 0.0f;
-  vertex.fog[1] = end != start ? static_cast<float>(end / (end - start)) : 0.0f;
+  const double scale = end != start ? 1.0 / (end - start) : STEP_FOG_SCALE;
+  vertex.fog[0] = static_cast<float>(-scale);
+  vertex.fog[1] = static_cast<float>(end * scale);
   vertex.fog[2] = FloatState(rs[D3DRS_FOGDENSITY]);
   vertex.fog[3] = 0.0f;
 

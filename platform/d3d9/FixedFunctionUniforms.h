@@ -16,6 +16,9 @@ namespace ynx {
 struct FixedFunctionUniforms {
   static constexpr uint32_t VERTEX_BINDING = 4;  // ynx_FixedVertexState
   static constexpr uint32_t PIXEL_BINDING = 5;   // ynx_FixedPixelState
+  // Linear fog's slope when FOGSTART == FOGEND: a step at the end, finite
+  // for any end below 1e18.
+  static constexpr double STEP_FOG_SCALE = 1e20;
 
   struct Light {
     float diffuse[4];

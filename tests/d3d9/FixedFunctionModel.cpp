@@ -225,7 +225,7 @@ FixedFunctionModel::VertexOutput FixedFunctionModel::RunVertex(const Device& dev
       const double density = Float(rs[D3DRS_FOGDENSITY]);
       double f = 0.0;
       if (mode == D3DFOG_LINEAR) {
-        f = end == start ? 0.0 : (end - depth) / (end - start);
+        f = end == start ? (depth < end ? 1.0 : 0.0) : (end - depth) / (end - start);
       } else if (mode == D3DFOG_EXP) {
         f = std::exp(-density * depth);
       } else {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/d3d9/FixedFunctionUniforms.h"
@@ -29,9 +30,10 @@ TEST(FixedFunctionUniformsTest, DegenerateStateGivesFiniteValues) {
   EXPECT_FLOAT_EQ(vertex.normalMatrix[5], 0.0f);
   EXPECT_FLOAT_EQ(vertex.normalMatrix[10], 2.0f);
   for (const float value : vertex.normalMatrix) EXPECT_TRUE(std::isfinite(value));
-  // Linear vertex fog with start == end: factor 0 everywhere.
-  EXPECT_EQ(vertex.fog[0], 0.0f);
-  EXPECT_EQ(vertex.fog[1], 0.0f);
+  // Linear vertex fog with start == end: a finite, steep step at the end.
+  EXPECT_TRUE(std::isfinite(vertex.fog[0]) && std::isfinite(vertex.fog[1]));
+  EXPECT_EQ(std::clamp(0.49f * vertex.fog[0] + vertex.fog[1], 0.0f, 1.0f), 1.0f);
+  EXPECT_EQ(std::clamp(0.51f * vertex.fog[0] + vertex.fog[1], 0.0f, 1.0f), 0.0f);
   EXPECT_EQ(vertex.depthRange[0], 0.25f);
   EXPECT_EQ(vertex.depthRange[1], 0.0f);
   EXPECT_EQ(vertex.viewport[3], 32.0f);
