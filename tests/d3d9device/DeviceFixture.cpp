@@ -135,31 +135,35 @@ IDirect3DVertexBuffer9* DeviceFixture::VertexBufferOf(const void* vertices, UINT
   return MakeVertexBuffer(device, vertices, size);
 }
 
-IDirect3DVertexShader9* DeviceFixture::VertexShader(const std::string& text) {
+std::vector<DWORD> DeviceFixture::Assemble(const std::string& text) {
   ID3DXBuffer* code = nullptr;
   ID3DXBuffer* errors = nullptr;
   const HRESULT assembled = D3DXAssembleShader(text.c_str(), static_cast<UINT>(text.size()), nullptr, nullptr, 0,
                                                &code, &errors);
   EXPECT_EQ(assembled, D3D_OK) << (errors ? static_cast<const char*>(errors->GetBufferPointer()) : "");
   if (errors) errors->Release();
-  if (!code) return nullptr;
-  IDirect3DVertexShader9* shader = nullptr;
-  EXPECT_EQ(device->CreateVertexShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader), D3D_OK);
+  if (!code) return {};
+  const auto* tokens = static_cast<const DWORD*>(code->GetBufferPointer());
+  std::vector<DWORD> result(tokens, tokens + code->GetBufferSize() / sizeof(DWORD));
   code->Release();
+  return result;
+}
+
+IDirect3DVertexShader9* DeviceFixture::VertexShader(const std::string& text) {
+  const std::vector<DWORD> code = Assemble(text);
+  IDirect3DVertexShader9* shader = nullptr;
+  if (!code.empty()) {
+    EXPECT_EQ(device->CreateVertexShader(code.data(), &shader), D3D_OK);
+  }
   return shader;
 }
 
 IDirect3DPixelShader9* DeviceFixture::PixelShader(const std::string& text) {
-  ID3DXBuffer* code = nullptr;
-  ID3DXBuffer* errors = nullptr;
-  const HRESULT assembled = D3DXAssembleShader(text.c_str(), static_cast<UINT>(text.size()), nullptr, nullptr, 0,
-                                               &code, &errors);
-  EXPECT_EQ(assembled, D3D_OK) << (errors ? static_cast<const char*>(errors->GetBufferPointer()) : "");
-  if (errors) errors->Release();
-  if (!code) return nullptr;
+  const std::vector<DWORD> code = Assemble(text);
   IDirect3DPixelShader9* shader = nullptr;
-  EXPECT_EQ(device->CreatePixelShader(static_cast<const DWORD*>(code->GetBufferPointer()), &shader), D3D_OK);
-  code->Release();
+  if (!code.empty()) {
+    EXPECT_EQ(device->CreatePixelShader(code.data(), &shader), D3D_OK);
+  }
   return shader;
 }
 

@@ -38,6 +38,8 @@ class DeviceFixture : public ::testing::Test {
 
   // A managed vertex buffer holding `size` bytes from `vertices`.
   IDirect3DVertexBuffer9* VertexBufferOf(const void* vertices, UINT size);
+  // Assembled tokens (empty, with a test failure, when the text is bad).
+  std::vector<DWORD> Assemble(const std::string& text);
   IDirect3DVertexShader9* VertexShader(const std::string& text);
   IDirect3DPixelShader9* PixelShader(const std::string& text);
   // Binds the pass-through colour or texture shaders and declaration.

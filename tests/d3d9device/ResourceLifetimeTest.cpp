@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/d3d9/D3DX9.h"
-#include "platform/d3d9/ShaderAssembler.h"
 #include "platform/d3d9/StateBlock.h"
 #include "tests/d3d9device/DeviceFixture.h"
 
@@ -84,13 +83,6 @@ size_t ResidentBytes() {
   const int read = std::fscanf(file, "%lu %lu", &size, &resident);
   std::fclose(file);
   return read == 2 ? resident * static_cast<size_t>(sysconf(_SC_PAGESIZE)) : 0;
-}
-
-std::vector<DWORD> Assemble(const char* text) {
-  std::vector<DWORD> code;
-  std::string errors;
-  EXPECT_EQ(AssembleShader(text, std::strlen(text), code, errors), ShaderAssembler::RESULT_OK) << errors;
-  return code;
 }
 
 class ResourceLifetimeTest : public DeviceFixture {
