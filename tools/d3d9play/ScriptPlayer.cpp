@@ -1,6 +1,5 @@
 #include "tools/d3d9play/ScriptPlayer.h"
 
-#include <SDL.h>
 #include <png.h>
 
 #include <bit>
@@ -105,10 +104,8 @@ ScriptPlayer::~ScriptPlayer() {
   declarations.clear();
   vertexBuffers.clear();
   indexBuffers.clear();
-  device.Reset();
-  direct3d.Reset();
-  if (SDL_Window* sdlWindow = SDL_GetWindowFromID(window)) SDL_DestroyWindow(sdlWindow);
-  if (video) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  device = nullptr;
+  hidden.Close();
 }
 
 uint32_t ScriptPlayer::Pattern(UINT x, UINT y, UINT layer) {
@@ -169,32 +166,14 @@ bool ScriptPlayer::Play(const Json& script, const std::filesystem::path& scriptF
 }
 
 void ScriptPlayer::Start(UINT width, UINT height, D3DFORMAT depthFormat) {
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throw ScriptError(std::string("no video: ") + SDL_GetError());
-  video = true;
-  SDL_Window* sdlWindow = SDL_CreateWindow("ynx-d3d9-play", 0, 0, static_cast<int>(width), static_cast<int>(height),
-                                           SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-  if (!sdlWindow) throw ScriptError(std::string("no window: ") + SDL_GetError());
-  window = SDL_GetWindowID(sdlWindow);
-  direct3d = ComPtr<IDirect3D9>::Adopt(Direct3DCreate9(D3D_SDK_VERSION));
-  if (!direct3d) throw ScriptError("Direct3DCreate9 failed");
-  const auto sink = [this](const std::string& message) { messages.push_back(message); };
-  direct3d->SetMessageSink(sink);
-  D3DPRESENT_PARAMETERS parameters{};
-  parameters.BackBufferWidth = width;
-  parameters.BackBufferHeight = height;
-  parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-  parameters.BackBufferCount = 1;
-  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  parameters.hDeviceWindow = window;
-  parameters.Windowed = TRUE;
-  parameters.EnableAutoDepthStencil = TRUE;
-  parameters.AutoDepthStencilFormat = depthFormat;
-  IDirect3DDevice9* created = nullptr;
-  const HRESULT result = direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                                D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &created);
+  std::string failure;
+  if (!hidden.Open("ynx-d3d9-play", width, height, [this](const std::string& message) { messages.push_back(message); },
+                   failure)) {
+    throw ScriptError(failure);
+  }
+  const HRESULT result = hidden.CreateDevice(depthFormat);
   if (result != D3D_OK) throw ScriptError("CreateDevice: " + D3D9Names::Result(result));
-  device = ComPtr<IDirect3DDevice9>::Adopt(created);
-  device->SetMessageSink(sink);
+  device = hidden.device;
 }
 
 void ScriptPlayer::Check(HRESULT result) const {
