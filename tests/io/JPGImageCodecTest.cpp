@@ -158,10 +158,12 @@ TEST(JPGImageCodecTest, TinyFilesCannotClaimHugePicturesOrEndlessScans) {
   for (int coefficient = 1; coefficient < 64; ++coefficient) {
     scans.push_back({1, {0}, coefficient, coefficient, 1, 0});
   }
-  const std::vector<uint8_t> manyScans = JpegEncoder::Encode(16, 16, JCS_GRAYSCALE, 1, flat, {.arithmetic = false, .scans = scans});
+  const std::vector<uint8_t> manyScans =
+      JpegEncoder::Encode(16, 16, JCS_GRAYSCALE, 1, flat, {.arithmetic = false, .scans = scans});
   EXPECT_EQ(LoadBytes(manyScans, image), 1);
   scans.resize(40);
-  EXPECT_EQ(LoadBytes(JpegEncoder::Encode(16, 16, JCS_GRAYSCALE, 1, flat, {.arithmetic = false, .scans = scans}), image), 0)
+  EXPECT_EQ(
+      LoadBytes(JpegEncoder::Encode(16, 16, JCS_GRAYSCALE, 1, flat, {.arithmetic = false, .scans = scans}), image), 0)
       << "forty scans are fine";
 }
 

@@ -130,6 +130,7 @@ class ScriptPlayer {
   void CreateTexture(const Json& step);
   void CreateSurface(const Json& step, bool depth);
   void CreateShader(const Json& step, bool pixel);
+  void SetTexture(const Json& step);
   void SetStates(const Json& step, const std::string& op);
   void SetLight(const Json& step);
   void SetMaterial(const Json& step);
