@@ -41,6 +41,8 @@
 #include "platform/d3d9/ShaderDecoder.h"
 #include "platform/d3d9/ShaderTranslator.h"
 #include "platform/d3d9/StateBlock.h"
+#include "tests/support/ColorCompare.h"
+#include "tools/d3d9play/HiddenDevice.h"
 
 namespace ynx {
 namespace {
@@ -186,28 +188,15 @@ class DeviceScene {
  public:
   bool Create(const std::vector<uint32_t>& vertexTokens, const std::vector<uint32_t>& pixelTokens,
               std::string& error) {
-    window = SDL_CreateWindow("device", 0, 0, SIZE, SIZE, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!window) {
-      error = std::string("cannot create a window: ") + SDL_GetError();
+    if (!hidden.Open("device", SIZE, SIZE, [this](const std::string& message) { messages.push_back(message); },
+                     error)) {
       return false;
     }
-    direct3d = Direct3DCreate9(D3D_SDK_VERSION);
-    direct3d->SetMessageSink([this](const std::string& message) { messages.push_back(message); });
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = SIZE;
-    parameters.BackBufferHeight = SIZE;
-    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-    parameters.BackBufferCount = 1;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.hDeviceWindow = SDL_GetWindowID(window);
-    parameters.Windowed = TRUE;
-    parameters.EnableAutoDepthStencil = TRUE;
-    parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-    if (direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, parameters.hDeviceWindow,
-                               D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device) != D3D_OK) {
+    if (hidden.CreateDevice() != D3D_OK) {
       error = "cannot create the device";
       return false;
     }
+    device = hidden.device;
     const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
                                           {0, 12, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 0},
                                           D3DDECL_END()};
@@ -235,9 +224,7 @@ class DeviceScene {
     ReleaseAndClear(declaration);
     ReleaseAndClear(vertexShader);
     ReleaseAndClear(pixelShader);
-    ReleaseAndClear(device);
-    ReleaseAndClear(direct3d);
-    if (window) SDL_DestroyWindow(window);
+    hidden.Close();
   }
 
   // One frame of DRAWS draws with shaders, or through the fixed-function
@@ -369,9 +356,8 @@ class DeviceScene {
     return block;
   }
 
-  SDL_Window* window = nullptr;
-  IDirect3D9* direct3d = nullptr;
-  IDirect3DDevice9* device = nullptr;
+  HiddenDevice hidden;
+  IDirect3DDevice9* device = nullptr;  // the hidden device's
   IDirect3DVertexShader9* vertexShader = nullptr;
   IDirect3DPixelShader9* pixelShader = nullptr;
   IDirect3DVertexDeclaration9* declaration = nullptr;
@@ -657,21 +643,6 @@ void PrintSummary(const SummaryReporter& reporter) {
   line("device, fixed function", reporter.Of("BM_DeviceFixedFunction"));
 }
 
-// Pixels that differ by more than `tolerance` in some channel.
-size_t Differences(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b, int tolerance) {
-  if (a.size() != b.size()) return std::max(a.size(), b.size());
-  size_t count = 0;
-  for (size_t i = 0; i < a.size(); ++i) {
-    for (int shift = 0; shift < 24; shift += 8) {
-      if (std::abs(static_cast<int>(a[i] >> shift & 0xFF) - static_cast<int>(b[i] >> shift & 0xFF)) > tolerance) {
-        ++count;
-        break;
-      }
-    }
-  }
-  return count;
-}
-
 int Run(int argc, char** argv) {
   // glibc hands the top of the heap back after a frame and llvmpipe's
   // per-draw vertex buffers then fault it in again, page by page: which
@@ -707,10 +678,10 @@ int Run(int argc, char** argv) {
       const std::vector<uint32_t> devicePixels = made.device.ReadBack();
       made.gl.MakeCurrent();
       made.gl.Frame(made.draws);
-      const size_t differing = Differences(devicePixels, made.gl.ReadBack(), 2);
+      const size_t differing = test::ColorCompare::Differences(devicePixels, made.gl.ReadBack(), 2);
       const std::vector<uint32_t> cleared(devicePixels.size(), CLEAR_COLOR);
       std::printf("device and OpenGL frames: %zu of %zu pixels drawn, %zu differ%s\n",
-                  Differences(devicePixels, cleared, 0), devicePixels.size(), differing,
+                  test::ColorCompare::Differences(devicePixels, cleared, 0), devicePixels.size(), differing,
                   differing ? " (the comparison is unfair)" : "");
       scenes = &made;
       SummaryReporter reporter;

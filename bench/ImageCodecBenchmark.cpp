@@ -22,6 +22,7 @@
 #include "engine/io/Image.h"
 #include "engine/io/JPGImageCodec.h"
 #include "engine/io/MemoryFile.h"
+#include "tests/support/JpegEncoder.h"
 #include "tests/support/SampleData.h"
 
 extern char** environ;
@@ -32,37 +33,12 @@ namespace {
 constexpr uint32_t SIZE = 1024;
 constexpr int QUALITY = 85;
 
-std::vector<uint8_t> Encode(uint32_t width, uint32_t height, const std::vector<uint8_t>& pixels) {
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* bytes = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &bytes, &size);
-  info.image_width = width;
-  info.image_height = height;
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, QUALITY, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < height) {
-    auto* row = const_cast<uint8_t*>(pixels.data() + size_t{info.next_scanline} * width * 3);
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::vector<uint8_t> file(bytes, bytes + size);
-  std::free(bytes);
-  return file;
-}
-
 // The encoded pictures, also on disk for djpeg; removed at exit.
 struct Files {
   Files() {
-    photo = Encode(SIZE, SIZE, test::SampleData::Picture(SIZE, SIZE, 1));
-    tiny = Encode(8, 8, test::SampleData::Picture(8, 8, 1));
+    const test::JpegEncoder::Options options{.quality = QUALITY, .arithmetic = false, .scans = {}};
+    photo = test::JpegEncoder::Encode(SIZE, SIZE, JCS_RGB, 3, test::SampleData::Picture(SIZE, SIZE, 1), options);
+    tiny = test::JpegEncoder::Encode(8, 8, JCS_RGB, 3, test::SampleData::Picture(8, 8, 1), options);
     photoPath = Write("photo", photo);
     tinyPath = Write("tiny", tiny);
   }

@@ -57,4 +57,37 @@ TEST(PlayToolTest, WritesThePngAndNamesFailingSteps) {
   fs::remove_all(folder);
 }
 
+// A step is checked before it plays: an op the tool does not know, or a key
+// its op does not take (misspelt, or one of another op), ends the run with
+// the step's number, its op and the key.
+TEST(PlayToolTest, RefusesUnknownOpsAndKeysByStep) {
+  struct Case {
+    const char* step;
+    const char* message;
+  };
+  const Case cases[] = {
+      {R"({"op": "light", "type": "D3DLIGHT_POINT", "range": 10, "attenuation0": 1})",
+       R"(step 2 (light): unknown key "attenuation0")"},
+      {R"({"op": "lightEnabled", "index": 0, "enable": true})", "step 2 (lightEnabled): unknown op"},
+      {R"({"op": "samplerStates", "stage": 1, "states": {"D3DSAMP_MAGFILTER": "D3DTEXF_POINT"}})",
+       R"(step 2 (samplerStates): unknown key "stage")"},
+      {R"({"op": "declaration", "name": "d", "elements": [{"type": "FLOAT3", "usage": "POSITION", "ofset": 0}]})",
+       R"(step 2 (declaration): unknown key "ofset" in an element)"},
+  };
+  const fs::path folder = fs::path(::testing::TempDir()) / "ynx-d3d9-play-keys";
+  fs::create_directories(folder);
+  const fs::path script = folder / "script.json";
+  const fs::path output = folder / "out.png";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.step);
+    std::ofstream(script) << R"({"width": 8, "height": 8, "steps": [{"op": "clear"}, )" << c.step << "]}";
+    const ynx::test::Outcome refused = ynx::test::RunCommand(std::string("'") + YNX_D3D9PLAY_PATH + "' '" +
+                                                             script.string() + "' '" + output.string() + "'");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.output.find(script.string() + ": " + c.message + "\n"), std::string::npos) << refused.output;
+    EXPECT_FALSE(fs::exists(output));
+  }
+  fs::remove_all(folder);
+}
+
 }  // namespace

@@ -2,9 +2,6 @@
 
 #include <SDL.h>
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace ynx::test {
 
 namespace {
@@ -20,19 +17,6 @@ class VideoEnvironment : public ::testing::Environment {
 [[maybe_unused]] ::testing::Environment* const VIDEO = ::testing::AddGlobalTestEnvironment(new VideoEnvironment);
 
 }  // namespace
-
-::testing::AssertionResult NearColor(uint32_t actual, uint32_t expected, int tolerance, bool alpha) {
-  for (int shift = 0; shift < (alpha ? 32 : 24); shift += 8) {
-    const int a = static_cast<int>(actual >> shift & 0xFF);
-    const int e = static_cast<int>(expected >> shift & 0xFF);
-    if (std::abs(a - e) > tolerance) {
-      char text[64];
-      std::snprintf(text, sizeof text, "0x%08X, expected 0x%08X", actual, expected);
-      return ::testing::AssertionFailure() << text;
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
 
 void ScriptCase::Play(const std::string& name) {
   player = std::make_unique<ScriptPlayer>();

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "tests/support/NearColor.h"
 #include "tools/d3d9play/ScriptPlayer.h"
 
 namespace ynx::test {
@@ -23,8 +24,5 @@ class ScriptCase : public ::testing::Test {
   std::unique_ptr<ScriptPlayer> player;
   ScriptPlayer::Image image;
 };
-
-// Channel-wise comparison within `tolerance`; alpha only when `alpha`.
-::testing::AssertionResult NearColor(uint32_t actual, uint32_t expected, int tolerance, bool alpha = true);
 
 }  // namespace ynx::test

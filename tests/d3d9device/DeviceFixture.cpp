@@ -2,9 +2,8 @@
 
 #include <SDL.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "platform/d3d9/D3DX9.h"
 
@@ -56,46 +55,12 @@ void DrawStrip(IDirect3DDevice9* device, const Vertex (&vertices)[4]) {
 
 }  // namespace
 
-::testing::AssertionResult NearColor(uint32_t actual, uint32_t expected, int tolerance) {
-  for (int shift = 0; shift < 32; shift += 8) {
-    const int a = static_cast<int>(actual >> shift & 0xFF);
-    const int e = static_cast<int>(expected >> shift & 0xFF);
-    if (std::abs(a - e) > tolerance) {
-      char text[64];
-      std::snprintf(text, sizeof text, "0x%08X, expected 0x%08X", actual, expected);
-      return ::testing::AssertionFailure() << text;
-    }
-  }
-  return ::testing::AssertionSuccess();
-}
-
-D3DPRESENT_PARAMETERS DeviceFixture::Parameters() const {
-  D3DPRESENT_PARAMETERS parameters{};
-  parameters.BackBufferWidth = WIDTH;
-  parameters.BackBufferHeight = HEIGHT;
-  parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-  parameters.BackBufferCount = 1;
-  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  parameters.hDeviceWindow = window;
-  parameters.Windowed = TRUE;
-  parameters.EnableAutoDepthStencil = TRUE;
-  parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-  return parameters;
-}
-
 void DeviceFixture::SetUp() {
-  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
-  SDL_Window* sdlWindow = SDL_CreateWindow("d3d9device", 0, 0, static_cast<int>(WIDTH), static_cast<int>(HEIGHT),
-                                           SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-  ASSERT_NE(sdlWindow, nullptr) << SDL_GetError();
-  window = SDL_GetWindowID(sdlWindow);
-  direct3d = Direct3DCreate9(D3D_SDK_VERSION);
-  ASSERT_NE(direct3d, nullptr);
-  direct3d->SetMessageSink([this](const std::string& message) { messages.push_back(message); });
-  D3DPRESENT_PARAMETERS parameters = Parameters();
-  ASSERT_EQ(direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                   &parameters, &device),
-            D3D_OK);
+  std::string error;
+  ASSERT_TRUE(hidden.Open("d3d9device", WIDTH, HEIGHT,
+                          [this](const std::string& message) { messages.push_back(message); }, error))
+      << error;
+  ASSERT_EQ(hidden.CreateDevice(), D3D_OK);
   colorVertexShader = VertexShader(COLOR_VS);
   colorPixelShader = PixelShader(COLOR_PS);
   textureVertexShader = VertexShader(TEXTURE_VS);
@@ -118,14 +83,11 @@ void DeviceFixture::Release() {
   ReleaseAndClear(texturePixelShader);
   ReleaseAndClear(colorDeclaration);
   ReleaseAndClear(textureDeclaration);
-  ReleaseAndClear(device);
-  ReleaseAndClear(direct3d);
+  hidden.Close();
 }
 
 void DeviceFixture::TearDown() {
   Release();
-  if (SDL_Window* sdlWindow = SDL_GetWindowFromID(window)) SDL_DestroyWindow(sdlWindow);
-  SDL_QuitSubSystem(SDL_INIT_VIDEO);
   for (const std::string& message : messages) ADD_FAILURE() << "unexpected device message: " << message;
 }
 

@@ -8,6 +8,8 @@
 
 #include "platform/d3d9/Device.h"
 #include "platform/d3d9/Direct3D9.h"
+#include "tests/support/NearColor.h"
+#include "tools/d3d9play/HiddenDevice.h"
 
 namespace ynx::test {
 
@@ -16,6 +18,9 @@ namespace ynx::test {
 // textures through, and a read-back of any render target. Messages from
 // the device fail the test unless the test takes them.
 class DeviceFixture : public ::testing::Test {
+ private:
+  HiddenDevice hidden;
+
  protected:
   static constexpr UINT WIDTH = 128;
   static constexpr UINT HEIGHT = 96;
@@ -32,7 +37,7 @@ class DeviceFixture : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  D3DPRESENT_PARAMETERS Parameters() const;
+  D3DPRESENT_PARAMETERS Parameters() const { return hidden.Parameters(); }
   // Messages so far, which the test thereby takes.
   std::vector<std::string> TakeMessages();
 
@@ -62,9 +67,11 @@ class DeviceFixture : public ::testing::Test {
   }
   static uint32_t Ramp(UINT value) { return value % 512 < 256 ? value % 512 : 511 - value % 512; }
 
-  uint32_t window = 0;
-  IDirect3D9* direct3d = nullptr;
-  IDirect3DDevice9* device = nullptr;
+  // The hidden device's handles: a test may release the device or destroy
+  // the window itself and clear them.
+  uint32_t& window = hidden.window;
+  IDirect3D9*& direct3d = hidden.direct3d;
+  IDirect3DDevice9*& device = hidden.device;
 
  private:
   void Release();
@@ -77,8 +84,5 @@ class DeviceFixture : public ::testing::Test {
   IDirect3DVertexDeclaration9* colorDeclaration = nullptr;
   IDirect3DVertexDeclaration9* textureDeclaration = nullptr;
 };
-
-// Channel-wise comparison within `tolerance`, with a readable failure.
-::testing::AssertionResult NearColor(uint32_t actual, uint32_t expected, int tolerance = 1);
 
 }  // namespace ynx::test

@@ -7,57 +7,17 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>
-// After jpeglib.h, whose types it uses.
-#include <jerror.h>
-
 #include "engine/io/JPGImageCodec.h"
 #include "tests/io/ImageFiles.h"
 #include "tests/support/CapturedLog.h"
+#include "tests/support/JpegEncoder.h"
+// After jpeglib.h (through JpegEncoder.h), whose types it uses.
+#include <jerror.h>
 
 namespace ynx {
 namespace {
 
-// A JPEG made by libjpeg itself from rows given top first, with as many
-// components as the colour space has.
-// Arithmetic coding, or a scan script, when asked.
-struct EncodeOptions {
-  bool arithmetic = false;
-  std::vector<jpeg_scan_info> scans;
-};
-
-std::vector<uint8_t> EncodeJpeg(uint32_t width, uint32_t height, J_COLOR_SPACE space,
-                                int components, const std::vector<uint8_t>& pixels,
-                                const EncodeOptions& options = {}) {
-  jpeg_compress_struct info;
-  jpeg_error_mgr errors;
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* bytes = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &bytes, &size);
-  info.image_width = width;
-  info.image_height = height;
-  info.input_components = components;
-  info.in_color_space = space;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 90, TRUE);
-  info.arith_code = options.arithmetic ? TRUE : FALSE;
-  if (!options.scans.empty()) {
-    info.scan_info = options.scans.data();
-    info.num_scans = static_cast<int>(options.scans.size());
-  }
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < height) {
-    auto* row = const_cast<uint8_t*>(pixels.data() + info.next_scanline * width * components);
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::vector<uint8_t> file(bytes, bytes + size);
-  std::free(bytes);
-  return file;
-}
+using test::JpegEncoder;
 
 int32_t LoadBytes(const std::vector<uint8_t>& bytes, Image& image) {
   JPGImageCodec codec;
@@ -119,7 +79,7 @@ TEST(JPGImageCodecTest, TheFirstRowOfAFileIsTheTopRow) {
   std::vector<uint8_t> pixels(8 * 16, 0);
   std::fill(pixels.begin(), pixels.begin() + 8 * 8, 255);
   Image image;
-  ASSERT_EQ(LoadBytes(EncodeJpeg(8, 16, JCS_GRAYSCALE, 1, pixels), image), 0);
+  ASSERT_EQ(LoadBytes(JpegEncoder::Encode(8, 16, JCS_GRAYSCALE, 1, pixels), image), 0);
   EXPECT_EQ(image.GetFormat(), Image::FORMAT_GREY);
   EXPECT_LT(image.GetData()[0], 16) << "row 0 is the bottom";
   EXPECT_GT(image.GetData()[15 * 8], 240);
@@ -129,11 +89,11 @@ TEST(JPGImageCodecTest, CmykAndDamagedFilesFail) {
   test::CapturedLog log;
   Image image;
   const std::vector<uint8_t> cmyk(4 * 8 * 8, 100);
-  EXPECT_EQ(LoadBytes(EncodeJpeg(8, 8, JCS_CMYK, 4, cmyk), image), 1);
+  EXPECT_EQ(LoadBytes(JpegEncoder::Encode(8, 8, JCS_CMYK, 4, cmyk), image), 1);
   EXPECT_EQ(image.GetData(), nullptr);
 
   const std::vector<uint8_t> rgb(3 * 64 * 64, 128);
-  const std::vector<uint8_t> good = EncodeJpeg(64, 64, JCS_RGB, 3, rgb);
+  const std::vector<uint8_t> good = JpegEncoder::Encode(64, 64, JCS_RGB, 3, rgb);
   ASSERT_EQ(LoadBytes(good, image), 0);
   log.Clear();
   // Inside the markers, inside the picture, and only the end marker missing.
@@ -176,7 +136,7 @@ void Claim(std::vector<uint8_t>& file, uint16_t width, uint16_t height) {
 
 TEST(JPGImageCodecTest, TinyFilesCannotClaimHugePicturesOrEndlessScans) {
   const std::vector<uint8_t> flat(16 * 16, 90);
-  std::vector<uint8_t> file = EncodeJpeg(16, 16, JCS_GRAYSCALE, 1, flat, {.arithmetic = true, .scans = {}});
+  std::vector<uint8_t> file = JpegEncoder::Encode(16, 16, JCS_GRAYSCALE, 1, flat, {.arithmetic = true, .scans = {}});
   // Arithmetic-coded data may stop early; the decoder fills in the rest.
   Claim(file, 1024, 1024);
   Image image;
@@ -198,10 +158,12 @@ TEST(JPGImageCodecTest, TinyFilesCannotClaimHugePicturesOrEndlessScans) {
   for (int coefficient = 1; coefficient < 64; ++coefficient) {
     scans.push_back({1, {0}, coefficient, coefficient, 1, 0});
   }
-  const std::vector<uint8_t> manyScans = EncodeJpeg(16, 16, JCS_GRAYSCALE, 1, flat, {.arithmetic = false, .scans = scans});
+  const std::vector<uint8_t> manyScans =
+      JpegEncoder::Encode(16, 16, JCS_GRAYSCALE, 1, flat, {.arithmetic = false, .scans = scans});
   EXPECT_EQ(LoadBytes(manyScans, image), 1);
   scans.resize(40);
-  EXPECT_EQ(LoadBytes(EncodeJpeg(16, 16, JCS_GRAYSCALE, 1, flat, {.arithmetic = false, .scans = scans}), image), 0)
+  EXPECT_EQ(
+      LoadBytes(JpegEncoder::Encode(16, 16, JCS_GRAYSCALE, 1, flat, {.arithmetic = false, .scans = scans}), image), 0)
       << "forty scans are fine";
 }
 

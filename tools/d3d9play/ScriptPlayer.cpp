@@ -1,13 +1,14 @@
 #include "tools/d3d9play/ScriptPlayer.h"
 
-#include <SDL.h>
 #include <png.h>
 
 #include <bit>
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include "platform/d3d9/ShaderAssembler.h"
 #include "tools/d3d9play/D3D9Names.h"
@@ -105,10 +106,8 @@ ScriptPlayer::~ScriptPlayer() {
   declarations.clear();
   vertexBuffers.clear();
   indexBuffers.clear();
-  device.Reset();
-  direct3d.Reset();
-  if (SDL_Window* sdlWindow = SDL_GetWindowFromID(window)) SDL_DestroyWindow(sdlWindow);
-  if (video) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  device = nullptr;
+  hidden.Close();
 }
 
 uint32_t ScriptPlayer::Pattern(UINT x, UINT y, UINT layer) {
@@ -139,6 +138,7 @@ bool ScriptPlayer::Play(const Json& script, const std::filesystem::path& scriptF
   stepName = "script";
   try {
     if (!script.is_object()) throw ScriptError("a script is an object");
+    ScriptValues::CheckKeys(script, {"width", "height", "depthFormat", "output", "steps"}, " in the script");
     const UINT width = Unsigned(script, "width", 640);
     const UINT height = Unsigned(script, "height", 480);
     if (width == 0 || height == 0 || width > 4096 || height > 4096) throw ScriptError("width and height: 1 to 4096");
@@ -169,32 +169,14 @@ bool ScriptPlayer::Play(const Json& script, const std::filesystem::path& scriptF
 }
 
 void ScriptPlayer::Start(UINT width, UINT height, D3DFORMAT depthFormat) {
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) throw ScriptError(std::string("no video: ") + SDL_GetError());
-  video = true;
-  SDL_Window* sdlWindow = SDL_CreateWindow("ynx-d3d9-play", 0, 0, static_cast<int>(width), static_cast<int>(height),
-                                           SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-  if (!sdlWindow) throw ScriptError(std::string("no window: ") + SDL_GetError());
-  window = SDL_GetWindowID(sdlWindow);
-  direct3d = ComPtr<IDirect3D9>::Adopt(Direct3DCreate9(D3D_SDK_VERSION));
-  if (!direct3d) throw ScriptError("Direct3DCreate9 failed");
-  const auto sink = [this](const std::string& message) { messages.push_back(message); };
-  direct3d->SetMessageSink(sink);
-  D3DPRESENT_PARAMETERS parameters{};
-  parameters.BackBufferWidth = width;
-  parameters.BackBufferHeight = height;
-  parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-  parameters.BackBufferCount = 1;
-  parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  parameters.hDeviceWindow = window;
-  parameters.Windowed = TRUE;
-  parameters.EnableAutoDepthStencil = TRUE;
-  parameters.AutoDepthStencilFormat = depthFormat;
-  IDirect3DDevice9* created = nullptr;
-  const HRESULT result = direct3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                                D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &created);
+  std::string failure;
+  if (!hidden.Open("ynx-d3d9-play", width, height, [this](const std::string& message) { messages.push_back(message); },
+                   failure)) {
+    throw ScriptError(failure);
+  }
+  const HRESULT result = hidden.CreateDevice(depthFormat);
   if (result != D3D_OK) throw ScriptError("CreateDevice: " + D3D9Names::Result(result));
-  device = ComPtr<IDirect3DDevice9>::Adopt(created);
-  device->SetMessageSink(sink);
+  device = hidden.device;
 }
 
 void ScriptPlayer::Check(HRESULT result) const {
@@ -202,73 +184,125 @@ void ScriptPlayer::Check(HRESULT result) const {
 }
 
 void ScriptPlayer::Step(const Json& step) {
-  const std::string& op = stepName;
-  if (op == "vertexBuffer") {
-    CreateVertexBuffer(step);
-  } else if (op == "indexBuffer") {
-    CreateIndexBuffer(step);
-  } else if (op == "declaration") {
-    CreateDeclaration(step);
-  } else if (op == "texture") {
-    CreateTexture(step);
-  } else if (op == "renderTarget" || op == "depthSurface") {
-    CreateSurface(step, op == "depthSurface");
-  } else if (op == "vertexShader" || op == "pixelShader") {
-    CreateShader(step, op == "pixelShader");
-  } else if (op == "setVertexShader") {
-    Check(device->SetVertexShader(Find(vertexShaders, OptionalName(step, "shader"), "vertex shader")));
-  } else if (op == "setPixelShader") {
-    Check(device->SetPixelShader(Find(pixelShaders, OptionalName(step, "shader"), "pixel shader")));
-  } else if (op == "setDeclaration") {
-    Check(device->SetVertexDeclaration(Find(declarations, OptionalName(step, "declaration"), "declaration")));
-  } else if (op == "setStreamSource") {
-    Check(device->SetStreamSource(Unsigned(step, "stream", 0), Find(vertexBuffers, OptionalName(step, "buffer"),
-                                                                    "vertex buffer"),
-                                  Unsigned(step, "offset", 0), Unsigned(step, "stride", 0)));
-  } else if (op == "setIndices") {
-    Check(device->SetIndices(Find(indexBuffers, OptionalName(step, "buffer"), "index buffer")));
-  } else if (op == "setTexture") {
-    const std::string name = OptionalName(step, "texture");
-    IDirect3DBaseTexture9* texture = nullptr;
-    if (!name.empty()) {
-      texture = Texture(name);
-      if (!texture) throw ScriptError("no texture named '" + name + "'");
-    }
-    Check(device->SetTexture(Unsigned(step, "stage", 0), texture));
-  } else if (op == "renderStates" || op == "stageStates" || op == "samplerStates") {
-    SetStates(step, op);
-  } else if (op == "transform") {
-    const uint32_t type = ScriptValues::Dword(ScriptValues::Member(step, "type"));
-    const D3DMATRIX matrix = ScriptValues::Matrix(ScriptValues::Member(step, "matrix"));
-    Check(device->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(type), &matrix));
-  } else if (op == "light") {
-    SetLight(step);
-  } else if (op == "lightEnable") {
-    Check(device->LightEnable(Unsigned(step, "index", 0), ScriptValues::Dword(ScriptValues::Member(step, "enable"))));
-  } else if (op == "material") {
-    SetMaterial(step);
-  } else if (op == "vertexConstants" || op == "pixelConstants") {
-    SetConstants(step, op == "pixelConstants");
-  } else if (op == "viewport") {
-    SetViewport(step);
-  } else if (op == "setRenderTarget") {
-    Check(device->SetRenderTarget(Unsigned(step, "index", 0), Surface(ScriptValues::Member(step, "target"))));
-  } else if (op == "setDepthStencil") {
-    Check(device->SetDepthStencilSurface(step.contains("surface") ? Surface(step["surface"]) : nullptr));
-  } else if (op == "beginStateBlock" || op == "endStateBlock" || op == "createStateBlock" ||
-             op == "applyStateBlock" || op == "captureStateBlock") {
-    StateBlock(step, op);
-  } else if (op == "clear") {
-    Clear(step);
-  } else if (op == "draw" || op == "drawIndexed") {
-    Draw(step, op == "drawIndexed");
-  } else if (op == "beginQuery" || op == "endQuery") {
-    Query(step, op == "beginQuery");
-  } else if (op == "present") {
-    Present();
-  } else {
-    throw ScriptError("unknown op");
+  // Every op with the keys its step may have besides "op", and what plays
+  // it. A key not listed is an error, so that a misspelt one cannot pass
+  // unnoticed and draw something else.
+  using Play = void (*)(ScriptPlayer&, const Json&);
+  struct Op {
+    std::vector<std::string_view> keys;
+    Play play;
+  };
+  static const std::map<std::string, Op, std::less<>> OPS = {
+      {"vertexBuffer", {{"name", "data"}, [](ScriptPlayer& p, const Json& s) { p.CreateVertexBuffer(s); }}},
+      {"indexBuffer", {{"name", "bits", "data"}, [](ScriptPlayer& p, const Json& s) { p.CreateIndexBuffer(s); }}},
+      {"declaration", {{"name", "elements"}, [](ScriptPlayer& p, const Json& s) { p.CreateDeclaration(s); }}},
+      {"texture",
+       {{"name", "width", "height", "cube", "levels", "format", "usage", "data", "fill", "pattern", "png"},
+        [](ScriptPlayer& p, const Json& s) { p.CreateTexture(s); }}},
+      {"renderTarget",
+       {{"name", "width", "height", "format"}, [](ScriptPlayer& p, const Json& s) { p.CreateSurface(s, false); }}},
+      {"depthSurface",
+       {{"name", "width", "height", "format"}, [](ScriptPlayer& p, const Json& s) { p.CreateSurface(s, true); }}},
+      {"vertexShader", {{"name", "code"}, [](ScriptPlayer& p, const Json& s) { p.CreateShader(s, false); }}},
+      {"pixelShader", {{"name", "code"}, [](ScriptPlayer& p, const Json& s) { p.CreateShader(s, true); }}},
+      {"setVertexShader",
+       {{"shader"},
+        [](ScriptPlayer& p, const Json& s) {
+          p.Check(p.device->SetVertexShader(Find(p.vertexShaders, OptionalName(s, "shader"), "vertex shader")));
+        }}},
+      {"setPixelShader",
+       {{"shader"},
+        [](ScriptPlayer& p, const Json& s) {
+          p.Check(p.device->SetPixelShader(Find(p.pixelShaders, OptionalName(s, "shader"), "pixel shader")));
+        }}},
+      {"setDeclaration",
+       {{"declaration"},
+        [](ScriptPlayer& p, const Json& s) {
+          p.Check(p.device->SetVertexDeclaration(Find(p.declarations, OptionalName(s, "declaration"), "declaration")));
+        }}},
+      {"setStreamSource",
+       {{"stream", "buffer", "offset", "stride"},
+        [](ScriptPlayer& p, const Json& s) {
+          p.Check(p.device->SetStreamSource(Unsigned(s, "stream", 0),
+                                            Find(p.vertexBuffers, OptionalName(s, "buffer"), "vertex buffer"),
+                                            Unsigned(s, "offset", 0), Unsigned(s, "stride", 0)));
+        }}},
+      {"setIndices",
+       {{"buffer"},
+        [](ScriptPlayer& p, const Json& s) {
+          p.Check(p.device->SetIndices(Find(p.indexBuffers, OptionalName(s, "buffer"), "index buffer")));
+        }}},
+      {"setTexture", {{"stage", "texture"}, [](ScriptPlayer& p, const Json& s) { p.SetTexture(s); }}},
+      {"renderStates", {{"states"}, [](ScriptPlayer& p, const Json& s) { p.SetStates(s, "renderStates"); }}},
+      {"stageStates", {{"stage", "states"}, [](ScriptPlayer& p, const Json& s) { p.SetStates(s, "stageStates"); }}},
+      {"samplerStates",
+       {{"sampler", "states"}, [](ScriptPlayer& p, const Json& s) { p.SetStates(s, "samplerStates"); }}},
+      {"transform",
+       {{"type", "matrix"},
+        [](ScriptPlayer& p, const Json& s) {
+          const uint32_t type = ScriptValues::Dword(ScriptValues::Member(s, "type"));
+          const D3DMATRIX matrix = ScriptValues::Matrix(ScriptValues::Member(s, "matrix"));
+          p.Check(p.device->SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(type), &matrix));
+        }}},
+      {"light",
+       {{"index", "type", "diffuse", "specular", "ambient", "position", "direction", "range", "falloff",
+         "attenuation", "theta", "phi", "enable"},
+        [](ScriptPlayer& p, const Json& s) { p.SetLight(s); }}},
+      {"lightEnable",
+       {{"index", "enable"},
+        [](ScriptPlayer& p, const Json& s) {
+          const DWORD enable = ScriptValues::Dword(ScriptValues::Member(s, "enable"));
+          p.Check(p.device->LightEnable(Unsigned(s, "index", 0), enable));
+        }}},
+      {"material",
+       {{"diffuse", "ambient", "specular", "emissive", "power"},
+        [](ScriptPlayer& p, const Json& s) { p.SetMaterial(s); }}},
+      {"vertexConstants", {{"start", "values"}, [](ScriptPlayer& p, const Json& s) { p.SetConstants(s, false); }}},
+      {"pixelConstants", {{"start", "values"}, [](ScriptPlayer& p, const Json& s) { p.SetConstants(s, true); }}},
+      {"viewport",
+       {{"x", "y", "width", "height", "minZ", "maxZ"}, [](ScriptPlayer& p, const Json& s) { p.SetViewport(s); }}},
+      {"setRenderTarget",
+       {{"index", "target"},
+        [](ScriptPlayer& p, const Json& s) {
+          p.Check(p.device->SetRenderTarget(Unsigned(s, "index", 0), p.Surface(ScriptValues::Member(s, "target"))));
+        }}},
+      {"setDepthStencil",
+       {{"surface"},
+        [](ScriptPlayer& p, const Json& s) {
+          p.Check(p.device->SetDepthStencilSurface(s.contains("surface") ? p.Surface(s["surface"]) : nullptr));
+        }}},
+      {"beginStateBlock", {{}, [](ScriptPlayer& p, const Json& s) { p.StateBlock(s, "beginStateBlock"); }}},
+      {"endStateBlock", {{"name"}, [](ScriptPlayer& p, const Json& s) { p.StateBlock(s, "endStateBlock"); }}},
+      {"createStateBlock",
+       {{"name", "type"}, [](ScriptPlayer& p, const Json& s) { p.StateBlock(s, "createStateBlock"); }}},
+      {"applyStateBlock", {{"name"}, [](ScriptPlayer& p, const Json& s) { p.StateBlock(s, "applyStateBlock"); }}},
+      {"captureStateBlock", {{"name"}, [](ScriptPlayer& p, const Json& s) { p.StateBlock(s, "captureStateBlock"); }}},
+      {"clear", {{"flags", "rects", "color", "z", "stencil"}, [](ScriptPlayer& p, const Json& s) { p.Clear(s); }}},
+      {"draw",
+       {{"type", "buffer", "stride", "start", "count"}, [](ScriptPlayer& p, const Json& s) { p.Draw(s, false); }}},
+      {"drawIndexed",
+       {{"type", "buffer", "stride", "baseVertex", "minIndex", "vertexCount", "startIndex", "count"},
+        [](ScriptPlayer& p, const Json& s) { p.Draw(s, true); }}},
+      {"beginQuery", {{"name"}, [](ScriptPlayer& p, const Json& s) { p.Query(s, true); }}},
+      {"endQuery", {{"name"}, [](ScriptPlayer& p, const Json& s) { p.Query(s, false); }}},
+      {"present", {{}, [](ScriptPlayer& p, const Json&) { p.Present(); }}},
+  };
+  const auto op = OPS.find(stepName);
+  if (op == OPS.end()) throw ScriptError("unknown op");
+  std::vector<std::string_view> keys = op->second.keys;
+  keys.push_back("op");
+  ScriptValues::CheckKeys(step, keys, "");
+  op->second.play(*this, step);
+}
+
+void ScriptPlayer::SetTexture(const Json& step) {
+  const std::string name = OptionalName(step, "texture");
+  IDirect3DBaseTexture9* texture = nullptr;
+  if (!name.empty()) {
+    texture = Texture(name);
+    if (!texture) throw ScriptError("no texture named '" + name + "'");
   }
+  Check(device->SetTexture(Unsigned(step, "stage", 0), texture));
 }
 
 void ScriptPlayer::CreateVertexBuffer(const Json& step) {
@@ -326,6 +360,7 @@ void ScriptPlayer::CreateDeclaration(const Json& step) {
     // type, usage, index, stream, offset.
     const bool compact = entry.is_array();
     if (compact && (entry.size() < 2 || entry.size() > 3)) throw ScriptError("an element is [type, usage, index]");
+    if (!compact) ScriptValues::CheckKeys(entry, {"type", "usage", "index", "stream", "offset"}, " in an element");
     const Json& type = compact ? entry[0] : ScriptValues::Member(entry, "type");
     const Json& usage = compact ? entry[1] : ScriptValues::Member(entry, "usage");
     const UINT index = compact ? (entry.size() == 3 ? ScriptValues::Dword(entry[2]) : 0) : Unsigned(entry, "index", 0);
@@ -501,7 +536,7 @@ void ScriptPlayer::CreateShader(const Json& step, bool pixel) {
 void ScriptPlayer::SetStates(const Json& step, const std::string& op) {
   const Json& states = ScriptValues::Member(step, "states");
   if (!states.is_object()) throw ScriptError("\"states\" must be an object of name: value");
-  const UINT unit = Unsigned(step, op == "samplerStates" ? "sampler" : "stage", 0);
+  const UINT unit = op == "renderStates" ? 0 : Unsigned(step, op == "samplerStates" ? "sampler" : "stage", 0);
   for (const auto& [name, value] : states.items()) {
     uint32_t state = 0;
     if (op == "renderStates") {
@@ -674,6 +709,7 @@ IDirect3DSurface9* ScriptPlayer::Surface(const Json& reference) {
   UINT face = 0;
   UINT level = 0;
   if (reference.is_object()) {
+    ScriptValues::CheckKeys(reference, {"texture", "face", "level"}, " in a surface");
     name = ScriptValues::Name(reference, "texture");
     if (reference.contains("face")) face = ScriptValues::Prefixed("D3DCUBEMAP_FACE_", reference["face"]);
     level = Unsigned(reference, "level", 0);

@@ -24,6 +24,7 @@
 #include "platform/d3d9/VertexBuffer.h"
 #include "platform/d3d9/VertexDeclaration.h"
 #include "platform/d3d9/VertexShader.h"
+#include "tools/d3d9play/HiddenDevice.h"
 
 namespace ynx {
 
@@ -129,6 +130,7 @@ class ScriptPlayer {
   void CreateTexture(const Json& step);
   void CreateSurface(const Json& step, bool depth);
   void CreateShader(const Json& step, bool pixel);
+  void SetTexture(const Json& step);
   void SetStates(const Json& step, const std::string& op);
   void SetLight(const Json& step);
   void SetMaterial(const Json& step);
@@ -154,12 +156,10 @@ class ScriptPlayer {
   std::string outputTarget;
   size_t stepNumber = 0;
   std::string stepName;
-  uint32_t window = 0;
-  bool video = false;
   bool inScene = false;
 
-  ComPtr<IDirect3D9> direct3d;
-  ComPtr<IDirect3DDevice9> device;
+  HiddenDevice hidden;
+  IDirect3DDevice9* device = nullptr;  // the hidden device's, once started
   std::map<std::string, ComPtr<IDirect3DVertexBuffer9>> vertexBuffers;
   std::map<std::string, ComPtr<IDirect3DIndexBuffer9>> indexBuffers;
   std::map<std::string, std::vector<uint8_t>> bufferBytes;

@@ -1,5 +1,6 @@
 #include "tools/d3d9play/ScriptValues.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -56,6 +57,7 @@ D3DMATRIX Helper(const std::string& name, const ScriptValues::Json& argument) {
     m._34 = 1.0f;
     m._43 = -zn * zf / (zf - zn);
   } else if (name == "lookAtLH") {
+    ScriptValues::CheckKeys(argument, {"eye", "at", "up"}, " in lookAtLH");
     const D3DVECTOR eye = ScriptValues::Vector(ScriptValues::Member(argument, "eye"));
     const D3DVECTOR at = ScriptValues::Vector(ScriptValues::Member(argument, "at"));
     const D3DVECTOR up = ScriptValues::Vector(ScriptValues::Member(argument, "up"));
@@ -163,6 +165,12 @@ float ScriptValues::Float(const Json& value, const char* what) {
 const ScriptValues::Json& ScriptValues::Member(const Json& object, const char* name) {
   if (!object.is_object() || !object.contains(name)) throw Error(std::string("missing \"") + name + "\"");
   return object[name];
+}
+
+void ScriptValues::CheckKeys(const Json& object, const std::vector<std::string_view>& keys, const std::string& where) {
+  for (const auto& [key, value] : object.items()) {
+    if (std::find(keys.begin(), keys.end(), key) == keys.end()) throw Error("unknown key \"" + key + "\"" + where);
+  }
 }
 
 std::string ScriptValues::Name(const Json& object, const char* member) {

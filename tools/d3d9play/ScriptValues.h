@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -42,6 +43,9 @@ class ScriptValues {
   static float Float(const Json& value, const char* what);
   // A member that must be there.
   static const Json& Member(const Json& object, const char* name);
+  // Throws for a member of `object` that is not one of `keys`:
+  // 'unknown key "name"' followed by `where`.
+  static void CheckKeys(const Json& object, const std::vector<std::string_view>& keys, const std::string& where);
   static std::string Name(const Json& object, const char* member = "name");
 };
 
