@@ -41,8 +41,12 @@ allowed[platform/d3d9]="platform/d3d9/shader"
 # One pass over every quoted include: the unit of a path is its folder of
 # engine/ or platform/, a half of platform/d3d9, the modules or the app.
 rules=$(for unit in "${!allowed[@]}"; do echo "$unit=${allowed[$unit]}"; done)
+folders=()
+for folder in engine platform modules app; do
+  [ -d "$folder" ] && folders+=("$folder")
+done
 grep -rnE --include='*.h' --include='*.cpp' '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' \
-    engine platform modules app 2>/dev/null |
+    "${folders[@]}" |
   awk -v rules="$rules" '
     function unit(path, parts) {
       split(path, parts, "/")
