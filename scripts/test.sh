@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: the release build with its unit tests,
-# then the unit tests and fuzz targets under AddressSanitizer and
-# UndefinedBehaviorSanitizer (built with clang, which brings libFuzzer).
+# Sets up, checks that includes point down the layers, builds and runs every
+# test: the release build with its unit tests, then the unit tests and fuzz
+# targets under AddressSanitizer and UndefinedBehaviorSanitizer (built with
+# clang, which brings libFuzzer).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install-deps.sh"
+"$root/scripts/check-includes.sh"
 
 cmake -S "$root" -B "$root/build/release" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DYNX_WERROR=ON -DYNX_BENCHMARKS=ON >/dev/null

@@ -181,8 +181,12 @@ int32_t MemoryStream::WriteObject(const Object* object) {
 }
 
 int32_t MemoryStream::ReadObject(Object*& object, const Rtti& expected) {
-  if (depth > 0) return ReadReference(object, expected);
-  ReadReference(object, expected);
+  return ReadObject(object, expected.GetName().CStr());
+}
+
+int32_t MemoryStream::ReadObject(Object*& object, const char* expectedType) {
+  if (depth > 0) return ReadReference(object, expectedType);
+  ReadReference(object, expectedType);
   FinishRead(state == 0);
   if (state != 0) object = nullptr;
   return state;
@@ -204,7 +208,7 @@ void MemoryStream::FinishRead(bool succeeded) {
   created.clear();
 }
 
-int32_t MemoryStream::ReadReference(Object*& object, const Rtti& expected) {
+int32_t MemoryStream::ReadReference(Object*& object, const char* expectedType) {
   object = nullptr;
   const int32_t at = position;
   int32_t id = 0;
@@ -219,9 +223,9 @@ int32_t MemoryStream::ReadReference(Object*& object, const Rtti& expected) {
   } else if (ReadDefinition(found, id, at) != 0) {
     return state;
   }
-  if (!found->IsDerivedFrom(expected)) {
+  if (!found->GetType().IsDerivedFrom(expectedType)) {
     LogError("Неверный тип объекта. RTTI[%s] ID[%d] Ожидался[%s]",
-             found->GetType().GetName().CStr(), id, expected.GetName().CStr());
+             found->GetType().GetName().CStr(), id, expectedType);
     return Fail(1);
   }
   object = found;

@@ -97,6 +97,9 @@ class MemoryStream {
   // fails, every object it created is taken apart (ReleaseReferences) and
   // freed, cycles included, and the caller gets null.
   int32_t ReadObject(Object*& object, const Rtti& expected);
+  // The same, naming the expected type: for a slot whose class belongs to a
+  // layer above the reader. Type names are what a stream holds anyway.
+  int32_t ReadObject(Object*& object, const char* expectedType);
   template <typename T>
   int32_t ReadObject(T*& object) {
     Object* read = nullptr;
@@ -130,7 +133,7 @@ class MemoryStream {
   int32_t ReadText(String& value);
   int32_t Grow(int64_t required);
   int32_t Fail(int32_t status);
-  int32_t ReadReference(Object*& object, const Rtti& expected);
+  int32_t ReadReference(Object*& object, const char* expectedType);
   // The definition of the object stored under `id`, whose ID was read at `at`.
   int32_t ReadDefinition(Object*& object, int32_t id, int32_t at);
   // Creates the object of the type and loads its fields.

@@ -17,6 +17,13 @@ class Rtti : public Named {
     }
     return false;
   }
+  // Type names are unique, so this is the same test by name.
+  bool IsDerivedFrom(const char* name) const {
+    for (const Rtti* type = this; type != nullptr; type = type->parent) {
+      if (type->GetName() == name) return true;
+    }
+    return false;
+  }
 
  private:
   const Rtti* parent;

@@ -60,20 +60,7 @@ int32_t CUBEImageCodec::Save(File* file, Image* image) {
       static_cast<VolumeImage*>(image)->GetDepth() != FACES) {
     return 1;
   }
-  const int32_t writable = TGAImageCodec::CheckWritable(*image);
-  if (writable != 0) return writable;
-  if (file->Open(File::MODE_WRITE) != 0) return 1;
-  const uint64_t faceSize =
-      Image::DataSize(image->GetFormat(), image->GetWidth(), image->GetHeight());
-  for (uint32_t face = 0; face < FACES; ++face) {
-    if (TGAImageCodec::WritePicture(*file, *image, image->GetData() + face * faceSize) != 0) {
-      file->Close();
-      return 2;
-    }
-  }
-  const bool written = file->GetState() == 0;
-  const int32_t closed = file->Close();
-  return written && closed == 0 ? 0 : 1;
+  return TGAImageCodec::WritePictures(*file, *image, FACES);
 }
 
 }  // namespace ynx

@@ -8,6 +8,7 @@
 #include "engine/io/CodecManager.h"
 #include "engine/io/FileCodec.h"
 #include "engine/io/MemoryFile.h"
+#include "engine/system/ModuleManager.h"
 #include "engine/system/ResourceData.h"
 
 namespace ynx {
@@ -15,6 +16,14 @@ namespace {
 
 [[maybe_unused]] const bool hooksQueued =
     QueueEngineHooks(&FileManager::Initialize, &FileManager::Shutdown);
+
+// Dynamic modules are files like any other.
+bool LocateLibrary(const String& fileName, String& path) {
+  const File* file = FileManager::FindFile(fileName);
+  if (file == nullptr) return false;
+  path = file->GetPath();
+  return true;
+}
 
 }  // namespace
 
@@ -27,12 +36,14 @@ int32_t FileManager::Initialize() {
       return 1;
     }
   }
+  ModuleManager::SetLibraryLocator(&LocateLibrary);
   LogInfo("Менеджер файлов инициализирован.");
   return 0;
 }
 
 int32_t FileManager::Shutdown() {
   LogInfo("Завершение работы менеджера файлов.");
+  ModuleManager::SetLibraryLocator(nullptr);
   Directory* tree = root;
   root = nullptr;
   delete tree;

@@ -152,18 +152,26 @@ int32_t TGAImageCodec::WritePicture(File& file, const Image& image, const uint8_
   return 0;
 }
 
+int32_t TGAImageCodec::WritePictures(File& file, const Image& image, uint32_t count) {
+  const int32_t writable = CheckWritable(image);
+  if (writable != 0) return writable;
+  if (file.Open(File::MODE_WRITE) != 0) return 1;
+  const uint64_t pictureSize =
+      Image::DataSize(image.GetFormat(), image.GetWidth(), image.GetHeight());
+  for (uint32_t picture = 0; picture < count; ++picture) {
+    if (WritePicture(file, image, image.GetData() + picture * pictureSize) != 0) {
+      file.Close();
+      return 2;
+    }
+  }
+  const bool written = file.GetState() == 0;
+  const int32_t closed = file.Close();
+  return written && closed == 0 ? 0 : 1;
+}
+
 int32_t TGAImageCodec::Save(File* file, Image* image) {
   if (file == nullptr || image == nullptr) return 1;
-  const int32_t writable = CheckWritable(*image);
-  if (writable != 0) return writable;
-  if (file->Open(File::MODE_WRITE) != 0) return 1;
-  if (WritePicture(*file, *image, image->GetData()) != 0) {
-    file->Close();
-    return 2;
-  }
-  const bool written = file->GetState() == 0;
-  const int32_t closed = file->Close();
-  return written && closed == 0 ? 0 : 1;
+  return WritePictures(*file, *image, 1);
 }
 
 }  // namespace ynx

@@ -39,11 +39,16 @@ class TGAImageCodec : public ImageCodec {
   // that is how the engine has always read such files, and content relies on
   // it. The colour map of a file is not skipped.
   static int32_t ReadPicture(File& file, uint64_t maxSize, Picture& picture);
-  // Whether Save can write the image: 0, 3 for its format, 1 for no pixels or
+  // Writes `count` pictures of the image's size and format, one after the
+  // other from its pixels, as a new file: what Save returns.
+  static int32_t WritePictures(File& file, const Image& image, uint32_t count);
+
+ private:
+  // Whether the image can be written: 0, 3 for its format, 1 for no pixels or
   // a dimension outside 1..65535.
   static int32_t CheckWritable(const Image& image);
-  // Writes the header and pixels of one picture of the image's size and
-  // format to a file open for writing: 0, or 2 without memory.
+  // Writes the header and pixels of one picture to a file open for writing:
+  // 0, or 2 without memory.
   static int32_t WritePicture(File& file, const Image& image, const uint8_t* pixels);
 };
 

@@ -4,7 +4,7 @@ namespace ynx {
 
 YNX_IMPLEMENT_ABSTRACT_CLASS(Effect, Object)
 
-Effect::Effect(const String& name) : Object(name) {}
+Effect::Effect(const String& name) : NodeEffect(name) {}
 
 void Effect::Update(double time) { UpdateControllers(time); }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/core/Object.h"
+#include "engine/scene/NodeEffect.h"
 
 namespace ynx {
 
@@ -10,7 +10,7 @@ namespace ynx {
 //
 // The effect's techniques and passes, and drawing through them, come with
 // the renderer; what lives here is what the scene graph streams and updates.
-class Effect : public Object {
+class Effect : public NodeEffect {
   YNX_DECLARE_CLASS(Effect);
 
  public:
@@ -18,18 +18,14 @@ class Effect : public Object {
 
   // Once per frame from the node that holds the effect; the base runs the
   // effect's controllers.
-  virtual void Update(double time);
+  void Update(double time) override;
   virtual void Enable();
   virtual void Disable();
 
   bool IsEnabled() const { return enabled; }
-  // The node that attached the effect last; not counted, not streamed.
-  Object* GetOwner() const { return owner; }
-  void SetOwner(Object* value) { owner = value; }
 
  private:
   bool enabled = true;
-  Object* owner = nullptr;
 };
 
 }  // namespace ynx

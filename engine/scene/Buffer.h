@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "engine/core/Object.h"
-#include "engine/render/RendererBinding.h"
+#include "engine/core/RendererBinding.h"
 
 namespace ynx {
 

@@ -4,7 +4,6 @@
 
 #include "engine/core/Log.h"
 #include "engine/core/MemoryStream.h"
-#include "engine/render/GeometryNodeEffect.h"
 #include "engine/scene/ColorBuffer.h"
 #include "engine/scene/FloatBuffer.h"
 #include "engine/scene/IntBuffer.h"
@@ -27,6 +26,18 @@ bool SaveReference(MemoryStream& stream, const Ptr<T>& field, const char* messag
 template <typename T>
 bool LoadReference(MemoryStream& stream, Ptr<T>& field, const char* message, const Object& node) {
   if (stream.ReadObject(field) == 0) return true;
+  LogError(message, node.GetID(), node.GetName().CStr());
+  return false;
+}
+
+// The same for a class of a higher layer, known here by its streamed name.
+template <typename T>
+bool LoadReference(MemoryStream& stream, Ptr<T>& field, const char* type, const char* message,
+                   const Object& node) {
+  Object* read = nullptr;
+  const bool loaded = stream.ReadObject(read, type) == 0;
+  field = static_cast<T*>(read);
+  if (loaded) return true;
   LogError(message, node.GetID(), node.GetName().CStr());
   return false;
 }
@@ -86,13 +97,14 @@ int32_t GeometryNode::Load(MemoryStream& stream) {
     LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
     return 1;
   }
-  Ptr<GeometryNodeEffect> storedEffect;
+  Ptr<NodeEffect> storedEffect;
   Ptr<Vector3Buffer> storedVertices;
   Ptr<FloatBuffer> storedPointSizes;
   Ptr<ColorBuffer> storedColors;
   Ptr<Vector3Buffer> storedNormals;
   Ptr<Vector3Buffer> storedTangents;
-  if (!LoadReference(stream, storedEffect, "Невозможно загрузить эффект. ID[%d] Имя[%s]", *this)) {
+  if (!LoadReference(stream, storedEffect, EFFECT_TYPE,
+                     "Невозможно загрузить эффект. ID[%d] Имя[%s]", *this)) {
     return 1;
   }
   SetEffect(storedEffect.Get());
@@ -217,7 +229,7 @@ void GeometryNode::SetTexCoords(int32_t set, Buffer* buffer) {
 
 void GeometryNode::SetIndices(IntBuffer* buffer) { indices = buffer; }
 
-void GeometryNode::SetEffect(GeometryNodeEffect* value) {
+void GeometryNode::SetEffect(NodeEffect* value) {
   if (effect != value) {
     DropEffect();
     effect = value;

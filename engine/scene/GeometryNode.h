@@ -4,6 +4,7 @@
 
 #include "engine/core/Ptr.h"
 #include "engine/scene/Node.h"
+#include "engine/scene/NodeEffect.h"
 
 namespace ynx {
 
@@ -11,7 +12,6 @@ class BoundingVolume;
 class Buffer;
 class ColorBuffer;
 class FloatBuffer;
-class GeometryNodeEffect;
 class IntBuffer;
 class Vector3Buffer;
 
@@ -29,6 +29,8 @@ class GeometryNode : public Node {
 
  public:
   static constexpr int32_t TEXTURE_SET_COUNT = 8;
+  // The streamed class the effect slot accepts (and whatever derives from it).
+  static constexpr const char* EFFECT_TYPE = "YNX.GeometryNodeEffect";
   enum PrimitiveType : int32_t {
     PRIMITIVE_POINTS = 0,
     PRIMITIVE_LINES = 1,
@@ -70,7 +72,7 @@ class GeometryNode : public Node {
   void SetTexCoords(int32_t set, Buffer* buffer);
   void SetIndices(IntBuffer* buffer);
   // Also makes this node the effect's owner.
-  void SetEffect(GeometryNodeEffect* value);
+  void SetEffect(NodeEffect* value);
 
   Vector3Buffer* GetVertices() const { return vertices.Get(); }
   FloatBuffer* GetPointSizes() const { return pointSizes.Get(); }
@@ -81,7 +83,7 @@ class GeometryNode : public Node {
   Buffer* GetTexCoords(int32_t set) const;
   IntBuffer* GetIndices() const { return indices.Get(); }
   BoundingVolume* GetModelBound() const { return modelBound.Get(); }
-  GeometryNodeEffect* GetEffect() const { return effect.Get(); }
+  NodeEffect* GetEffect() const { return effect.Get(); }
 
  private:
   void DropEffect();
@@ -94,7 +96,7 @@ class GeometryNode : public Node {
   Ptr<Buffer> texCoords[TEXTURE_SET_COUNT];
   Ptr<IntBuffer> indices;
   Ptr<BoundingVolume> modelBound;
-  Ptr<GeometryNodeEffect> effect;
+  Ptr<NodeEffect> effect;
 };
 
 }  // namespace ynx

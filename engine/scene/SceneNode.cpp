@@ -6,7 +6,6 @@
 
 #include "engine/core/Log.h"
 #include "engine/core/MemoryStream.h"
-#include "engine/render/SceneNodeEffect.h"
 #include "engine/scene/BoundingVolume.h"
 
 namespace ynx {
@@ -119,8 +118,10 @@ int32_t SceneNode::LoadContent(MemoryStream& stream) {
     return 1;
   }
   for (int32_t i = 0; i < effectCount; ++i) {
-    Ptr<SceneNodeEffect> effect;
-    if (stream.ReadObject(effect) != 0 || AddEffect(effect.Get()) == 2) {
+    Object* read = nullptr;
+    const int32_t status = stream.ReadObject(read, EFFECT_TYPE);
+    Ptr<NodeEffect> effect = static_cast<NodeEffect*>(read);
+    if (status != 0 || AddEffect(effect.Get()) == 2) {
       LogError("Невозможно загрузить эффект. ID[%d] Имя[%s]", GetID(), GetName().CStr());
       return 1;
     }
@@ -263,7 +264,7 @@ int32_t SceneNode::AppendChild(Node* child) {
   return 0;
 }
 
-int32_t SceneNode::AddEffect(SceneNodeEffect* effect) {
+int32_t SceneNode::AddEffect(NodeEffect* effect) {
   if (effect == nullptr) return 3;
   for (const EffectEntry* entry = effects; entry != nullptr; entry = entry->next) {
     if (entry->effect == effect) return 3;
@@ -279,7 +280,7 @@ int32_t SceneNode::AddEffect(SceneNodeEffect* effect) {
   return 0;
 }
 
-void SceneNode::RemoveEffect(SceneNodeEffect* effect) {
+void SceneNode::RemoveEffect(NodeEffect* effect) {
   for (EffectEntry** link = &effects; *link != nullptr; link = &(*link)->next) {
     EffectEntry* entry = *link;
     if (entry->effect != effect) continue;
@@ -296,7 +297,7 @@ int32_t SceneNode::GetEffectCount() const {
   return count;
 }
 
-SceneNodeEffect* SceneNode::GetEffect(int32_t index) const {
+NodeEffect* SceneNode::GetEffect(int32_t index) const {
   const EffectEntry* entry = effects;
   for (; entry != nullptr && index > 0; --index) entry = entry->next;
   return entry != nullptr && index == 0 ? entry->effect.Get() : nullptr;

@@ -6,10 +6,9 @@
 #include "engine/core/Array.h"
 #include "engine/core/Ptr.h"
 #include "engine/scene/Node.h"
+#include "engine/scene/NodeEffect.h"
 
 namespace ynx {
-
-class SceneNodeEffect;
 
 // The grouping node: an ordered array of child slots (which may be empty)
 // and a list of scene-node effects that draw the whole subtree in passes.
@@ -30,6 +29,8 @@ class SceneNode : public Node {
  public:
   // A stored increment above this is not a real scene's.
   static constexpr int32_t MAX_GROWTH_INCREMENT = 65536;
+  // The streamed class the effect list accepts (and whatever derives from it).
+  static constexpr const char* EFFECT_TYPE = "YNX.SceneNodeEffect";
 
   // One empty slot, growing by 2: what the object stream starts from.
   SceneNode();
@@ -71,19 +72,19 @@ class SceneNode : public Node {
   // Takes a reference, puts the effect at the head of the list and makes
   // this node its owner: 0; null or an effect already listed is ignored (3);
   // 2 without memory.
-  int32_t AddEffect(SceneNodeEffect* effect);
+  int32_t AddEffect(NodeEffect* effect);
   // Releases the effect and clears its owner; the others keep their order.
   // An effect not in the list is ignored.
-  void RemoveEffect(SceneNodeEffect* effect);
+  void RemoveEffect(NodeEffect* effect);
   int32_t GetEffectCount() const;
   // Counted from the head; null past the end.
-  SceneNodeEffect* GetEffect(int32_t index) const;
+  NodeEffect* GetEffect(int32_t index) const;
 
  private:
   friend class Node;
 
   struct EffectEntry {
-    Ptr<SceneNodeEffect> effect;
+    Ptr<NodeEffect> effect;
     EffectEntry* next;
   };
 

@@ -6,8 +6,6 @@
 
 #include "engine/core/ClassHooks.h"
 #include "engine/core/Log.h"
-#include "engine/io/File.h"
-#include "engine/io/FileManager.h"
 
 namespace ynx {
 namespace {
@@ -99,8 +97,8 @@ int32_t ModuleManager::LoadDynamicModule(DynamicModule** module, const String& n
   }
   LogInfo("Загружается модуль [%s].", name.CStr());
   const String fileName = name + ".dll";
-  File* file = FileManager::FindFile(fileName);
-  if (file == nullptr) {
+  String path;
+  if (libraryLocator == nullptr || !libraryLocator(fileName, path)) {
     LogWarning("Не найден файл модуля [%s].", fileName.CStr());
     return 3;
   }
@@ -109,7 +107,7 @@ int32_t ModuleManager::LoadDynamicModule(DynamicModule** module, const String& n
     LogWarning("Недостаточно памяти для создания модуля [%s].", name.CStr());
     return 2;
   }
-  if (!loaded->Open(file->GetPath())) {
+  if (!loaded->Open(path)) {
     delete loaded;
     LogWarning("Загрузка модуля [%s] неудачна.", name.CStr());
     return 1;

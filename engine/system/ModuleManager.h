@@ -20,17 +20,23 @@ class ModuleManager {
   // The table takes a reference. 3 for null, 1 for a taken name.
   static int32_t RegisterModule(Module* module);
   static Module* FindModule(const String& name);
-  // A registered module, or a dynamic library "<name>.dll" found in the file
-  // system, initialised and registered. The result address may be null.
+  // A registered module, or a dynamic library "<name>.dll" found through the
+  // library locator, initialised and registered. The result address may be null.
   static int32_t LoadModule(const String& name, Module** module);
   static int32_t LoadDynamicModule(DynamicModule** module, const String& name);
   static int32_t UnloadDynamicModule(DynamicModule* module);
+
+  // How a library file is found by name: the disk path of the file, or false.
+  // The file system sets it while it runs; without it no library is found.
+  using LibraryLocator = bool (*)(const String& fileName, String& path);
+  static void SetLibraryLocator(LibraryLocator locator) { libraryLocator = locator; }
 
   // Walks the table in bucket order; null before initialisation.
   static const HashMap<String, Ptr<Module>>* Table() { return table; }
 
  private:
   static inline HashMap<String, Ptr<Module>>* table = nullptr;
+  static inline LibraryLocator libraryLocator = nullptr;
 };
 
 }  // namespace ynx

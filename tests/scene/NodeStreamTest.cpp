@@ -197,12 +197,40 @@ TEST(NodeStreamTest, EffectsComeBackInReverseOrder) {
   ASSERT_EQ(state, 0);
   auto* group = static_cast<SceneNode*>(loaded.Get());
   ASSERT_EQ(group->GetEffectCount(), 2);
-  SceneNodeEffect* second = group->GetEffect(0);
-  SceneNodeEffect* first = group->GetEffect(1);
+  NodeEffect* second = group->GetEffect(0);
+  NodeEffect* first = group->GetEffect(1);
   EXPECT_EQ(second->GetName(), "second");
   EXPECT_TRUE(SameBytes(
       Written(group),
       bytes(group->GetID(), {"second", second->GetID()}, {"first", first->GetID()}).Bytes()));
+}
+
+// Each effect slot takes its own kind of effect only.
+TEST(NodeStreamTest, EffectSlotsRefuseOtherTypes) {
+  ByteWriter mesh;
+  mesh.Head(1, "YNX.Triangles", "m");
+  NodeFields(mesh, -1);
+  mesh.Head(2, "YNX.TestSceneEffect", "e").I32(0);
+  ByteWriter group;
+  group.Head(1, "YNX.SceneNode", "g");
+  NodeFields(group, -1).I32(1);
+  group.Head(2, "YNX.SceneNode", "e");
+  NodeFields(group, -1).I32(0).I32(0).I32(0);
+  const struct {
+    ByteWriter& bytes;
+    const char* line;
+  } cases[] = {
+      {mesh, "ERROR. Неверный тип объекта. RTTI[YNX.TestSceneEffect] ID[2] "
+             "Ожидался[YNX.GeometryNodeEffect]"},
+      {group, "ERROR. Неверный тип объекта. RTTI[YNX.SceneNode] ID[2] "
+              "Ожидался[YNX.SceneNodeEffect]"},
+  };
+  for (const auto& c : cases) {
+    test::CapturedLog log;
+    EXPECT_FALSE(ReadOne(c.bytes));
+    EXPECT_TRUE(HasLineStartingWith(log, c.line)) << c.line;
+    EXPECT_TRUE(HasLineStartingWith(log, "ERROR. Невозможно загрузить эффект. ID[")) << c.line;
+  }
 }
 
 TEST(NodeStreamTest, GroupsFailAtTheCutField) {

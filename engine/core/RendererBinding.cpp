@@ -1,4 +1,4 @@
-#include "engine/render/RendererBinding.h"
+#include "engine/core/RendererBinding.h"
 
 namespace ynx {
 
