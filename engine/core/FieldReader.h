@@ -40,10 +40,10 @@ class FieldReader : public FieldSequence {
   }
 
   // Reads one value and fails with the message when the read fails or
-  // `accept` refuses the value.
+  // `accept()` then refuses what was read (a range, or taking it in).
   template <typename T, typename Accept>
-  FieldReader& Checked(FieldMessage message, T& value, Accept accept) {
-    if (status == 0 && (Get(value) != 0 || !accept(value))) Fail(message);
+  FieldReader& Checked(FieldMessage message, T&& value, Accept accept) {
+    if (status == 0 && (Get(value) != 0 || !accept())) Fail(message);
     return *this;
   }
 
@@ -61,6 +61,8 @@ class FieldReader : public FieldSequence {
       return value();
     } else if constexpr (std::is_same_v<T, bool>) {
       return stream.ReadBool(value);
+    } else if constexpr (std::is_same_v<T, uint8_t>) {
+      return stream.Read(&value, 1);
     } else if constexpr (std::is_same_v<T, int8_t>) {
       return stream.ReadInt8(value);
     } else if constexpr (std::is_same_v<T, int16_t>) {

@@ -30,8 +30,9 @@ class FieldWriter : public FieldSequence {
   // Writes every value and fails with the message when the last write
   // failed (the stream's state is sticky, so that covers them all). A value
   // is a number, bool, String, object reference (pointer or Ptr), record
-  // with a Save of its own, plain block (vector, quaternion, colour), or a
-  // function that writes one part and returns the stream state.
+  // with a Save of its own, plain block (vector, quaternion, colour), a
+  // uint8_t of flag bits (a raw byte, which a stream observer does not
+  // see), or a function that writes one part and returns the stream state.
   template <typename... T>
   FieldWriter& Field(FieldMessage message, const T&... values) {
     if (status != 0) return *this;
@@ -48,6 +49,8 @@ class FieldWriter : public FieldSequence {
       return value();
     } else if constexpr (std::is_same_v<T, bool>) {
       return stream.WriteBool(value);
+    } else if constexpr (std::is_same_v<T, uint8_t>) {
+      return stream.Write(&value, 1);
     } else if constexpr (std::is_same_v<T, int8_t>) {
       return stream.WriteInt8(value);
     } else if constexpr (std::is_same_v<T, int16_t>) {

@@ -131,7 +131,7 @@ int32_t Image::LoadContent(MemoryStream& stream) {
       .Field("Невозможно загрузить высоту изображения. ID[%d] Имя[%s]",
              [&] { return LoadHeight(stream); })
       .Checked("Невозможно загрузить формат изображения. ID[%d] Имя[%s]", format,
-               [](int32_t value) { return BytesPerPixel(value) >= 0; });
+               [&] { return BytesPerPixel(format) >= 0; });
   if (!in) return in.Status();
   if (GetDataSize() > MAX_DATA_SIZE) {
     return in.Fail("Недопустимый размер изображения. ID[%d] Имя[%s]");

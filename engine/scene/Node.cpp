@@ -52,7 +52,7 @@ int32_t Node::Load(MemoryStream& stream) {
   int32_t boundType = 0;
   FieldReader in(stream, *this, Object::Load(stream));
   in.Checked("Невозможно загрузить родителя. ID[%d] Имя[%s]", storedParent,
-             [this](Node* candidate) { return AcceptParent(candidate); })
+             [&] { return AcceptParent(storedParent); })
       .Field("Невозможно загрузить локальную трансформацию. ID[%d] Имя[%s]", localTransform)
       .Field("Невозможно загрузить тип окружающего объёма. ID[%d] Имя[%s]", boundType)
       .Field("Невозможно загрузить флаг обновления окружающего объёма. ID[%d] Имя[%s]",

@@ -49,7 +49,7 @@ class TypedBuffer : public Buffer {
     Clear();
     int32_t stored = 0;
     if (!in.Checked("Невозможно загрузить количество данных буффера. ID[%d] Имя[%s]", stored,
-                    [](int32_t value) { return value >= 0; })) {
+                    [&] { return stored >= 0; })) {
       return in.Status();
     }
     if (stored > 0) {
