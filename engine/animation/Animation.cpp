@@ -1,7 +1,7 @@
 #include "engine/animation/Animation.h"
 
-#include "engine/core/Log.h"
-#include "engine/core/MemoryStream.h"
+#include "engine/core/FieldReader.h"
+#include "engine/core/FieldWriter.h"
 
 namespace ynx {
 namespace {
@@ -18,55 +18,35 @@ Animation::Animation(const String& name) : Object(name) {}
 Animation::~Animation() = default;
 
 int32_t Animation::Save(MemoryStream& stream) const {
-  const char* name = GetName().CStr();
-  if (Object::Save(stream) != 0) {
-    LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  if (stream.WriteInt32(GetKeyCount()) != 0) {
-    LogError("Невозможно сохранить количество кифреймов анимации. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
+  FieldWriter out(stream, *this, Object::Save(stream));
+  out.Field("Невозможно сохранить количество кифреймов анимации. Имя[%s] ID[%d]", GetKeyCount());
   for (const std::unique_ptr<Keyframe>& key : keys) {
-    if (key->Save(stream) != 0) {
-      LogError("Невозможно сохранить кифрейм анимации. Имя[%s] ID[%d]", name, GetID());
-      return 1;
-    }
+    out.Field("Невозможно сохранить кифрейм анимации. Имя[%s] ID[%d]", *key);
   }
-  return 0;
+  return out.Status();
 }
 
 int32_t Animation::Load(MemoryStream& stream) {
-  if (Object::Load(stream) != 0) {
-    LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-    return 1;
-  }
+  FieldReader in(stream, *this, Object::Load(stream));
+  if (!in) return in.Status();
   keys.clear();
   int32_t count = 0;
-  if (stream.ReadCount(count, MIN_KEY_BYTES) != 0) {
-    LogError("Невозможно загрузить количество кифреймов анимации. ID[%d] Имя[%s]", GetID(),
-             GetName().CStr());
-    return 1;
-  }
+  in.Count("Невозможно загрузить количество кифреймов анимации. ID[%d] Имя[%s]", count,
+           MIN_KEY_BYTES);
   // The count fits into the bytes left, so reserving for it is bounded by
   // the size of the stream.
   keys.reserve(static_cast<size_t>(count));
-  for (int32_t index = 0; index < count; ++index) {
+  for (int32_t index = 0; in && index < count; ++index) {
     std::unique_ptr<Keyframe> key(NewKeyframe());
     if (!key) {
-      LogError("Недостаточно памяти для создания кифрейма. ID[%d] Имя[%s]", GetID(),
-               GetName().CStr());
-      keys.clear();
-      return 2;
+      in.Fail("Недостаточно памяти для создания кифрейма. ID[%d] Имя[%s]", 2);
+    } else if (in.Field("Невозможно загрузить кифрейм анимации. Имя[%s] ID[%d]", *key)) {
+      keys.push_back(std::move(key));
     }
-    if (key->Load(stream) != 0) {
-      LogError("Невозможно загрузить кифрейм анимации. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-      keys.clear();
-      return 1;
-    }
-    keys.push_back(std::move(key));
   }
-  return 0;
+  // A failed load keeps no keys.
+  if (!in) keys.clear();
+  return in.Status();
 }
 
 Object* Animation::FindByName(const String& name) {

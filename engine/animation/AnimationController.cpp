@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/core/Log.h"
-#include "engine/core/MemoryStream.h"
+#include "engine/core/FieldReader.h"
+#include "engine/core/FieldWriter.h"
 
 namespace ynx {
 namespace {
@@ -47,76 +47,39 @@ AnimationController::AnimationController(const String& name) : Controller(name) 
 AnimationController::~AnimationController() = default;
 
 int32_t AnimationController::Save(MemoryStream& stream) const {
-  const char* name = GetName().CStr();
-  if (Controller::Save(stream) != 0) {
-    LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  if (stream.WriteInt32(GetAnimationCount()) != 0) {
-    LogError("Невозможно сохранить количество анимаций. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
+  FieldWriter out(stream, *this, Controller::Save(stream));
+  out.Field("Невозможно сохранить количество анимаций. Имя[%s] ID[%d]", GetAnimationCount());
   for (const Ptr<Animation>& animation : animations) {
-    if (stream.WriteObject(animation) != 0) {
-      LogError("Невозможно сохранить анимацию. Имя[%s] ID[%d]", name, GetID());
-      return 1;
-    }
+    out.Field("Невозможно сохранить анимацию. Имя[%s] ID[%d]", animation);
   }
-  if (stream.WriteInt32(GetFrameCount()) != 0) {
-    LogError("Невозможно сохранить количество фреймов анимаций. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
+  out.Field("Невозможно сохранить количество фреймов анимаций. Имя[%s] ID[%d]", GetFrameCount());
   for (const AnimationFrame& frame : frames) {
-    if (frame.Save(stream) != 0) {
-      LogError("Невозможно сохранить фрейм анимаций. Имя[%s] ID[%d]", name, GetID());
-      return 1;
-    }
+    out.Field("Невозможно сохранить фрейм анимаций. Имя[%s] ID[%d]", frame);
   }
-  if (stream.WriteDouble(period) != 0) {
-    LogError("Невозможно сохранить период трэка. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  return 0;
+  return out.Field("Невозможно сохранить период трэка. Имя[%s] ID[%d]", period).Status();
 }
 
 int32_t AnimationController::Load(MemoryStream& stream) {
-  if (Controller::Load(stream) != 0) {
-    LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-    return 1;
-  }
+  FieldReader in(stream, *this, Controller::Load(stream));
+  if (!in) return in.Status();
   animations.clear();
   frames.clear();
   int32_t count = 0;
-  if (stream.ReadCount(count, sizeof(int32_t)) != 0) {
-    LogError("Невозможно загрузить количество анимаций. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-    return 1;
-  }
+  in.Count("Невозможно загрузить количество анимаций. ID[%d] Имя[%s]", count, sizeof(int32_t));
   animations.reserve(static_cast<size_t>(count));
-  for (int32_t index = 0; index < count; ++index) {
+  for (int32_t index = 0; in && index < count; ++index) {
     Ptr<Animation> animation;
-    if (stream.ReadObject(animation) != 0) {
-      LogError("Невозможно загрузить анимацию. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-      return 1;
+    if (in.Field("Невозможно загрузить анимацию. Имя[%s] ID[%d]", animation)) {
+      animations.push_back(animation);
     }
-    animations.push_back(animation);
   }
-  if (stream.ReadCount(count, MIN_FRAME_BYTES) != 0) {
-    LogError("Невозможно загрузить количество фреймов анимаций. ID[%d] Имя[%s]", GetID(),
-             GetName().CStr());
-    return 1;
-  }
-  frames.resize(static_cast<size_t>(count));
+  in.Count("Невозможно загрузить количество фреймов анимаций. ID[%d] Имя[%s]", count,
+           MIN_FRAME_BYTES);
+  if (in) frames.resize(static_cast<size_t>(count));
   for (AnimationFrame& frame : frames) {
-    if (frame.Load(stream) != 0) {
-      LogError("Невозможно загрузить фрейм анимаций. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-      return 1;
-    }
+    in.Field("Невозможно загрузить фрейм анимаций. Имя[%s] ID[%d]", frame);
   }
-  if (stream.ReadDouble(period) != 0) {
-    LogError("Невозможно загрузить период трэка. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-    return 1;
-  }
-  return 0;
+  return in.Field("Невозможно загрузить период трэка. ID[%d] Имя[%s]", period).Status();
 }
 
 void AnimationController::ReleaseReferences() {

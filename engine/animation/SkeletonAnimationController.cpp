@@ -1,8 +1,8 @@
 #include "engine/animation/SkeletonAnimationController.h"
 
 #include "engine/animation/NodeAnimationController.h"
-#include "engine/core/Log.h"
-#include "engine/core/MemoryStream.h"
+#include "engine/core/FieldReader.h"
+#include "engine/core/FieldWriter.h"
 
 namespace ynx {
 
@@ -14,46 +14,27 @@ SkeletonAnimationController::SkeletonAnimationController(const String& name)
 SkeletonAnimationController::~SkeletonAnimationController() = default;
 
 int32_t SkeletonAnimationController::Save(MemoryStream& stream) const {
-  const char* name = GetName().CStr();
-  if (AnimationController::Save(stream) != 0) {
-    LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  if (stream.WriteInt32(GetBoneControllerCount()) != 0) {
-    LogError("Невозможно сохранить количество контроллеров анимации костей. Имя[%s] ID[%d]", name,
-             GetID());
-    return 1;
-  }
+  FieldWriter out(stream, *this, AnimationController::Save(stream));
+  out.Field("Невозможно сохранить количество контроллеров анимации костей. Имя[%s] ID[%d]",
+            GetBoneControllerCount());
   for (const Ptr<NodeAnimationController>& controller : boneControllers) {
-    if (stream.WriteObject(controller) != 0) {
-      LogError("Невозможно сохранить контроллер анимации костей. Имя[%s] ID[%d]", name, GetID());
-      return 1;
-    }
+    out.Field("Невозможно сохранить контроллер анимации костей. Имя[%s] ID[%d]", controller);
   }
-  return 0;
+  return out.Status();
 }
 
 int32_t SkeletonAnimationController::Load(MemoryStream& stream) {
-  if (AnimationController::Load(stream) != 0) {
-    LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-    return 1;
-  }
+  FieldReader in(stream, *this, AnimationController::Load(stream));
+  if (!in) return in.Status();
   boneControllers.clear();
   int32_t count = 0;
-  if (stream.ReadCount(count, sizeof(int32_t)) != 0) {
-    LogError("Невозможно загрузить количество контроллеров анимации костей. ID[%d] Имя[%s]",
-             GetID(), GetName().CStr());
-    return 1;
-  }
+  in.Count("Невозможно загрузить количество контроллеров анимации костей. ID[%d] Имя[%s]", count,
+           sizeof(int32_t));
   boneControllers.resize(static_cast<size_t>(count));
   for (Ptr<NodeAnimationController>& controller : boneControllers) {
-    if (stream.ReadObject(controller) != 0) {
-      LogError("Невозможно загрузить контроллер анимации костей. Имя[%s] ID[%d]", GetName().CStr(),
-               GetID());
-      return 1;
-    }
+    in.Field("Невозможно загрузить контроллер анимации костей. Имя[%s] ID[%d]", controller);
   }
-  return 0;
+  return in.Status();
 }
 
 void SkeletonAnimationController::ReleaseReferences() {

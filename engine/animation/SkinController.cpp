@@ -5,8 +5,8 @@
 #include <new>
 #include <utility>
 
-#include "engine/core/Log.h"
-#include "engine/core/MemoryStream.h"
+#include "engine/core/FieldReader.h"
+#include "engine/core/FieldWriter.h"
 #include "engine/scene/GeometryNode.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/Vector3Buffer.h"
@@ -35,21 +35,6 @@ inline void Accumulate(__m128 rows[4], const Matrix4& matrix, __m128 weight) {
   for (int row = 0; row < 4; ++row) {
     rows[row] = _mm_add_ps(rows[row], _mm_mul_ps(weight, _mm_loadu_ps(&matrix.m[row * 4])));
   }
-}
-
-template <typename T>
-bool SaveReference(MemoryStream& stream, const Ptr<T>& field, const char* message,
-                   const Object& owner) {
-  if (stream.WriteObject(field) == 0) return true;
-  LogError(message, owner.GetName().CStr(), owner.GetID());
-  return false;
-}
-
-template <typename T>
-bool LoadReference(MemoryStream& stream, Ptr<T>& field, const char* message, const Object& owner) {
-  if (stream.ReadObject(field) == 0) return true;
-  LogError(message, owner.GetName().CStr(), owner.GetID());
-  return false;
 }
 
 }  // namespace
@@ -116,69 +101,41 @@ SkinController::SkinController(const String& name) : Controller(name) {}
 SkinController::~SkinController() = default;
 
 int32_t SkinController::Save(MemoryStream& stream) const {
-  const char* name = GetName().CStr();
-  if (Controller::Save(stream) != 0) {
-    LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  if (stream.WriteInt32(GetBoneCount()) != 0) {
-    LogError("Невозможно сохранить количество костей. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  for (const Ptr<Node>& bone : bones) {
-    if (!SaveReference(stream, bone, "Невозможно сохранить кость. Имя[%s] ID[%d]", *this)) return 1;
-  }
+  FieldWriter out(stream, *this, Controller::Save(stream));
+  out.Field("Невозможно сохранить количество костей. Имя[%s] ID[%d]", GetBoneCount());
+  for (const Ptr<Node>& bone : bones) out.Field("Невозможно сохранить кость. Имя[%s] ID[%d]", bone);
   for (const Transformation& offset : boneOffsets) {
-    if (offset.Save(stream) != 0) {
-      LogError("Невозможно сохранить кость. Имя[%s] ID[%d]", name, GetID());
-      return 1;
-    }
+    out.Field("Невозможно сохранить кость. Имя[%s] ID[%d]", offset);
   }
-  const bool saved =
-      SaveReference(stream, weights, "Невозможно сохранить веса. Имя[%s] ID[%d]", *this) &&
-      SaveReference(stream, boneIndices, "Невозможно сохранить индексы. Имя[%s] ID[%d]", *this) &&
-      SaveReference(stream, bindVertices, "Невозможно сохранить вершины. Имя[%s] ID[%d]", *this) &&
-      SaveReference(stream, bindNormals, "Невозможно сохранить нормали. Имя[%s] ID[%d]", *this) &&
-      SaveReference(stream, bindTangents, "Невозможно сохранить тангенсы. Имя[%s] ID[%d]", *this);
-  return saved ? 0 : 1;
+  return out.Field("Невозможно сохранить веса. Имя[%s] ID[%d]", weights)
+      .Field("Невозможно сохранить индексы. Имя[%s] ID[%d]", boneIndices)
+      .Field("Невозможно сохранить вершины. Имя[%s] ID[%d]", bindVertices)
+      .Field("Невозможно сохранить нормали. Имя[%s] ID[%d]", bindNormals)
+      .Field("Невозможно сохранить тангенсы. Имя[%s] ID[%d]", bindTangents)
+      .Status();
 }
 
 int32_t SkinController::Load(MemoryStream& stream) {
-  if (Controller::Load(stream) != 0) {
-    LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-    return 1;
-  }
   int32_t count = 0;
-  if (stream.ReadCount(count, MIN_BONE_BYTES) != 0) {
-    LogError("Невозможно загрузить количество костей. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-    return 1;
-  }
+  FieldReader in(stream, *this, Controller::Load(stream));
+  in.Count("Невозможно загрузить количество костей. ID[%d] Имя[%s]", count, MIN_BONE_BYTES);
   // Read aside, so that the bone arrays always have one size.
   std::vector<Ptr<Node>> storedBones(static_cast<size_t>(count));
   std::vector<Transformation> storedOffsets(static_cast<size_t>(count));
-  for (Ptr<Node>& bone : storedBones) {
-    if (stream.ReadObject(bone) != 0) {
-      LogError("Невозможно загрузить кость. ID[%d]", GetID());
-      return 1;
-    }
-  }
-  for (Transformation& offset : storedOffsets) {
-    if (offset.Load(stream) != 0) {
-      LogError("Невозможно загрузить кость. ID[%d]", GetID());
-      return 1;
-    }
-  }
+  for (Ptr<Node>& bone : storedBones) in.Field("Невозможно загрузить кость. ID[%d]", bone);
+  for (Transformation& offset : storedOffsets)
+    in.Field("Невозможно загрузить кость. ID[%d]", offset);
+  if (!in) return in.Status();
   bones = std::move(storedBones);
   boneOffsets = std::move(storedOffsets);
   ResizeBoneData();
   if (!bonePositions || bonePositions->GetCount() != count) return 2;
-  const bool loaded =
-      LoadReference(stream, weights, "Невозможно загрузить веса. Имя[%s] ID[%d]", *this) &&
-      LoadReference(stream, boneIndices, "Невозможно загрузить индексы. Имя[%s] ID[%d]", *this) &&
-      LoadReference(stream, bindVertices, "Невозможно загрузить вершины. Имя[%s] ID[%d]", *this) &&
-      LoadReference(stream, bindNormals, "Невозможно загрузить нормали. Имя[%s] ID[%d]", *this) &&
-      LoadReference(stream, bindTangents, "Невозможно загрузить тангенсы. Имя[%s] ID[%d]", *this);
-  return loaded ? 0 : 1;
+  return in.Field("Невозможно загрузить веса. Имя[%s] ID[%d]", weights)
+      .Field("Невозможно загрузить индексы. Имя[%s] ID[%d]", boneIndices)
+      .Field("Невозможно загрузить вершины. Имя[%s] ID[%d]", bindVertices)
+      .Field("Невозможно загрузить нормали. Имя[%s] ID[%d]", bindNormals)
+      .Field("Невозможно загрузить тангенсы. Имя[%s] ID[%d]", bindTangents)
+      .Status();
 }
 
 void SkinController::ResizeBoneData() {

@@ -114,6 +114,14 @@ class MemoryStream {
     object = read;
     return state;
   }
+  // Into a counted slot whose objects' class is known here by name only.
+  template <typename T>
+  int32_t ReadObject(Ptr<T>& object, const char* expectedType) {
+    Object* read = nullptr;
+    ReadObject(read, expectedType);
+    object = static_cast<T*>(read);
+    return state;
+  }
 
  protected:
   // Takes over a malloc'd buffer (or none) as the whole content, with the

@@ -3,6 +3,8 @@
 #include <new>
 
 #include "engine/core/Controller.h"
+#include "engine/core/FieldReader.h"
+#include "engine/core/FieldWriter.h"
 #include "engine/core/Log.h"
 #include "engine/core/MemoryStream.h"
 
@@ -63,51 +65,32 @@ void Object::VisitReferences(const std::function<void(Object*)>& visit) const {
 }
 
 int32_t Object::Save(MemoryStream& stream) const {
-  const char* name = GetName().CStr();
-  if (stream.WriteString(GetName()) != 0) {
-    LogError("Невозможно сохранить имя объекта. Имя[%s] ID[%d]", name, id);
-    return 1;
-  }
   const int32_t count = GetControllerCount();
-  if (stream.WriteInt32(count) != 0) {
-    LogError("Невозможно сохранить количество контроллеров объекта. Имя[%s] ID[%d]", name, id);
-    return 1;
-  }
+  FieldWriter out(stream, this);
+  out.Field("Невозможно сохранить имя объекта. Имя[%s] ID[%d]", GetName())
+      .Field("Невозможно сохранить количество контроллеров объекта. Имя[%s] ID[%d]", count);
   // Oldest first: loading pushes each at the head, which restores the order.
-  for (int32_t index = count - 1; index >= 0; --index) {
-    if (stream.WriteObject(GetController(index)) != 0) {
-      LogError("Невозможно сохранить контроллер объекта. Имя[%s] ID[%d]", name, id);
-      return 1;
-    }
+  for (int32_t index = count - 1; out && index >= 0; --index) {
+    out.Field("Невозможно сохранить контроллер объекта. Имя[%s] ID[%d]", GetController(index));
   }
-  return 0;
+  return out.Status();
 }
 
 int32_t Object::Load(MemoryStream& stream) {
   String name;
-  if (stream.ReadString(name) != 0) {
-    LogError("Невозможно загрузить имя объекта. ID[%d]", id);
-    return 1;
-  }
-  SetName(name);
   int32_t count = 0;
-  if (stream.ReadCount(count, sizeof(int32_t)) != 0) {
-    LogError("Невозможно загрузить количество контроллеров объекта. Имя[%s] ID[%d]",
-             GetName().CStr(), id);
-    return 1;
-  }
-  for (int32_t index = 0; index < count; ++index) {
+  FieldReader in(stream, this);
+  if (in.Field("Невозможно загрузить имя объекта. ID[%d]", name)) SetName(name);
+  in.Count("Невозможно загрузить количество контроллеров объекта. Имя[%s] ID[%d]", count,
+           sizeof(int32_t));
+  for (int32_t index = 0; in && index < count; ++index) {
     Controller* controller = nullptr;
-    if (stream.ReadObject(controller) != 0) {
-      LogError("Невозможно загрузить контроллер объекта. Имя[%s] ID[%d]", GetName().CStr(), id);
-      return 1;
-    }
-    if (AttachController(controller) != 0) {
-      LogError("Невозможно установить контроллер объекта. Имя[%s] ID[%d]", GetName().CStr(), id);
-      return 1;
+    if (in.Field("Невозможно загрузить контроллер объекта. Имя[%s] ID[%d]", controller) &&
+        AttachController(controller) != 0) {
+      in.Fail("Невозможно установить контроллер объекта. Имя[%s] ID[%d]");
     }
   }
-  return 0;
+  return in.Status();
 }
 
 Object* Object::FindByName(const String& name) {

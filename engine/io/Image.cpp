@@ -2,8 +2,9 @@
 
 #include <new>
 
+#include "engine/core/FieldReader.h"
+#include "engine/core/FieldWriter.h"
 #include "engine/core/Log.h"
-#include "engine/core/MemoryStream.h"
 #include "engine/io/CodecManager.h"
 #include "engine/io/File.h"
 #include "engine/io/FileManager.h"
@@ -97,30 +98,15 @@ int32_t Image::SaveHeight(MemoryStream& stream) const { return stream.WriteUInt3
 int32_t Image::LoadHeight(MemoryStream& stream) { return stream.ReadUInt32(height); }
 
 int32_t Image::Save(MemoryStream& stream) const {
-  const char* name = GetName().CStr();
-  if (Object::Save(stream) != 0) {
-    LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  if (stream.WriteString(fileName) != 0) {
-    LogError("Невозможно сохранить имя файла изображения. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
+  FieldWriter out(stream, *this, Object::Save(stream));
+  out.Field("Невозможно сохранить имя файла изображения. Имя[%s] ID[%d]", fileName);
   // The pixels of a file stay in the file; loading finds it again by name.
-  if (!fileName.IsEmpty()) return 0;
-  if (stream.WriteUInt32(width) != 0) {
-    LogError("Невозможно сохранить ширину изображения. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  if (SaveHeight(stream) != 0) {
-    LogError("Невозможно сохранить высоту изображения. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  if (stream.WriteInt32(format) != 0) {
-    LogError("Невозможно сохранить формат изображения. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  return 0;
+  if (!fileName.IsEmpty()) return out.Status();
+  return out.Field("Невозможно сохранить ширину изображения. Имя[%s] ID[%d]", width)
+      .Field("Невозможно сохранить высоту изображения. Имя[%s] ID[%d]",
+             [&] { return SaveHeight(stream); })
+      .Field("Невозможно сохранить формат изображения. Имя[%s] ID[%d]", format)
+      .Status();
 }
 
 int32_t Image::Load(MemoryStream& stream) {
@@ -130,41 +116,25 @@ int32_t Image::Load(MemoryStream& stream) {
 }
 
 int32_t Image::LoadContent(MemoryStream& stream) {
-  if (Object::Load(stream) != 0) {
-    LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-    return 1;
-  }
-  if (stream.ReadString(fileName) != 0) {
-    LogError("Невозможно загрузить имя файла изображения. ID[%d] Имя[%s]", GetID(),
-             GetName().CStr());
-    return 1;
-  }
-  if (!fileName.IsEmpty()) {
-    if (LoadFromFile(FileManager::FindFile(fileName)) != 0) {
-      LogError("Невозможно загрузить изображение из файла. ID[%d] Имя[%s] Файл[%s]", GetID(),
-               GetName().CStr(), fileName.CStr());
-      return 1;
-    }
-    return 0;
-  }
-  if (stream.ReadUInt32(width) != 0) {
-    LogError("Невозможно загрузить ширину изображения. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-    return 1;
-  }
-  if (LoadHeight(stream) != 0) {
-    LogError("Невозможно загрузить высоту изображения. ID[%d] Имя[%s]", GetID(), GetName().CStr());
+  FieldReader in(stream, *this, Object::Load(stream));
+  if (in.Field("Невозможно загрузить имя файла изображения. ID[%d] Имя[%s]", fileName) &&
+      !fileName.IsEmpty()) {
+    if (LoadFromFile(FileManager::FindFile(fileName)) == 0) return 0;
+    LogError("Невозможно загрузить изображение из файла. ID[%d] Имя[%s] Файл[%s]", GetID(),
+             GetName().CStr(), fileName.CStr());
     return 1;
   }
   // The stream is hostile data until proven otherwise: a format the engine
   // does not know, or a size no real picture has, fails here instead of
   // allocating gigabytes.
-  if (stream.ReadInt32(format) != 0 || BytesPerPixel(format) < 0) {
-    LogError("Невозможно загрузить формат изображения. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-    return 1;
-  }
+  in.Field("Невозможно загрузить ширину изображения. ID[%d] Имя[%s]", width)
+      .Field("Невозможно загрузить высоту изображения. ID[%d] Имя[%s]",
+             [&] { return LoadHeight(stream); })
+      .Checked("Невозможно загрузить формат изображения. ID[%d] Имя[%s]", format,
+               [&] { return BytesPerPixel(format) >= 0; });
+  if (!in) return in.Status();
   if (GetDataSize() > MAX_DATA_SIZE) {
-    LogError("Недопустимый размер изображения. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-    return 1;
+    return in.Fail("Недопустимый размер изображения. ID[%d] Имя[%s]");
   }
   return AllocateData();
 }

@@ -1,7 +1,7 @@
 #include "engine/render/GeometryNodeEffect.h"
 
-#include "engine/core/Log.h"
-#include "engine/core/MemoryStream.h"
+#include "engine/core/FieldReader.h"
+#include "engine/core/FieldWriter.h"
 
 namespace ynx {
 namespace {
@@ -17,71 +17,30 @@ YNX_IMPLEMENT_ABSTRACT_CLASS(GeometryNodeEffect, Effect)
 GeometryNodeEffect::GeometryNodeEffect(const String& name) : Effect(name) {}
 
 int32_t GeometryNodeEffect::Save(MemoryStream& stream) const {
-  if (Effect::Save(stream) != 0) {
-    LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-    return 1;
-  }
   uint8_t clampBits = 0;
   for (int32_t stage = 0; stage < STAGE_COUNT; ++stage) {
     if (stageWrap[stage] == 0) clampBits |= static_cast<uint8_t>(1u << stage);
   }
   const uint8_t flags = (blend ? FLAG_BLEND : 0) | (cull ? 0 : FLAG_NO_CULL);
-  stream.Write(&clampBits, 1);
-  stream.WriteBlock(diffuse);
-  stream.WriteBlock(ambient);
-  stream.WriteBlock(specular);
-  stream.WriteBlock(emissive);
-  stream.WriteFloat(shininess);
-  stream.WriteBool(alphaTest);
-  stream.WriteInt32(alphaRef);
-  stream.Write(&flags, 1);
-  stream.WriteInt32(srcBlend);
-  stream.WriteInt32(dstBlend);
-  stream.WriteBool(fog);
-  stream.WriteBlock(fogColor);
-  stream.WriteFloat(fogDensity);
-  stream.WriteFloat(fogExponent);
-  stream.WriteBool(sway);
-  stream.WriteFloat(swayAmplitude);
-  stream.WriteFloat(swaySpeed);
-  if (stream.WriteObject(skin) != 0) {
-    LogError("Невозможно сохранить данные эффекта. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-    return 1;
-  }
-  return 0;
+  return FieldWriter(stream, *this, Effect::Save(stream))
+      .Field("Невозможно сохранить данные эффекта. Имя[%s] ID[%d]", clampBits, diffuse, ambient,
+             specular, emissive, shininess, alphaTest, alphaRef, flags, srcBlend, dstBlend, fog,
+             fogColor, fogDensity, fogExponent, sway, swayAmplitude, swaySpeed, skin)
+      .Status();
 }
 
 int32_t GeometryNodeEffect::Load(MemoryStream& stream) {
-  if (Effect::Load(stream) != 0) {
-    LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-    return 1;
-  }
   uint8_t clampBits = 0;
   uint8_t flags = 0;
   bool fogOn = false;
   bool swayOn = false;
   Ptr<SkinController> skinController;
-  stream.Read(&clampBits, 1);
-  stream.ReadBlock(diffuse);
-  stream.ReadBlock(ambient);
-  stream.ReadBlock(specular);
-  stream.ReadBlock(emissive);
-  stream.ReadFloat(shininess);
-  stream.ReadBool(alphaTest);
-  stream.ReadInt32(alphaRef);
-  stream.Read(&flags, 1);
-  stream.ReadInt32(srcBlend);
-  stream.ReadInt32(dstBlend);
-  stream.ReadBool(fogOn);
-  stream.ReadBlock(fogColor);
-  stream.ReadFloat(fogDensity);
-  stream.ReadFloat(fogExponent);
-  stream.ReadBool(swayOn);
-  stream.ReadFloat(swayAmplitude);
-  stream.ReadFloat(swaySpeed);
-  if (stream.ReadObject(skinController) != 0) {
-    LogError("Невозможно загрузить данные эффекта. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-    return 1;
+  FieldReader in(stream, *this, Effect::Load(stream));
+  if (!in.Field("Невозможно загрузить данные эффекта. ID[%d] Имя[%s]", clampBits, diffuse, ambient,
+                specular, emissive, shininess, alphaTest, alphaRef, flags, srcBlend, dstBlend,
+                fogOn, fogColor, fogDensity, fogExponent, swayOn, swayAmplitude, swaySpeed,
+                skinController)) {
+    return in.Status();
   }
   for (int32_t stage = 0; stage < STAGE_COUNT; ++stage) {
     stageWrap[stage] = (clampBits >> stage) & 1u ? 0 : 1;

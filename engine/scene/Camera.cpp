@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "engine/core/Log.h"
-#include "engine/core/MemoryStream.h"
+#include "engine/core/FieldReader.h"
+#include "engine/core/FieldWriter.h"
 #include "engine/math/Vector4.h"
 #include "engine/scene/BoundingVolume.h"
 
@@ -35,31 +35,17 @@ YNX_IMPLEMENT_CLASS(Camera, Node)
 Camera::Camera(const String& name) : Node(name) {}
 
 int32_t Camera::Save(MemoryStream& stream) const {
-  if (Node::Save(stream) != 0) {
-    LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-    return 1;
-  }
-  stream.WriteFloat(fieldOfView);
-  stream.WriteFloat(nearDistance);
-  if (stream.WriteFloat(farDistance) != 0) {
-    LogError("Невозможно сохранить данные камеры. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-    return 1;
-  }
-  return 0;
+  return FieldWriter(stream, *this, Node::Save(stream))
+      .Field("Невозможно сохранить данные камеры. Имя[%s] ID[%d]", fieldOfView, nearDistance,
+             farDistance)
+      .Status();
 }
 
 int32_t Camera::Load(MemoryStream& stream) {
-  if (Node::Load(stream) != 0) {
-    LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-    return 1;
-  }
-  stream.ReadFloat(fieldOfView);
-  stream.ReadFloat(nearDistance);
-  if (stream.ReadFloat(farDistance) != 0) {
-    LogError("Невозможно загрузить данные камеры. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-    return 1;
-  }
-  return 0;
+  return FieldReader(stream, *this, Node::Load(stream))
+      .Field("Невозможно загрузить данные камеры. ID[%d] Имя[%s]", fieldOfView, nearDistance,
+             farDistance)
+      .Status();
 }
 
 void Camera::Update(double time) {

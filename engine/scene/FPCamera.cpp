@@ -1,7 +1,7 @@
 #include "engine/scene/FPCamera.h"
 
-#include "engine/core/Log.h"
-#include "engine/core/MemoryStream.h"
+#include "engine/core/FieldReader.h"
+#include "engine/core/FieldWriter.h"
 
 namespace ynx {
 
@@ -10,31 +10,15 @@ YNX_IMPLEMENT_CLASS(FPCamera, Camera)
 FPCamera::FPCamera(const String& name) : Camera(name) {}
 
 int32_t FPCamera::Save(MemoryStream& stream) const {
-  if (Camera::Save(stream) != 0) {
-    LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-    return 1;
-  }
-  stream.WriteFloat(moveSpeed);
-  stream.WriteFloat(turnSpeed);
-  if (stream.WriteBool(invertY) != 0) {
-    LogError("Невозможно сохранить данные камеры. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-    return 1;
-  }
-  return 0;
+  return FieldWriter(stream, *this, Camera::Save(stream))
+      .Field("Невозможно сохранить данные камеры. Имя[%s] ID[%d]", moveSpeed, turnSpeed, invertY)
+      .Status();
 }
 
 int32_t FPCamera::Load(MemoryStream& stream) {
-  if (Camera::Load(stream) != 0) {
-    LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-    return 1;
-  }
-  stream.ReadFloat(moveSpeed);
-  stream.ReadFloat(turnSpeed);
-  if (stream.ReadBool(invertY) != 0) {
-    LogError("Невозможно загрузить данные камеры. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-    return 1;
-  }
-  return 0;
+  return FieldReader(stream, *this, Camera::Load(stream))
+      .Field("Невозможно загрузить данные камеры. ID[%d] Имя[%s]", moveSpeed, turnSpeed, invertY)
+      .Status();
 }
 
 }  // namespace ynx

@@ -2,8 +2,9 @@
 
 #include <new>
 
+#include "engine/core/FieldReader.h"
+#include "engine/core/FieldWriter.h"
 #include "engine/core/Log.h"
-#include "engine/core/MemoryStream.h"
 #include "engine/scene/ColorBuffer.h"
 #include "engine/scene/FloatBuffer.h"
 #include "engine/scene/IntBuffer.h"
@@ -11,43 +12,6 @@
 #include "engine/scene/Vector3Buffer.h"
 
 namespace ynx {
-namespace {
-
-// One reference of the stored layout: written, or read into `field`, with
-// the step's message on failure.
-template <typename T>
-bool SaveReference(MemoryStream& stream, const Ptr<T>& field, const char* message,
-                   const Object& node) {
-  if (stream.WriteObject(field) == 0) return true;
-  LogError(message, node.GetName().CStr(), node.GetID());
-  return false;
-}
-
-template <typename T>
-bool LoadReference(MemoryStream& stream, Ptr<T>& field, const char* message, const Object& node) {
-  if (stream.ReadObject(field) == 0) return true;
-  LogError(message, node.GetID(), node.GetName().CStr());
-  return false;
-}
-
-// The same for a class of a higher layer, known here by its streamed name.
-template <typename T>
-bool LoadReference(MemoryStream& stream, Ptr<T>& field, const char* type, const char* message,
-                   const Object& node) {
-  Object* read = nullptr;
-  const bool loaded = stream.ReadObject(read, type) == 0;
-  field = static_cast<T*>(read);
-  if (loaded) return true;
-  LogError(message, node.GetID(), node.GetName().CStr());
-  return false;
-}
-
-constexpr const char* SAVE_TEX_COORDS =
-    "Невозможно сохранить текстурные координаты. Имя[%s] ID[%d]";
-constexpr const char* LOAD_TEX_COORDS =
-    "Невозможно загрузить текстурные координаты. ID[%d] Имя[%s]";
-
-}  // namespace
 
 YNX_IMPLEMENT_ABSTRACT_CLASS(GeometryNode, Node)
 
@@ -64,97 +28,48 @@ void GeometryNode::DropEffect() {
 }
 
 int32_t GeometryNode::Save(MemoryStream& stream) const {
-  if (Node::Save(stream) != 0) {
-    LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-    return 1;
+  FieldWriter out(stream, *this, Node::Save(stream));
+  out.Field("Невозможно сохранить эффект. Имя[%s] ID[%d]", effect)
+      .Field("Невозможно сохранить вершины. Имя[%s] ID[%d]", vertices)
+      .Field("Невозможно сохранить размеры точек. Имя[%s] ID[%d]", pointSizes)
+      .Field("Невозможно сохранить цвета вершин. Имя[%s] ID[%d]", colors)
+      .Field("Невозможно сохранить нормали. Имя[%s] ID[%d]", normals)
+      .Field("Невозможно сохранить тангенты. Имя[%s] ID[%d]", tangents);
+  for (const Ptr<Buffer>& set : texCoords) {
+    out.Field("Невозможно сохранить текстурные координаты. Имя[%s] ID[%d]", set);
   }
-  bool saved =
-      SaveReference(stream, effect, "Невозможно сохранить эффект. Имя[%s] ID[%d]", *this) &&
-      SaveReference(stream, vertices, "Невозможно сохранить вершины. Имя[%s] ID[%d]", *this) &&
-      SaveReference(stream, pointSizes, "Невозможно сохранить размеры точек. Имя[%s] ID[%d]",
-                    *this) &&
-      SaveReference(stream, colors, "Невозможно сохранить цвета вершин. Имя[%s] ID[%d]", *this) &&
-      SaveReference(stream, normals, "Невозможно сохранить нормали. Имя[%s] ID[%d]", *this) &&
-      SaveReference(stream, tangents, "Невозможно сохранить тангенты. Имя[%s] ID[%d]", *this);
-  for (int32_t set = 0; saved && set < TEXTURE_SET_COUNT; ++set) {
-    saved = SaveReference(stream, texCoords[set], SAVE_TEX_COORDS, *this);
-  }
-  if (!saved ||
-      !SaveReference(stream, indices, "Невозможно сохранить индексы. Имя[%s] ID[%d]", *this)) {
-    return 1;
-  }
-  if (stream.WriteInt32(modelBound ? modelBound->GetVolumeType() : BoundingVolume::TYPE_SPHERE) !=
-      0) {
-    LogError("Невозможно сохранить тип локального окружающего объёма. Имя[%s] ID[%d]",
-             GetName().CStr(), GetID());
-    return 1;
-  }
-  return 0;
+  return out.Field("Невозможно сохранить индексы. Имя[%s] ID[%d]", indices)
+      .Field("Невозможно сохранить тип локального окружающего объёма. Имя[%s] ID[%d]",
+             modelBound ? modelBound->GetVolumeType() : BoundingVolume::TYPE_SPHERE)
+      .Status();
 }
 
+// The buffers are read straight into their slots: on a node fresh from the
+// factory, as every loading node is, that is what their setters would do.
 int32_t GeometryNode::Load(MemoryStream& stream) {
-  if (Node::Load(stream) != 0) {
-    LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-    return 1;
-  }
   Ptr<NodeEffect> storedEffect;
-  Ptr<Vector3Buffer> storedVertices;
-  Ptr<FloatBuffer> storedPointSizes;
-  Ptr<ColorBuffer> storedColors;
-  Ptr<Vector3Buffer> storedNormals;
-  Ptr<Vector3Buffer> storedTangents;
-  if (!LoadReference(stream, storedEffect, EFFECT_TYPE,
-                     "Невозможно загрузить эффект. ID[%d] Имя[%s]", *this)) {
-    return 1;
-  }
-  SetEffect(storedEffect.Get());
-  if (!LoadReference(stream, storedVertices, "Невозможно загрузить вершины. ID[%d] Имя[%s]",
-                     *this)) {
-    return 1;
-  }
-  SetVertices(storedVertices.Get());
-  if (!LoadReference(stream, storedPointSizes, "Невозможно загрузить размеры точек. ID[%d] Имя[%s]",
-                     *this)) {
-    return 1;
-  }
-  SetPointSizes(storedPointSizes.Get());
-  if (!LoadReference(stream, storedColors, "Невозможно загрузить цвета. ID[%d] Имя[%s]", *this)) {
-    return 1;
-  }
-  SetColors(storedColors.Get());
-  if (!LoadReference(stream, storedNormals, "Невозможно загрузить нормали. ID[%d] Имя[%s]",
-                     *this)) {
-    return 1;
-  }
-  SetNormals(storedNormals.Get());
-  if (!LoadReference(stream, storedTangents, "Невозможно загрузить тангенты. ID[%d] Имя[%s]",
-                     *this)) {
-    return 1;
-  }
-  SetTangents(storedTangents.Get());
-  for (int32_t set = 0; set < TEXTURE_SET_COUNT; ++set) {
-    Ptr<Buffer> storedSet;
-    if (!LoadReference(stream, storedSet, LOAD_TEX_COORDS, *this)) return 1;
-    SetTexCoords(set, storedSet.Get());
-  }
-  Ptr<IntBuffer> storedIndices;
-  if (!LoadReference(stream, storedIndices, "Невозможно загрузить индексы. ID[%d] Имя[%s]",
-                     *this)) {
-    return 1;
-  }
-  SetIndices(storedIndices.Get());
   // Any type makes a sphere, the only kind of volume.
   int32_t boundType = 0;
-  if (stream.ReadInt32(boundType) != 0) {
-    LogError("Невозможно загрузить тип лоакльного окружающего объёма. ID[%d] Имя[%s]", GetID(),
-             GetName().CStr());
-    return 1;
+  FieldReader in(stream, *this, Node::Load(stream));
+  if (in.Field("Невозможно загрузить эффект. ID[%d] Имя[%s]",
+               [&] { return stream.ReadObject(storedEffect, EFFECT_TYPE); })) {
+    SetEffect(storedEffect.Get());
   }
+  in.Field("Невозможно загрузить вершины. ID[%d] Имя[%s]", vertices)
+      .Field("Невозможно загрузить размеры точек. ID[%d] Имя[%s]", pointSizes)
+      .Field("Невозможно загрузить цвета. ID[%d] Имя[%s]", colors)
+      .Field("Невозможно загрузить нормали. ID[%d] Имя[%s]", normals)
+      .Field("Невозможно загрузить тангенты. ID[%d] Имя[%s]", tangents);
+  for (Ptr<Buffer>& set : texCoords) {
+    in.Field("Невозможно загрузить текстурные координаты. ID[%d] Имя[%s]", set);
+  }
+  in.Field("Невозможно загрузить индексы. ID[%d] Имя[%s]", indices)
+      .Field("Невозможно загрузить тип лоакльного окружающего объёма. ID[%d] Имя[%s]", boundType);
+  if (!in) return in.Status();
   modelBound = new (std::nothrow) SphereBoundingVolume();
   if (!modelBound) {
-    LogError("Недостаточно памяти для создания локального окружающего объёма. ID[%d] Имя[%s]",
-             GetID(), GetName().CStr());
-    return 1;
+    return in.Fail(
+        "Недостаточно памяти для создания локального окружающего объёма. ID[%d] Имя[%s]");
   }
   UpdateModelBound();
   return 0;

@@ -2,8 +2,9 @@
 
 #include <new>
 
+#include "engine/core/FieldReader.h"
+#include "engine/core/FieldWriter.h"
 #include "engine/core/Log.h"
-#include "engine/core/MemoryStream.h"
 #include "engine/math/Matrix3.h"
 #include "engine/math/Quaternion.h"
 #include "engine/scene/Camera.h"
@@ -35,63 +36,31 @@ Node::Node(const String& name) : Object(name) {
 Node::~Node() = default;
 
 int32_t Node::Save(MemoryStream& stream) const {
-  const char* name = GetName().CStr();
-  if (Object::Save(stream) != 0) {
-    LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  if (stream.WriteObject(parent) != 0) {
-    LogError("Невозможно сохранить родителя. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  if (localTransform.Save(stream) != 0) {
-    LogError("Невозможно сохранить локальную трансформацию. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  if (stream.WriteInt32(worldBound ? worldBound->GetVolumeType() : BoundingVolume::TYPE_SPHERE) !=
-      0) {
-    LogError("Невозможно сохранить тип окружающего объёма. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  if (stream.WriteBool(updateWorldBound) != 0) {
-    LogError("Невозможно сохранить флаг обновления мирового объёма. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  return 0;
+  return FieldWriter(stream, *this, Object::Save(stream))
+      .Field("Невозможно сохранить родителя. Имя[%s] ID[%d]", parent)
+      .Field("Невозможно сохранить локальную трансформацию. Имя[%s] ID[%d]", localTransform)
+      .Field("Невозможно сохранить тип окружающего объёма. Имя[%s] ID[%d]",
+             worldBound ? worldBound->GetVolumeType() : BoundingVolume::TYPE_SPHERE)
+      .Field("Невозможно сохранить флаг обновления мирового объёма. Имя[%s] ID[%d]",
+             updateWorldBound)
+      .Status();
 }
 
 int32_t Node::Load(MemoryStream& stream) {
-  if (Object::Load(stream) != 0) {
-    LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-    return 1;
-  }
   Node* storedParent = nullptr;
-  if (stream.ReadObject(storedParent) != 0 || !AcceptParent(storedParent)) {
-    LogError("Невозможно загрузить родителя. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-    return 1;
-  }
-  if (localTransform.Load(stream) != 0) {
-    LogError("Невозможно загрузить локальную трансформацию. ID[%d] Имя[%s]", GetID(),
-             GetName().CStr());
-    return 1;
-  }
   // Any type makes a sphere, the only kind of volume.
   int32_t boundType = 0;
-  if (stream.ReadInt32(boundType) != 0) {
-    LogError("Невозможно загрузить тип окружающего объёма. ID[%d] Имя[%s]", GetID(),
-             GetName().CStr());
-    return 1;
-  }
-  if (stream.ReadBool(updateWorldBound) != 0) {
-    LogError("Невозможно загрузить флаг обновления окружающего объёма. ID[%d] Имя[%s]", GetID(),
-             GetName().CStr());
-    return 1;
-  }
+  FieldReader in(stream, *this, Object::Load(stream));
+  in.Checked("Невозможно загрузить родителя. ID[%d] Имя[%s]", storedParent,
+             [&] { return AcceptParent(storedParent); })
+      .Field("Невозможно загрузить локальную трансформацию. ID[%d] Имя[%s]", localTransform)
+      .Field("Невозможно загрузить тип окружающего объёма. ID[%d] Имя[%s]", boundType)
+      .Field("Невозможно загрузить флаг обновления окружающего объёма. ID[%d] Имя[%s]",
+             updateWorldBound);
+  if (!in) return in.Status();
   worldBound = new (std::nothrow) SphereBoundingVolume();
   if (!worldBound) {
-    LogError("Недостаточно памяти для создания мирового окружающего объёма. ID[%d] Имя[%s]",
-             GetID(), GetName().CStr());
-    return 1;
+    return in.Fail("Недостаточно памяти для создания мирового окружающего объёма. ID[%d] Имя[%s]");
   }
   return 0;
 }

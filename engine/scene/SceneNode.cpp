@@ -4,8 +4,9 @@
 #include <memory>
 #include <new>
 
+#include "engine/core/FieldReader.h"
+#include "engine/core/FieldWriter.h"
 #include "engine/core/Log.h"
-#include "engine/core/MemoryStream.h"
 #include "engine/scene/BoundingVolume.h"
 
 namespace ynx {
@@ -67,36 +68,17 @@ void SceneNode::VisitReferences(const std::function<void(Object*)>& visit) const
 }
 
 int32_t SceneNode::Save(MemoryStream& stream) const {
-  const char* name = GetName().CStr();
-  if (Node::Save(stream) != 0) {
-    LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  if (stream.WriteInt32(GetEffectCount()) != 0) {
-    LogError("Невозможно сохранить количество эффектов. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
+  FieldWriter out(stream, *this, Node::Save(stream));
+  out.Field("Невозможно сохранить количество эффектов. Имя[%s] ID[%d]", GetEffectCount());
   for (const EffectEntry* entry = effects; entry != nullptr; entry = entry->next) {
-    if (stream.WriteObject(entry->effect) != 0) {
-      LogError("Невозможно сохранить эффект. Имя[%s] ID[%d]", name, GetID());
-      return 1;
-    }
+    out.Field("Невозможно сохранить эффект. Имя[%s] ID[%d]", entry->effect);
   }
-  if (stream.WriteInt32(GetSlotCount()) != 0) {
-    LogError("Невозможно сохранить количество дочерних узлов. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
-  if (stream.WriteInt32(growBy) != 0) {
-    LogError("Невозможно сохранить приращение. Имя[%s] ID[%d]", name, GetID());
-    return 1;
-  }
+  out.Field("Невозможно сохранить количество дочерних узлов. Имя[%s] ID[%d]", GetSlotCount())
+      .Field("Невозможно сохранить приращение. Имя[%s] ID[%d]", growBy);
   for (const Ptr<Node>& slot : *children) {
-    if (stream.WriteObject(slot) != 0) {
-      LogError("Невозможно сохранить дочерний узел. Имя[%s] ID[%d]", name, GetID());
-      return 1;
-    }
+    out.Field("Невозможно сохранить дочерний узел. Имя[%s] ID[%d]", slot);
   }
-  return 0;
+  return out.Status();
 }
 
 int32_t SceneNode::Load(MemoryStream& stream) {
@@ -107,51 +89,38 @@ int32_t SceneNode::Load(MemoryStream& stream) {
 }
 
 int32_t SceneNode::LoadContent(MemoryStream& stream) {
-  if (Node::Load(stream) != 0) {
-    LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-    return 1;
-  }
   // Every reference takes at least its 4-byte ID.
+  constexpr int32_t MIN_REFERENCE_BYTES = 4;
   int32_t effectCount = 0;
-  if (stream.ReadCount(effectCount, 4) != 0) {
-    LogError("Невозможно загрузить количество эффектов. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-    return 1;
-  }
-  for (int32_t i = 0; i < effectCount; ++i) {
-    Object* read = nullptr;
-    const int32_t status = stream.ReadObject(read, EFFECT_TYPE);
-    Ptr<NodeEffect> effect = static_cast<NodeEffect*>(read);
-    if (status != 0 || AddEffect(effect.Get()) == 2) {
-      LogError("Невозможно загрузить эффект. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-      return 1;
-    }
-  }
   int32_t slotCount = 0;
-  if (stream.ReadCount(slotCount, 4) != 0) {
-    LogError("Невозможно загрузить количество дочерних узлов. ID[%d] Имя[%s]", GetID(),
-             GetName().CStr());
-    return 1;
-  }
   int32_t increment = 0;
-  if (stream.ReadInt32(increment) != 0 || increment < 0 || increment > MAX_GROWTH_INCREMENT) {
-    LogError("Невозможно загрузить приращение. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-    return 1;
+  FieldReader in(stream, *this, Node::Load(stream));
+  in.Count("Невозможно загрузить количество эффектов. ID[%d] Имя[%s]", effectCount,
+           MIN_REFERENCE_BYTES);
+  for (int32_t i = 0; in && i < effectCount; ++i) {
+    Ptr<NodeEffect> effect;
+    in.Checked(
+        "Невозможно загрузить эффект. ID[%d] Имя[%s]",
+        [&] { return stream.ReadObject(effect, EFFECT_TYPE); },
+        [&] { return AddEffect(effect.Get()) != 2; });
   }
+  in.Count("Невозможно загрузить количество дочерних узлов. ID[%d] Имя[%s]", slotCount,
+           MIN_REFERENCE_BYTES)
+      .Checked("Невозможно загрузить приращение. ID[%d] Имя[%s]", increment,
+               [&] { return increment >= 0 && increment <= MAX_GROWTH_INCREMENT; });
+  if (!in) return in.Status();
   // The slot count is bounded by the bytes left, so this stays small.
   ResetChildren(slotCount, increment);
-  for (int32_t slot = 0; slot < slotCount; ++slot) {
+  for (int32_t slot = 0; in && slot < slotCount; ++slot) {
     Node* child = nullptr;
-    if (stream.ReadObject(child) != 0 || SetChild(slot, child) != 0) {
-      LogError("Невозможно загрузить дочерний узел. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-      return 1;
-    }
+    in.Checked("Невозможно загрузить дочерний узел. ID[%d] Имя[%s]", child,
+               [&] { return SetChild(slot, child) == 0; });
   }
   // A node that named this one its parent but is not among the children.
-  if (awaitedChildren != 0) {
-    LogError("Невозможно загрузить дочерний узел. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-    return 1;
+  if (in && awaitedChildren != 0) {
+    return in.Fail("Невозможно загрузить дочерний узел. ID[%d] Имя[%s]");
   }
-  return 0;
+  return in.Status();
 }
 
 Object* SceneNode::FindByName(const String& name) {

@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/core/FieldReader.h"
+#include "engine/core/FieldWriter.h"
 #include "engine/core/Log.h"
-#include "engine/core/MemoryStream.h"
 #include "engine/scene/Vector3Buffer.h"
 
 namespace ynx {
@@ -17,31 +18,15 @@ SphereBoundingVolume::SphereBoundingVolume(const Vector3& center, float radius)
     : center(center), radius(radius) {}
 
 int32_t SphereBoundingVolume::Save(MemoryStream& stream) const {
-  if (BoundingVolume::Save(stream) != 0) {
-    LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-    return 1;
-  }
-  stream.WriteBlock(center);
-  if (stream.WriteFloat(radius) != 0) {
-    LogError("Невозможно сохранить данные окружающего объёма. Имя[%s] ID[%d]", GetName().CStr(),
-             GetID());
-    return 1;
-  }
-  return 0;
+  return FieldWriter(stream, *this, BoundingVolume::Save(stream))
+      .Field("Невозможно сохранить данные окружающего объёма. Имя[%s] ID[%d]", center, radius)
+      .Status();
 }
 
 int32_t SphereBoundingVolume::Load(MemoryStream& stream) {
-  if (BoundingVolume::Load(stream) != 0) {
-    LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-    return 1;
-  }
-  stream.ReadBlock(center);
-  if (stream.ReadFloat(radius) != 0) {
-    LogError("Невозможно загрузить данные окружающего объёма. ID[%d] Имя[%s]", GetID(),
-             GetName().CStr());
-    return 1;
-  }
-  return 0;
+  return FieldReader(stream, *this, BoundingVolume::Load(stream))
+      .Field("Невозможно загрузить данные окружающего объёма. ID[%d] Имя[%s]", center, radius)
+      .Status();
 }
 
 int32_t SphereBoundingVolume::GetVolumeType() const { return TYPE_SPHERE; }

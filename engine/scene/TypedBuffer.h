@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <new>
 #include <type_traits>
 
+#include "engine/core/FieldReader.h"
+#include "engine/core/FieldWriter.h"
 #include "engine/core/Log.h"
-#include "engine/core/MemoryStream.h"
 #include "engine/scene/Buffer.h"
 
 namespace ynx {
@@ -31,56 +33,34 @@ class TypedBuffer : public Buffer {
   Element* GetElements() const { return elements; }
 
   int32_t Save(MemoryStream& stream) const override {
-    if (Buffer::Save(stream) != 0) {
-      LogError("Невозможно сохранить родительские данные. Имя[%s] ID[%d]", GetName().CStr(),
-               GetID());
-      return 1;
-    }
-    if (stream.WriteInt32(count) != 0) {
-      LogError("Невозможно сохранить количество данных буффера. Имя[%s] ID[%d]", GetName().CStr(),
-               GetID());
-      return 1;
-    }
-    if (count > 0 && stream.Write(elements, GetDataSize()) != 0) {
-      LogError("Невозможно сохранить данные буффера. Имя[%s] ID[%d]", GetName().CStr(), GetID());
-      return 1;
-    }
-    return 0;
+    return FieldWriter(stream, *this, Buffer::Save(stream))
+        .Field("Невозможно сохранить количество данных буффера. Имя[%s] ID[%d]", count)
+        .Field("Невозможно сохранить данные буффера. Имя[%s] ID[%d]",
+               [&] { return stream.Write(elements, GetDataSize()); })
+        .Status();
   }
 
   // 0, 1 for bad or missing data, 2 without memory. The array is only
   // allocated once the stream is known to hold all of its bytes, so a
   // hostile count costs nothing; a failed load leaves the buffer empty.
   int32_t Load(MemoryStream& stream) override {
-    if (Buffer::Load(stream) != 0) {
-      LogError("Невозможно загрузить родительские данные. ID[%d]", GetID());
-      return 1;
-    }
+    FieldReader in(stream, *this, Buffer::Load(stream));
+    if (!in) return in.Status();
     Clear();
     int32_t stored = 0;
-    if (stream.ReadInt32(stored) != 0 || stored < 0) {
-      LogError("Невозможно загрузить количество данных буффера. ID[%d] Имя[%s]", GetID(),
-               GetName().CStr());
-      return 1;
+    if (!in.Checked("Невозможно загрузить количество данных буффера. ID[%d] Имя[%s]", stored,
+                    [&] { return stored >= 0; })) {
+      return in.Status();
     }
     if (stored > 0) {
       const int64_t bytes = static_cast<int64_t>(stored) * ELEMENT_SIZE;
       if (bytes > static_cast<int64_t>(stream.GetSize()) - stream.GetPosition()) {
-        LogError("Невозможно загрузить данные буффера. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-        return 1;
+        return in.Fail(LOAD_DATA);
       }
-      Element* loaded = new (std::nothrow) Element[static_cast<size_t>(stored)];
-      if (loaded == nullptr) {
-        LogError("Недостаточно памяти для создания буффера. ID[%d] Имя[%s]", GetID(),
-                 GetName().CStr());
-        return 2;
-      }
-      if (stream.Read(loaded, static_cast<int32_t>(bytes)) != 0) {
-        delete[] loaded;
-        LogError("Невозможно загрузить данные буффера. ID[%d] Имя[%s]", GetID(), GetName().CStr());
-        return 1;
-      }
-      elements = loaded;
+      std::unique_ptr<Element[]> loaded(new (std::nothrow) Element[static_cast<size_t>(stored)]);
+      if (!loaded) return in.Fail("Недостаточно памяти для создания буффера. ID[%d] Имя[%s]", 2);
+      if (stream.Read(loaded.get(), static_cast<int32_t>(bytes)) != 0) return in.Fail(LOAD_DATA);
+      elements = loaded.release();
       count = stored;
     }
     MarkChanged();
@@ -109,6 +89,8 @@ class TypedBuffer : public Buffer {
   }
 
  private:
+  static constexpr FieldMessage LOAD_DATA = "Невозможно загрузить данные буффера. ID[%d] Имя[%s]";
+
   void Clear() {
     delete[] elements;
     elements = nullptr;

@@ -17,6 +17,7 @@
 #include "engine/scene/Vector4Buffer.h"
 #include "tests/scene/SceneTestClasses.h"
 #include "tests/support/CapturedLog.h"
+#include "tests/support/CutStreams.h"
 
 namespace ynx {
 namespace {
@@ -340,6 +341,21 @@ TEST(AnimationStreamTest, HostileStreamsFailCleanly) {
       EXPECT_TRUE(found) << "missing line: " << expected;
     }
   }
+}
+
+TEST(AnimationStreamTest, EveryCutFailsWithOneErrorPerClassLevel) {
+  using test::ClassPart;
+  const ClassPart object = [](ByteWriter& w) { w.Str("n").I32(0); };
+  const ClassPart controller = [](ByteWriter& w) { w.I8(1); };
+  const ClassPart track = [](ByteWriter& w) { w.I32(0).I32(0).F64(5); };
+  test::ExpectOneErrorPerLevel("YNX.NodeAnimation", {object, [](ByteWriter& w) { w.I32(0); }});
+  test::ExpectOneErrorPerLevel("YNX.NodeAnimationController", {object, controller, track});
+  test::ExpectOneErrorPerLevel("YNX.SkeletonAnimationController",
+                               {object, controller, track, [](ByteWriter& w) { w.I32(0); }});
+  test::ExpectOneErrorPerLevel("YNX.SkinController", {object, controller, [](ByteWriter& w) {
+                                                        w.I32(0);
+                                                        for (int i = 0; i < 5; ++i) w.I32(-1);
+                                                      }});
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "tests/io/ImageFiles.h"
 #include "tests/support/ByteWriter.h"
 #include "tests/support/CapturedLog.h"
+#include "tests/support/CutStreams.h"
 
 namespace ynx {
 namespace {
@@ -237,6 +238,15 @@ TEST(ImageTest, EveryFailedWriteNamesItsField) {
     MemoryStream exact(target == image.Get() ? 27 : 31, 0);
     EXPECT_EQ(target->Save(exact), 0);
   }
+}
+
+TEST(ImageTest, EveryCutFailsWithOneErrorPerClassLevel) {
+  const test::ClassPart object = [](ByteWriter& w) { w.Str("pic").I32(0); };
+  test::ExpectOneErrorPerLevel("YNX.Image", {object, [](ByteWriter& w) {
+                                               w.Str("").I32(7).I32(3).I32(Image::FORMAT_RGBA);
+                                             }});
+  test::ExpectOneErrorPerLevel(
+      "YNX.VolumeImage", {object, [](ByteWriter& w) { w.Str("").I32(2).I32(2).I32(6).I32(0); }});
 }
 
 }  // namespace

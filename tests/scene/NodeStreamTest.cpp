@@ -22,6 +22,7 @@
 #include "engine/scene/Vector3Buffer.h"
 #include "tests/scene/SceneTestClasses.h"
 #include "tests/support/CapturedLog.h"
+#include "tests/support/CutStreams.h"
 
 namespace ynx {
 namespace {
@@ -330,6 +331,43 @@ TEST(NodeStreamTest, GeometryCamerasAndLightsFailAtTheCutField) {
   at(sphere, "данные окружающего объёма. ID[", "данные окружающего объёма. Имя[");
   sphere.F32(1).F32(2).F32(3).F32(4);
   ExpectCutsFail(sphere, cuts);
+}
+
+TEST(NodeStreamTest, EveryCutFailsWithOneErrorPerClassLevel) {
+  using test::ClassPart;
+  const ClassPart object = [](ByteWriter& w) { w.Str("n").I32(0); };
+  const ClassPart node = [](ByteWriter& w) { NodeFields(w, -1); };
+  const ClassPart camera = [](ByteWriter& w) { w.F32(1).F32(0.5f).F32(100); };
+  const ClassPart floats = [](ByteWriter& w) {
+    for (int i = 0; i < 4; ++i) w.F32(0.5f);
+  };
+  test::ExpectOneErrorPerLevel("YNX.SceneNode",
+                               {object, node, [](ByteWriter& w) { w.I32(0).I32(0).I32(2); }});
+  test::ExpectOneErrorPerLevel(
+      "YNX.FPCamera", {object, node, camera, [](ByteWriter& w) { w.F32(2).F32(3).I8(1); }});
+  test::ExpectOneErrorPerLevel("YNX.Light", {object, node, [&](ByteWriter& w) {
+                                               w.I32(2);
+                                               for (int i = 0; i < 3; ++i) floats(w);
+                                               w.F32(1).F32(0).F32(0).I8(1).F32(1).F32(1);
+                                             }});
+  test::ExpectOneErrorPerLevel("YNX.Triangles", {object, node, [](ByteWriter& w) {
+                                                   for (int i = 0; i < 15; ++i) w.I32(-1);
+                                                   w.I32(0);
+                                                 }});
+  test::ExpectOneErrorPerLevel("YNX.SphereBoundingVolume", {object, floats});
+  test::ExpectOneErrorPerLevel("YNX.Vector3Buffer", {object, [](ByteWriter& w) {
+                                                       w.I32(2);
+                                                       for (int i = 0; i < 6; ++i) w.F32(1);
+                                                     }});
+  test::ExpectOneErrorPerLevel("YNX.TestGeometryEffect", {object, [&](ByteWriter& w) {
+                                                            w.I8(0x05);
+                                                            for (int i = 0; i < 4; ++i) floats(w);
+                                                            w.F32(8).I8(1).I32(128).I8(0x11);
+                                                            w.I32(4).I32(5).I8(1);
+                                                            floats(w);
+                                                            w.F32(0.01f).F32(3).I8(1);
+                                                            w.F32(0.1f).F32(2).I32(-1);
+                                                          }});
 }
 
 }  // namespace
