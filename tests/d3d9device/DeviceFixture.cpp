@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/d3d9/D3DX9.h"
+#include "platform/d3d9/device/D3DX9.h"
 
 namespace ynx::test {
 

@@ -10,20 +10,20 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/d3d9/ComPtr.h"
-#include "platform/d3d9/CubeTexture.h"
-#include "platform/d3d9/D3D9Types.h"
-#include "platform/d3d9/Device.h"
-#include "platform/d3d9/Direct3D9.h"
-#include "platform/d3d9/IndexBuffer.h"
-#include "platform/d3d9/PixelShader.h"
-#include "platform/d3d9/Query.h"
-#include "platform/d3d9/StateBlock.h"
-#include "platform/d3d9/Surface.h"
-#include "platform/d3d9/Texture.h"
-#include "platform/d3d9/VertexBuffer.h"
-#include "platform/d3d9/VertexDeclaration.h"
-#include "platform/d3d9/VertexShader.h"
+#include "platform/d3d9/device/ComPtr.h"
+#include "platform/d3d9/device/CubeTexture.h"
+#include "platform/d3d9/device/D3D9Types.h"
+#include "platform/d3d9/device/Device.h"
+#include "platform/d3d9/device/Direct3D9.h"
+#include "platform/d3d9/device/IndexBuffer.h"
+#include "platform/d3d9/device/PixelShader.h"
+#include "platform/d3d9/device/Query.h"
+#include "platform/d3d9/device/StateBlock.h"
+#include "platform/d3d9/device/Surface.h"
+#include "platform/d3d9/device/Texture.h"
+#include "platform/d3d9/device/VertexBuffer.h"
+#include "platform/d3d9/device/VertexDeclaration.h"
+#include "platform/d3d9/device/VertexShader.h"
 
 namespace ynx {
 
