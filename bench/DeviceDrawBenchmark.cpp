@@ -37,10 +37,10 @@
 #include "platform/d3d9/device/Device.h"
 #include "platform/d3d9/device/Direct3D9.h"
 #include "platform/d3d9/device/GlslCompiler.h"
+#include "platform/d3d9/device/StateBlock.h"
 #include "platform/d3d9/shader/ShaderAssembler.h"
 #include "platform/d3d9/shader/ShaderDecoder.h"
 #include "platform/d3d9/shader/ShaderTranslator.h"
-#include "platform/d3d9/device/StateBlock.h"
 
 namespace ynx {
 namespace {

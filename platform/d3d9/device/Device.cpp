@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/d3d9/device/DepthBiasProbe.h"
+#include "platform/d3d9/device/DeviceImpl.h"
 #include "platform/d3d9/device/Direct3D9.h"
 #include "platform/d3d9/device/FixedFunctionUniforms.h"
 #include "platform/d3d9/device/StateBlock.h"
@@ -34,26 +35,14 @@ bool Primitives(D3DPRIMITIVETYPE type, UINT primitives, GLenum& mode, GLsizei& v
   }
 }
 
-bool ValidSize(UINT width, UINT height) {
-  const D3DCAPS9 caps = IDirect3D9::Caps();
-  return width > 0 && height > 0 && width <= caps.MaxTextureWidth && height <= caps.MaxTextureHeight;
-}
-
 bool HasStencilPlane(const FormatInfo& info) { return info.internalFormat == GL_DEPTH24_STENCIL8; }
-
-template <class T>
-HRESULT Hand(T* object, T** out) {
-  *out = object;
-  if (object) object->AddRef();
-  return D3D_OK;
-}
 
 }  // namespace
 
 // Creation, reset, presentation.
 
 IDirect3DDevice9::IDirect3DDevice9(IDirect3D9* direct3d, MessageSink sink)
-    : direct3d(direct3d), sink(std::move(sink)) {
+    : direct3d(direct3d), sink(std::move(sink)), impl(std::make_unique<Impl>(*this)) {
   state.SetDefaults(false, 0, 0);
 }
 
@@ -62,7 +51,7 @@ HRESULT IDirect3DDevice9::Create(IDirect3D9* direct3d, HWND window, D3DPRESENT_P
   *out = nullptr;
   auto* device = new IDirect3DDevice9(direct3d, std::move(sink));
   std::string error;
-  if (!device->context.Create(window, error)) {
+  if (!device->impl->context.Create(window, error)) {
     device->Report("cannot create the device: " + error);
     device->Release();
     return D3DERR_NOTAVAILABLE;
@@ -75,11 +64,11 @@ HRESULT IDirect3DDevice9::Create(IDirect3D9* direct3d, HWND window, D3DPRESENT_P
   glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  device->depthUnit16 = DepthBiasProbe::Measure(GL_DEPTH_COMPONENT16, 16);
-  device->depthUnit24 = DepthBiasProbe::Measure(GL_DEPTH24_STENCIL8, 24);
-  device->samplers.Create();
-  device->uniforms.Create();
-  device->glReady = true;
+  device->impl->depthUnit16 = DepthBiasProbe::Measure(GL_DEPTH_COMPONENT16, 16);
+  device->impl->depthUnit24 = DepthBiasProbe::Measure(GL_DEPTH24_STENCIL8, 24);
+  device->impl->samplers.Create();
+  device->impl->uniforms.Create();
+  device->impl->glReady = true;
   const HRESULT result = device->ApplyPresentParameters(parameters);
   if (FAILED(result)) {
     device->Release();
@@ -103,17 +92,17 @@ IDirect3DDevice9::~IDirect3DDevice9() {
     child->Orphan(current);
   }
   if (current) {
-    fixedPipeline.Clear([this](uint32_t object) { programs.Forget(object); });
-    programs.Clear();
-    framebuffers.Clear();
-    samplers.Destroy();
-    uniforms.Destroy();
+    impl->fixedPipeline.Clear([this](uint32_t object) { impl->programs.Forget(object); });
+    impl->programs.Clear();
+    impl->framebuffers.Clear();
+    impl->samplers.Destroy();
+    impl->uniforms.Destroy();
   }
 }
 
-bool IDirect3DDevice9::MakeCurrent() { return glReady && context.MakeCurrent(); }
+bool IDirect3DDevice9::MakeCurrent() { return impl->glReady && impl->context.MakeCurrent(); }
 
-bool IDirect3DDevice9::Lost() { return simulatedLoss || !context.WindowExists(); }
+bool IDirect3DDevice9::Lost() { return simulatedLoss || !impl->context.WindowExists(); }
 
 void IDirect3DDevice9::Report(const std::string& message) {
   if (sink) sink(message);
@@ -135,12 +124,13 @@ HRESULT IDirect3DDevice9::ApplyPresentParameters(D3DPRESENT_PARAMETERS& requeste
   if (p.Windowed) {
     UINT width = 0;
     UINT height = 0;
-    context.DrawableSize(width, height);
+    impl->context.DrawableSize(width, height);
     if (p.BackBufferWidth == 0) p.BackBufferWidth = width;
     if (p.BackBufferHeight == 0) p.BackBufferHeight = height;
   }
-  if (!ValidSize(p.BackBufferWidth, p.BackBufferHeight)) return D3DERR_INVALIDCALL;
-  if (!context.SetFullscreen(!p.Windowed, p.BackBufferWidth, p.BackBufferHeight, p.FullScreen_RefreshRateInHz)) {
+  if (!Impl::ValidSize(p.BackBufferWidth, p.BackBufferHeight)) return D3DERR_INVALIDCALL;
+  if (!impl->context.SetFullscreen(!p.Windowed, p.BackBufferWidth, p.BackBufferHeight,
+                                   p.FullScreen_RefreshRateInHz)) {
     // Drawing still works in the window as it is.
     Report("cannot switch the display mode for the device");
   }
@@ -159,16 +149,16 @@ HRESULT IDirect3DDevice9::ApplyPresentParameters(D3DPRESENT_PARAMETERS& requeste
   parameters = requested = p;
 
   state.SetDefaults(depth != nullptr, p.BackBufferWidth, p.BackBufferHeight);
-  fixedDirty = FIXED_ALL;
-  MarkVertexConstants(0, DeviceState::VERTEX_CONSTANTS);
-  MarkPixelConstants(0, DeviceState::PIXEL_CONSTANTS);
-  pipeline.Invalidate();
+  impl->fixedDirty = Impl::FIXED_ALL;
+  impl->MarkVertexConstants(0, DeviceState::VERTEX_CONSTANTS);
+  impl->MarkPixelConstants(0, DeviceState::PIXEL_CONSTANTS);
+  impl->pipeline.Invalidate();
   inScene = false;
   return D3D_OK;
 }
 
 HRESULT IDirect3DDevice9::TestCooperativeLevel() {
-  if (!context.WindowExists()) return D3DERR_DEVICELOST;
+  if (!impl->context.WindowExists()) return D3DERR_DEVICELOST;
   if (simulatedLoss) return D3DERR_DEVICENOTRESET;
   return D3D_OK;
 }
@@ -196,14 +186,14 @@ HRESULT IDirect3DDevice9::Reset(D3DPRESENT_PARAMETERS* requested) {
 
 HRESULT IDirect3DDevice9::Present(const RECT*, const RECT*, HWND, const void*) {
   if (Lost() || !MakeCurrent()) return D3DERR_DEVICELOST;
-  const uint32_t framebuffer = framebuffers.Get(backBuffer->Prepare(), {}, false);
-  context.Present(framebuffer, parameters.BackBufferWidth, parameters.BackBufferHeight);
+  const uint32_t framebuffer = impl->framebuffers.Get(backBuffer->Prepare(), {}, false);
+  impl->context.Present(framebuffer, parameters.BackBufferWidth, parameters.BackBufferHeight);
   return D3D_OK;
 }
 
 HRESULT IDirect3DDevice9::GetDirect3D(IDirect3D9** out) {
   if (!out) return D3DERR_INVALIDCALL;
-  return Hand(direct3d.Get(), out);
+  return Impl::Hand(direct3d.Get(), out);
 }
 
 HRESULT IDirect3DDevice9::GetDeviceCaps(D3DCAPS9* caps) {
@@ -219,12 +209,12 @@ HRESULT IDirect3DDevice9::GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode) {
              parameters.BackBufferFormat == D3DFMT_A8R8G8B8 ? D3DFMT_X8R8G8B8 : parameters.BackBufferFormat};
     return D3D_OK;
   }
-  return context.DisplayMode(*mode) ? D3D_OK : D3DERR_NOTAVAILABLE;
+  return impl->context.DisplayMode(*mode) ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 
 HRESULT IDirect3DDevice9::GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE, IDirect3DSurface9** out) {
   if (!out || swapChain != 0 || index != 0) return D3DERR_INVALIDCALL;
-  return Hand(backBuffer.Get(), out);
+  return Impl::Hand(backBuffer.Get(), out);
 }
 
 void IDirect3DDevice9::SetGammaRamp(UINT swapChain, DWORD, const D3DGAMMARAMP* ramp) {
@@ -232,7 +222,7 @@ void IDirect3DDevice9::SetGammaRamp(UINT swapChain, DWORD, const D3DGAMMARAMP* r
   gamma = *ramp;
   // A window shares the display with others: the ramp applies in full
   // screen only.
-  if (!parameters.Windowed && !context.SetGammaRamp(gamma)) Report("cannot set the display's gamma ramp");
+  if (!parameters.Windowed && !impl->context.SetGammaRamp(gamma)) Report("cannot set the display's gamma ramp");
 }
 
 void IDirect3DDevice9::GetGammaRamp(UINT swapChain, D3DGAMMARAMP* ramp) {
@@ -247,7 +237,7 @@ HRESULT IDirect3DDevice9::CreateTexture(UINT width, UINT height, UINT levels, DW
   *out = nullptr;
   const FormatInfo* info = FormatInfo::Find(format);
   const bool target = (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) != 0;
-  if (shared || !info || !ValidSize(width, height) || levels > IDirect3DBaseTexture9::FullChain(width, height) ||
+  if (shared || !info || !Impl::ValidSize(width, height) || levels > IDirect3DBaseTexture9::FullChain(width, height) ||
       ((usage & D3DUSAGE_RENDERTARGET) && !info->renderTarget) ||
       (info->IsDepth() != ((usage & D3DUSAGE_DEPTHSTENCIL) != 0)) || (target && pool != D3DPOOL_DEFAULT)) {
     return D3DERR_INVALIDCALL;
@@ -261,7 +251,7 @@ HRESULT IDirect3DDevice9::CreateCubeTexture(UINT edge, UINT levels, DWORD usage,
   if (!out) return D3DERR_INVALIDCALL;
   *out = nullptr;
   const FormatInfo* info = FormatInfo::Find(format);
-  if (shared || !info || info->IsDepth() || !ValidSize(edge, edge) ||
+  if (shared || !info || info->IsDepth() || !Impl::ValidSize(edge, edge) ||
       levels > IDirect3DBaseTexture9::FullChain(edge, edge) || (usage & D3DUSAGE_DEPTHSTENCIL) ||
       ((usage & D3DUSAGE_RENDERTARGET) && (!info->renderTarget || pool != D3DPOOL_DEFAULT))) {
     return D3DERR_INVALIDCALL;
@@ -294,7 +284,7 @@ HRESULT IDirect3DDevice9::CreateRenderTarget(UINT width, UINT height, D3DFORMAT 
   if (!out) return D3DERR_INVALIDCALL;
   *out = nullptr;
   const FormatInfo* info = FormatInfo::Find(format);
-  if (shared || !info || !info->renderTarget || !ValidSize(width, height)) return D3DERR_INVALIDCALL;
+  if (shared || !info || !info->renderTarget || !Impl::ValidSize(width, height)) return D3DERR_INVALIDCALL;
   if (multiSample != D3DMULTISAMPLE_NONE) return D3DERR_NOTAVAILABLE;
   *out = new IDirect3DSurface9(this, width, height, *info, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT);
   return D3D_OK;
@@ -306,7 +296,7 @@ HRESULT IDirect3DDevice9::CreateDepthStencilSurface(UINT width, UINT height, D3D
   if (!out) return D3DERR_INVALIDCALL;
   *out = nullptr;
   const FormatInfo* info = FormatInfo::Find(format);
-  if (shared || !info || !info->IsDepth() || !ValidSize(width, height)) return D3DERR_INVALIDCALL;
+  if (shared || !info || !info->IsDepth() || !Impl::ValidSize(width, height)) return D3DERR_INVALIDCALL;
   if (multiSample != D3DMULTISAMPLE_NONE) return D3DERR_NOTAVAILABLE;
   *out = new IDirect3DSurface9(this, width, height, *info, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT);
   return D3D_OK;
@@ -318,7 +308,7 @@ HRESULT IDirect3DDevice9::CreateOffscreenPlainSurface(UINT width, UINT height, D
   *out = nullptr;
   const FormatInfo* info = FormatInfo::Find(format);
   // Plain surfaces are for reading back: system memory only.
-  if (shared || !info || info->IsDepth() || !ValidSize(width, height) ||
+  if (shared || !info || info->IsDepth() || !Impl::ValidSize(width, height) ||
       (pool != D3DPOOL_SYSTEMMEM && pool != D3DPOOL_SCRATCH)) {
     return D3DERR_INVALIDCALL;
   }
@@ -350,7 +340,7 @@ HRESULT IDirect3DDevice9::GetRenderTargetData(IDirect3DSurface9* source, IDirect
     return D3DERR_INVALIDCALL;
   }
   if (Lost() || !MakeCurrent()) return D3DERR_DEVICELOST;
-  const uint32_t framebuffer = framebuffers.Get(source->Prepare(), {}, false);
+  const uint32_t framebuffer = impl->framebuffers.Get(source->Prepare(), {}, false);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
   const FormatInfo& info = source->Info();
   // Rows come out top first, as the surface keeps them.
@@ -365,13 +355,13 @@ HRESULT IDirect3DDevice9::SetRenderTarget(DWORD index, IDirect3DSurface9* surfac
   renderTarget.Reset(surface);
   // As the API does: the viewport becomes the whole new target.
   state.viewport = {0, 0, surface->Width(), surface->Height(), 0.0f, 1.0f};
-  fixedDirty |= FIXED_VALUES;
+  impl->fixedDirty |= Impl::FIXED_VALUES;
   return D3D_OK;
 }
 
 HRESULT IDirect3DDevice9::GetRenderTarget(DWORD index, IDirect3DSurface9** out) {
   if (!out || index != 0) return D3DERR_INVALIDCALL;
-  return Hand(renderTarget.Get(), out);
+  return Impl::Hand(renderTarget.Get(), out);
 }
 
 HRESULT IDirect3DDevice9::SetDepthStencilSurface(IDirect3DSurface9* surface) {
@@ -382,7 +372,7 @@ HRESULT IDirect3DDevice9::SetDepthStencilSurface(IDirect3DSurface9* surface) {
 
 HRESULT IDirect3DDevice9::GetDepthStencilSurface(IDirect3DSurface9** out) {
   if (!out) return D3DERR_INVALIDCALL;
-  Hand(depthStencil.Get(), out);
+  Impl::Hand(depthStencil.Get(), out);
   return depthStencil ? D3D_OK : D3DERR_NOTFOUND;
 }
 
@@ -431,9 +421,9 @@ HRESULT IDirect3DDevice9::CreateQuery(D3DQUERYTYPE type, IDirect3DQuery9** out) 
   return D3D_OK;
 }
 
-void IDirect3DDevice9::ForgetTexture(uint32_t texture) { framebuffers.Forget(texture); }
+void IDirect3DDevice9::ForgetTexture(uint32_t texture) { impl->framebuffers.Forget(texture); }
 
-void IDirect3DDevice9::ForgetShader(uint32_t shader) { programs.Forget(shader); }
+void IDirect3DDevice9::ForgetShader(uint32_t shader) { impl->programs.Forget(shader); }
 
 // State blocks.
 
@@ -464,7 +454,7 @@ HRESULT IDirect3DDevice9::BeginStateBlock() {
 
 HRESULT IDirect3DDevice9::EndStateBlock(IDirect3DStateBlock9** out) {
   if (!out || !recording) return D3DERR_INVALIDCALL;
-  Hand(recording.Get(), out);
+  Impl::Hand(recording.Get(), out);
   recording.Reset();
   return D3D_OK;
 }
@@ -479,7 +469,7 @@ HRESULT IDirect3DDevice9::SetRenderState(D3DRENDERSTATETYPE type, DWORD value) {
     mask->renderStates.set(type);
   } else if (state.renderStates[type] != value) {
     state.renderStates[type] = value;
-    fixedDirty |= FixedDirtOf(type);
+    impl->fixedDirty |= Impl::FixedDirtOf(type);
   }
   return D3D_OK;
 }
@@ -500,7 +490,7 @@ HRESULT IDirect3DDevice9::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATE
     state.stageStates[stage][type] = value;
     // The key reads every stage state but the constant, which only the
     // pixel image holds.
-    fixedDirty |= type == D3DTSS_CONSTANT ? FIXED_PIXEL : FIXED_KEY;
+    impl->fixedDirty |= type == D3DTSS_CONSTANT ? Impl::FIXED_PIXEL : Impl::FIXED_KEY;
   }
   return D3D_OK;
 }
@@ -539,10 +529,10 @@ HRESULT IDirect3DDevice9::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATR
   } else if (D3DMATRIX* slot = state.Transform(type); std::memcmp(slot, matrix, sizeof *matrix) != 0) {
     *slot = *matrix;
     // Lights go to view space; table fog looks at the projection.
-    fixedDirty |= type == D3DTS_WORLD        ? FIXED_TRANSFORMS
-                  : type == D3DTS_VIEW       ? FIXED_TRANSFORMS | FIXED_VALUES
-                  : type == D3DTS_PROJECTION ? FIXED_TRANSFORMS | FIXED_KEY
-                                             : FIXED_TEXTURE_TRANSFORMS;
+    impl->fixedDirty |= type == D3DTS_WORLD        ? Impl::FIXED_TRANSFORMS
+                        : type == D3DTS_VIEW       ? Impl::FIXED_TRANSFORMS | Impl::FIXED_VALUES
+                        : type == D3DTS_PROJECTION ? Impl::FIXED_TRANSFORMS | Impl::FIXED_KEY
+                                                   : Impl::FIXED_TEXTURE_TRANSFORMS;
   }
   return D3D_OK;
 }
@@ -571,7 +561,7 @@ HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport) {
     return D3DERR_INVALIDCALL;
   }
   state.viewport = *viewport;
-  fixedDirty |= FIXED_VALUES;
+  impl->fixedDirty |= Impl::FIXED_VALUES;
   return D3D_OK;
 }
 
@@ -589,7 +579,7 @@ HRESULT IDirect3DDevice9::SetMaterial(const D3DMATERIAL9* material) {
     mask->material = true;
   } else {
     state.material = *material;
-    fixedDirty |= FIXED_VALUES;
+    impl->fixedDirty |= Impl::FIXED_VALUES;
   }
   return D3D_OK;
 }
@@ -611,7 +601,7 @@ HRESULT IDirect3DDevice9::SetLight(DWORD index, const D3DLIGHT9* light) {
   } else {
     state.lights[index] = *light;
     // The key holds the light types.
-    fixedDirty |= FIXED_KEY | FIXED_VALUES;
+    impl->fixedDirty |= Impl::FIXED_KEY | Impl::FIXED_VALUES;
   }
   return D3D_OK;
 }
@@ -629,7 +619,7 @@ HRESULT IDirect3DDevice9::LightEnable(DWORD index, BOOL enable) {
   if (target) mask->lightEnables |= 1u << index;
   if (!target) target = &state;
   const uint32_t enables = enable ? target->lightEnables | 1u << index : target->lightEnables & ~(1u << index);
-  if (target == &state && enables != state.lightEnables) fixedDirty |= FIXED_KEY | FIXED_VALUES;
+  if (target == &state && enables != state.lightEnables) impl->fixedDirty |= Impl::FIXED_KEY | Impl::FIXED_VALUES;
   target->lightEnables = enables;
   return D3D_OK;
 }
@@ -649,14 +639,14 @@ HRESULT IDirect3DDevice9::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture
   } else if (state.textures[stage].Get() != texture) {
     // The key holds the kind of texture on each stage.
     state.textures[stage].Reset(texture);
-    fixedDirty |= FIXED_KEY;
+    impl->fixedDirty |= Impl::FIXED_KEY;
   }
   return D3D_OK;
 }
 
 HRESULT IDirect3DDevice9::GetTexture(DWORD stage, IDirect3DBaseTexture9** out) {
   if (!out || stage >= DeviceState::SAMPLERS) return D3DERR_INVALIDCALL;
-  return Hand(state.textures[stage].Get(), out);
+  return Impl::Hand(state.textures[stage].Get(), out);
 }
 
 HRESULT IDirect3DDevice9::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
@@ -666,14 +656,14 @@ HRESULT IDirect3DDevice9::SetVertexDeclaration(IDirect3DVertexDeclaration9* decl
     mask->declaration = true;
   } else if (state.declaration.Get() != declaration) {
     state.declaration.Reset(declaration);
-    fixedDirty |= FIXED_KEY;
+    impl->fixedDirty |= Impl::FIXED_KEY;
   }
   return D3D_OK;
 }
 
 HRESULT IDirect3DDevice9::GetVertexDeclaration(IDirect3DVertexDeclaration9** out) {
   if (!out) return D3DERR_INVALIDCALL;
-  return Hand(state.declaration.Get(), out);
+  return Impl::Hand(state.declaration.Get(), out);
 }
 
 HRESULT IDirect3DDevice9::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride) {
@@ -692,7 +682,7 @@ HRESULT IDirect3DDevice9::GetStreamSource(UINT stream, IDirect3DVertexBuffer9** 
   if (!out || !offset || !stride || stream >= DeviceState::STREAMS) return D3DERR_INVALIDCALL;
   *offset = state.streams[stream].offset;
   *stride = state.streams[stream].stride;
-  return Hand(state.streams[stream].buffer.Get(), out);
+  return Impl::Hand(state.streams[stream].buffer.Get(), out);
 }
 
 HRESULT IDirect3DDevice9::SetIndices(IDirect3DIndexBuffer9* indices) {
@@ -708,7 +698,7 @@ HRESULT IDirect3DDevice9::SetIndices(IDirect3DIndexBuffer9* indices) {
 
 HRESULT IDirect3DDevice9::GetIndices(IDirect3DIndexBuffer9** out) {
   if (!out) return D3DERR_INVALIDCALL;
-  return Hand(state.indices.Get(), out);
+  return Impl::Hand(state.indices.Get(), out);
 }
 
 HRESULT IDirect3DDevice9::SetVertexShader(IDirect3DVertexShader9* shader) {
@@ -724,7 +714,7 @@ HRESULT IDirect3DDevice9::SetVertexShader(IDirect3DVertexShader9* shader) {
 
 HRESULT IDirect3DDevice9::GetVertexShader(IDirect3DVertexShader9** out) {
   if (!out) return D3DERR_INVALIDCALL;
-  return Hand(state.vertexShader.Get(), out);
+  return Impl::Hand(state.vertexShader.Get(), out);
 }
 
 HRESULT IDirect3DDevice9::SetPixelShader(IDirect3DPixelShader9* shader) {
@@ -740,17 +730,7 @@ HRESULT IDirect3DDevice9::SetPixelShader(IDirect3DPixelShader9* shader) {
 
 HRESULT IDirect3DDevice9::GetPixelShader(IDirect3DPixelShader9** out) {
   if (!out) return D3DERR_INVALIDCALL;
-  return Hand(state.pixelShader.Get(), out);
-}
-
-void IDirect3DDevice9::MarkVertexConstants(UINT begin, UINT end) {
-  vertexDirtyBegin = vertexDirtyBegin < vertexDirtyEnd ? std::min(vertexDirtyBegin, begin) : begin;
-  vertexDirtyEnd = std::max(vertexDirtyEnd, end);
-}
-
-void IDirect3DDevice9::MarkPixelConstants(UINT begin, UINT end) {
-  pixelDirtyBegin = pixelDirtyBegin < pixelDirtyEnd ? std::min(pixelDirtyBegin, begin) : begin;
-  pixelDirtyEnd = std::max(pixelDirtyEnd, end);
+  return Impl::Hand(state.pixelShader.Get(), out);
 }
 
 HRESULT IDirect3DDevice9::SetVertexShaderConstantF(UINT start, const float* data, UINT count) {
@@ -763,7 +743,7 @@ HRESULT IDirect3DDevice9::SetVertexShaderConstantF(UINT start, const float* data
     for (UINT i = start; i < start + count; ++i) mask->vertexConstants.set(i);
   } else {
     target = &state;
-    MarkVertexConstants(start, start + count);
+    impl->MarkVertexConstants(start, start + count);
   }
   std::memcpy(target->vertexConstants[start], data, size_t{count} * 16);
   return D3D_OK;
@@ -787,7 +767,7 @@ HRESULT IDirect3DDevice9::SetPixelShaderConstantF(UINT start, const float* data,
     for (UINT i = start; i < start + count; ++i) mask->pixelConstants.set(i);
   } else {
     target = &state;
-    MarkPixelConstants(start, start + count);
+    impl->MarkPixelConstants(start, start + count);
   }
   std::memcpy(target->pixelConstants[start], data, size_t{count} * 16);
   return D3D_OK;
@@ -815,8 +795,9 @@ HRESULT IDirect3DDevice9::EndScene() {
   return D3D_OK;
 }
 
-uint32_t IDirect3DDevice9::BindTargets() {
-  const IDirect3DSurface9::Attachment color = renderTarget->Prepare();
+uint32_t IDirect3DDevice9::Impl::BindTargets() {
+  IDirect3DSurface9* depthStencil = device.depthStencil.Get();
+  const IDirect3DSurface9::Attachment color = device.renderTarget->Prepare();
   const IDirect3DSurface9::Attachment depth = depthStencil ? depthStencil->Prepare() : IDirect3DSurface9::Attachment{};
   const uint32_t framebuffer =
       framebuffers.Get(color, depth, depthStencil && HasStencilPlane(depthStencil->Info()));
@@ -832,13 +813,13 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, 
   if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !depthStencil) return D3DERR_INVALIDCALL;
   if ((flags & D3DCLEAR_STENCIL) && depthStencil->Info().stencilBits == 0) return D3DERR_INVALIDCALL;
   if (Lost() || !MakeCurrent()) return D3D_OK;
-  BindTargets();
+  impl->BindTargets();
   // A clear writes whole pixels whatever the masks say, inside the viewport.
   glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
   glDepthMask(GL_TRUE);
   glStencilMask(0xFF);
   glEnable(GL_SCISSOR_TEST);
-  pipeline.Invalidate();
+  impl->pipeline.Invalidate();
   const D3DVIEWPORT9& viewport = state.viewport;
   const LONG left = static_cast<LONG>(viewport.X);
   const LONG top = static_cast<LONG>(viewport.Y);
@@ -870,7 +851,8 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, 
   return D3D_OK;
 }
 
-ShaderKey IDirect3DDevice9::MakeKey(D3DPRIMITIVETYPE type) const {
+ShaderKey IDirect3DDevice9::Impl::MakeKey(D3DPRIMITIVETYPE type) const {
+  const DeviceState& state = device.state;
   const uint32_t* rs = state.renderStates;
   ShaderKey key;
   for (uint32_t unit = 0; unit < DeviceState::SAMPLERS; ++unit) {
@@ -901,7 +883,8 @@ ShaderKey IDirect3DDevice9::MakeKey(D3DPRIMITIVETYPE type) const {
   return key;
 }
 
-void IDirect3DDevice9::UploadStates(bool fixedFunction) {
+void IDirect3DDevice9::Impl::UploadStates(bool fixedFunction) {
+  const DeviceState& state = device.state;
   uniforms.UploadVertexConstants(state.vertexConstants, vertexDirtyBegin, vertexDirtyEnd);
   uniforms.UploadPixelConstants(state.pixelConstants, pixelDirtyBegin, pixelDirtyEnd);
   vertexDirtyBegin = vertexDirtyEnd = pixelDirtyBegin = pixelDirtyEnd = 0;
@@ -948,7 +931,7 @@ void IDirect3DDevice9::UploadStates(bool fixedFunction) {
   if (fixedFunction) UploadFixedFunction();
 }
 
-uint32_t IDirect3DDevice9::FixedDirtOf(D3DRENDERSTATETYPE type) {
+uint32_t IDirect3DDevice9::Impl::FixedDirtOf(D3DRENDERSTATETYPE type) {
   static constexpr std::array<uint8_t, DeviceState::RENDER_STATES> DIRT = [] {
     std::array<uint8_t, DeviceState::RENDER_STATES> dirt{};
     for (D3DRENDERSTATETYPE read : FixedFunctionKey::RENDER_STATES_READ) dirt[read] |= FIXED_KEY;
@@ -959,7 +942,8 @@ uint32_t IDirect3DDevice9::FixedDirtOf(D3DRENDERSTATETYPE type) {
   return DIRT[type];
 }
 
-const FixedFunctionKey& IDirect3DDevice9::FixedKey(D3DPRIMITIVETYPE type) {
+const FixedFunctionKey& IDirect3DDevice9::Impl::FixedKey(D3DPRIMITIVETYPE type) {
+  const DeviceState& state = device.state;
   const bool points = type == D3DPT_POINTLIST;
   if ((fixedDirty & FIXED_KEY) || points != fixedKeyPoints) {
     FixedFunctionKey::Draw draw = state.declaration->FixedFunctionDraw();
@@ -978,7 +962,7 @@ const FixedFunctionKey& IDirect3DDevice9::FixedKey(D3DPRIMITIVETYPE type) {
   return fixedKey;
 }
 
-void IDirect3DDevice9::UploadFixedFunction() {
+void IDirect3DDevice9::Impl::UploadFixedFunction() {
   using Vertex = FixedFunctionUniforms::Vertex;
   const FixedFunctionState view = FixedView();
   // The parts lie in this order in the image: one upload covers the
@@ -1003,12 +987,14 @@ void IDirect3DDevice9::UploadFixedFunction() {
   fixedDirty &= FIXED_KEY;
 }
 
-FixedFunctionState IDirect3DDevice9::FixedView() const {
+FixedFunctionState IDirect3DDevice9::Impl::FixedView() const {
+  const DeviceState& state = device.state;
   return {state.renderStates, state.stageStates, state.world,    state.view,     state.projection, state.texture,
           state.lights,       static_cast<uint8_t>(state.lightEnables), state.material, state.viewport};
 }
 
-void IDirect3DDevice9::BindTexture(uint32_t unit) {
+void IDirect3DDevice9::Impl::BindTexture(uint32_t unit) {
+  const DeviceState& state = device.state;
   IDirect3DBaseTexture9* texture = state.textures[unit].Get();
   glBindTextureUnit(unit, texture ? texture->Prepare() : 0);
   if (texture) {
@@ -1016,11 +1002,12 @@ void IDirect3DDevice9::BindTexture(uint32_t unit) {
   }
 }
 
-HRESULT IDirect3DDevice9::PrepareDraw(D3DPRIMITIVETYPE type, bool indexed, bool& skip) {
+HRESULT IDirect3DDevice9::Impl::PrepareDraw(D3DPRIMITIVETYPE type, bool indexed, bool& skip) {
+  const DeviceState& state = device.state;
   skip = true;
-  if (!inScene) return D3DERR_INVALIDCALL;
+  if (!device.inScene) return D3DERR_INVALIDCALL;
   // A lost device takes draws and does nothing with them.
-  if (Lost() || !MakeCurrent()) return D3D_OK;
+  if (device.Lost() || !device.MakeCurrent()) return D3D_OK;
   IDirect3DVertexDeclaration9* declaration = state.declaration.Get();
   if (!declaration || (indexed && !state.indices)) return D3DERR_INVALIDCALL;
   IDirect3DVertexShader9* vertexShader = state.vertexShader.Get();
@@ -1034,25 +1021,25 @@ HRESULT IDirect3DDevice9::PrepareDraw(D3DPRIMITIVETYPE type, bool indexed, bool&
   uint32_t vertexObject = vertexShader ? vertexShader->Prepare(key, error) : 0;
   if (vertexShader && !vertexObject) {
     // The reason comes once per shader and state: failures are cached.
-    if (!error.empty()) Report("vertex shader left unbound: " + error);
+    if (!error.empty()) device.Report("vertex shader left unbound: " + error);
     vertexShader = nullptr;
   }
   error.clear();
   if (!vertexObject) vertexObject = fixedPipeline.Vertex(FixedKey(type).vertex, error);
-  if (!error.empty()) Report(error);
+  if (!error.empty()) device.Report(error);
   error.clear();
   uint32_t pixelObject = pixelShader ? pixelShader->Prepare(key, error) : 0;
   if (pixelShader && !pixelObject) {
-    if (!error.empty()) Report("pixel shader left unbound: " + error);
+    if (!error.empty()) device.Report("pixel shader left unbound: " + error);
     pixelShader = nullptr;
   }
   error.clear();
   if (!pixelObject) pixelObject = fixedPipeline.Pixel(FixedKey(type).pixel, error);
-  if (!error.empty()) Report(error);
+  if (!error.empty()) device.Report(error);
   if (!vertexObject || !pixelObject) return D3D_OK;
   error.clear();
   const uint32_t program = programs.Get(vertexObject, pixelObject, error);
-  if (!error.empty()) Report(error);
+  if (!error.empty()) device.Report(error);
   if (!program) return D3D_OK;
 
   const GLuint vertexArray =
@@ -1062,7 +1049,7 @@ HRESULT IDirect3DDevice9::PrepareDraw(D3DPRIMITIVETYPE type, bool indexed, bool&
     if (!(streams >> stream & 1)) continue;
     const DeviceState::Stream& source = state.streams[stream];
     if (!source.buffer) {
-      Report("cannot draw: stream " + std::to_string(stream) + " has no vertex buffer");
+      device.Report("cannot draw: stream " + std::to_string(stream) + " has no vertex buffer");
       return D3DERR_INVALIDCALL;
     }
     glVertexArrayVertexBuffer(vertexArray, stream, source.buffer->Prepare(), source.offset,
@@ -1082,7 +1069,7 @@ HRESULT IDirect3DDevice9::PrepareDraw(D3DPRIMITIVETYPE type, bool indexed, bool&
   }
   UploadStates(!vertexShader || !pixelShader);
   PipelineState::Target target;
-  if (depthStencil) {
+  if (const IDirect3DSurface9* depthStencil = device.depthStencil.Get()) {
     target.depthBits = depthStencil->Info().depthBits;
     target.stencilBits = depthStencil->Info().stencilBits;
     target.depthUnit = target.depthBits == 16 ? depthUnit16 : depthUnit24;
@@ -1100,7 +1087,7 @@ HRESULT IDirect3DDevice9::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex,
   GLsizei vertices = 0;
   if (!Primitives(type, primitiveCount, mode, vertices)) return D3DERR_INVALIDCALL;
   bool skip = true;
-  const HRESULT result = PrepareDraw(type, false, skip);
+  const HRESULT result = impl->PrepareDraw(type, false, skip);
   if (!skip && primitiveCount > 0) glDrawArrays(mode, static_cast<GLint>(startVertex), vertices);
   return result;
 }
@@ -1111,7 +1098,7 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVe
   GLsizei vertices = 0;
   if (!Primitives(type, primitiveCount, mode, vertices)) return D3DERR_INVALIDCALL;
   bool skip = true;
-  const HRESULT result = PrepareDraw(type, true, skip);
+  const HRESULT result = impl->PrepareDraw(type, true, skip);
   if (skip || primitiveCount == 0) return result;
   const UINT size = state.indices->IndexSize();
   if (uint64_t{startIndex} * size + uint64_t{static_cast<UINT>(vertices)} * size > state.indices->Size()) {

@@ -9,18 +9,9 @@
 #include "platform/d3d9/device/ComPtr.h"
 #include "platform/d3d9/device/CubeTexture.h"
 #include "platform/d3d9/device/DeviceState.h"
-#include "platform/d3d9/device/FixedFunctionKey.h"
-#include "platform/d3d9/device/FixedFunctionUniforms.h"
-#include "platform/d3d9/device/FixedPipelineCache.h"
-#include "platform/d3d9/device/FramebufferCache.h"
-#include "platform/d3d9/device/GlContext.h"
-#include "platform/d3d9/device/PipelineState.h"
-#include "platform/d3d9/device/ProgramCache.h"
 #include "platform/d3d9/device/Query.h"
-#include "platform/d3d9/device/SamplerObjects.h"
 #include "platform/d3d9/device/Surface.h"
 #include "platform/d3d9/device/Texture.h"
-#include "platform/d3d9/device/UniformBlocks.h"
 
 namespace ynx {
 
@@ -144,6 +135,10 @@ class IDirect3DDevice9 final : public IUnknown {
   ~IDirect3DDevice9() override;
 
  private:
+  // What drawing with OpenGL needs: the context, its caches and what draws
+  // rebuild. Only the device's own sources see it (DeviceImpl.h).
+  struct Impl;
+
   IDirect3DDevice9(IDirect3D9* direct3d, MessageSink sink);
 
   // The back buffer and automatic depth buffer for `parameters`, full
@@ -153,23 +148,9 @@ class IDirect3DDevice9 final : public IUnknown {
   bool Lost();
   // Recording into a state block: the block to set into, else null.
   DeviceState* Recording(StateMask*& mask);
-  void MarkVertexConstants(UINT begin, UINT end);
-  void MarkPixelConstants(UINT begin, UINT end);
-  uint32_t BindTargets();
-  ShaderKey MakeKey(D3DPRIMITIVETYPE type) const;
-  FixedFunctionState FixedView() const;
-  HRESULT PrepareDraw(D3DPRIMITIVETYPE type, bool indexed, bool& skip);
-  void BindTexture(uint32_t unit);
-  void UploadStates(bool fixedFunction);
-  // The fixed-function key of a draw, rebuilt only when its inputs changed.
-  const FixedFunctionKey& FixedKey(D3DPRIMITIVETYPE type);
-  // Refreshes and uploads the parts of the fixed-function images whose
-  // inputs changed.
-  void UploadFixedFunction();
 
   ComPtr<IDirect3D9> direct3d;
   MessageSink sink;
-  GlContext context;
   D3DPRESENT_PARAMETERS parameters = {};
   std::unordered_set<DeviceChild*> children;
   DeviceState state;
@@ -178,38 +159,8 @@ class IDirect3DDevice9 final : public IUnknown {
   ComPtr<IDirect3DSurface9> autoDepthStencil;
   ComPtr<IDirect3DSurface9> renderTarget;
   ComPtr<IDirect3DSurface9> depthStencil;
-  ProgramCache programs;
-  FixedPipelineCache fixedPipeline;
-  FramebufferCache framebuffers;
-  PipelineState pipeline;
-  SamplerObjects samplers;
-  UniformBlocks uniforms;
   D3DGAMMARAMP gamma = {};
-  // What fixed-function draws must rebuild since the last one: the key and
-  // parts of the uniform images (FixedFunctionUniforms' Fill* parts). The
-  // setters mark what a changed value affects.
-  enum FixedDirty : uint32_t {
-    FIXED_KEY = 1,
-    FIXED_TRANSFORMS = 2,
-    FIXED_TEXTURE_TRANSFORMS = 4,
-    FIXED_VALUES = 8,
-    FIXED_PIXEL = 16,
-    FIXED_ALL = 31,
-  };
-  // The parts a change of render state `type` makes stale.
-  static uint32_t FixedDirtOf(D3DRENDERSTATETYPE type);
-  uint32_t fixedDirty = FIXED_ALL;
-  FixedFunctionKey fixedKey;
-  bool fixedKeyPoints = false;  // the key was made for a point list
-  FixedFunctionUniforms::Vertex fixedVertex = {};
-  FixedFunctionUniforms::Pixel fixedPixel = {};
-  UINT vertexDirtyBegin = 0;
-  UINT vertexDirtyEnd = 0;
-  UINT pixelDirtyBegin = 0;
-  UINT pixelDirtyEnd = 0;
-  float depthUnit16 = 0.0f;  // measured polygon-offset steps of D16 and D24 buffers
-  float depthUnit24 = 0.0f;
-  bool glReady = false;
+  std::unique_ptr<Impl> impl;
   bool inScene = false;
   bool simulatedLoss = false;
 };

@@ -5,8 +5,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/d3d9/shader/DecodedShader.h"
 #include "platform/d3d9/device/DeviceChild.h"
+#include "platform/d3d9/shader/DecodedShader.h"
 #include "platform/d3d9/shader/ShaderInterface.h"
 #include "platform/d3d9/shader/ShaderKey.h"
 
