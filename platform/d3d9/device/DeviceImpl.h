@@ -1,10 +1,12 @@
 #pragma once
 
 #include <algorithm>
+#include <bitset>
+#include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "platform/d3d9/device/Device.h"
+#include "platform/d3d9/device/DeviceShader.h"
 #include "platform/d3d9/device/Direct3D9.h"
 #include "platform/d3d9/device/FixedFunctionKey.h"
 #include "platform/d3d9/device/FixedFunctionState.h"
@@ -15,15 +17,17 @@
 #include "platform/d3d9/device/PipelineState.h"
 #include "platform/d3d9/device/ProgramCache.h"
 #include "platform/d3d9/device/SamplerObjects.h"
+#include "platform/d3d9/device/StateMask.h"
 #include "platform/d3d9/device/UniformBlocks.h"
 #include "platform/d3d9/shader/ShaderKey.h"
 
 namespace ynx {
 
-// The OpenGL side of the device, seen only by the device's own sources: the
+// The device's private part, seen only by its own sources: the OpenGL
 // context, the caches of programs, framebuffers, samplers and uniform
-// buffers, and what the next draw must rebuild or upload. Its draw helpers
-// read the API state of `device` (a nested class sees its private members).
+// buffers, what the next draw must rebuild or upload, and the helpers the
+// device's calls share. As a nested class it reads the API state of
+// `device` directly.
 struct IDirect3DDevice9::Impl {
   explicit Impl(IDirect3DDevice9& device) : device(device) {}
 
@@ -53,19 +57,52 @@ struct IDirect3DDevice9::Impl {
 
   // The parts a change of render state `type` makes stale.
   static uint32_t FixedDirtOf(D3DRENDERSTATETYPE type);
-  void MarkVertexConstants(UINT begin, UINT end) {
-    vertexDirtyBegin = vertexDirtyBegin < vertexDirtyEnd ? std::min(vertexDirtyBegin, begin) : begin;
-    vertexDirtyEnd = std::max(vertexDirtyEnd, end);
-  }
-  void MarkPixelConstants(UINT begin, UINT end) {
-    pixelDirtyBegin = pixelDirtyBegin < pixelDirtyEnd ? std::min(pixelDirtyBegin, begin) : begin;
-    pixelDirtyEnd = std::max(pixelDirtyEnd, end);
-  }
+  // A render target or depth-stencil surface (`usage`), for
+  // CreateRenderTarget and CreateDepthStencilSurface.
+  HRESULT CreateTargetSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                              DWORD usage, IDirect3DSurface9** out, HANDLE* shared);
+  // A vertex or pixel shader (`Shader`) from its tokens, for
+  // CreateVertexShader and CreatePixelShader.
+  template <class Shader>
+  HRESULT CreateShader(const DWORD* function, bool pixel, Shader** out);
+  // Sets one bound object (index buffer, shader) into the block being
+  // recorded, else into the state.
+  template <class T>
+  void Bind(ComPtr<T> DeviceState::*slot, bool StateMask::*recorded, T* object);
+
+  // Constants of one kind set since the last upload: [begin, end), none
+  // when begin == end.
+  struct DirtyRange {
+    UINT begin = 0;
+    UINT end = 0;
+    void Mark(UINT from, UINT to) {
+      begin = begin < end ? std::min(begin, from) : from;
+      end = std::max(end, to);
+    }
+  };
+  // Set*ShaderConstantF and Get*ShaderConstantF for one kind of constants.
+  template <size_t N>
+  HRESULT SetConstants(float (DeviceState::*constants)[N][4], std::bitset<N> StateMask::*recorded, DirtyRange& dirty,
+                       UINT start, const float* data, UINT count);
+  template <size_t N>
+  HRESULT GetConstants(float (DeviceState::*constants)[N][4], UINT start, float* data, UINT count) const;
 
   // Programs, buffers, textures, targets and GL state for a draw; `skip`
   // when there is nothing to draw (a lost device, a program that cannot be
   // built).
   HRESULT PrepareDraw(D3DPRIMITIVETYPE type, bool indexed, bool& skip);
+  // The shader object of one stage: `shader`'s for this state, else the
+  // fixed-function program's. A shader that cannot be built is reported and
+  // left unbound (`shader` becomes null).
+  uint32_t StageObject(DeviceShader*& shader, bool pixel, const ShaderKey& key, D3DPRIMITIVETYPE type);
+  // The vertex buffers of `streams` (a bit each) and the index buffer into
+  // `vertexArray`; false when a stream has no buffer.
+  bool BindStreams(uint32_t vertexArray, uint32_t streams, bool indexed);
+  // The textures the pixel shader samples, or the fixed-function stages'.
+  void BindTextures(const DeviceShader* pixelShader, D3DPRIMITIVETYPE type);
+  // The GL state outside programs, for the current depth buffer and the
+  // vertex stage's point size.
+  void ApplyPipeline(const DeviceShader* vertexShader, D3DPRIMITIVETYPE type);
   uint32_t BindTargets();
   ShaderKey MakeKey(D3DPRIMITIVETYPE type) const;
   FixedFunctionState FixedView() const;
@@ -90,10 +127,8 @@ struct IDirect3DDevice9::Impl {
   bool fixedKeyPoints = false;  // the key was made for a point list
   FixedFunctionUniforms::Vertex fixedVertex = {};
   FixedFunctionUniforms::Pixel fixedPixel = {};
-  UINT vertexDirtyBegin = 0;
-  UINT vertexDirtyEnd = 0;
-  UINT pixelDirtyBegin = 0;
-  UINT pixelDirtyEnd = 0;
+  DirtyRange vertexDirty;
+  DirtyRange pixelDirty;
   float depthUnit16 = 0.0f;  // measured polygon-offset steps of D16 and D24 buffers
   float depthUnit24 = 0.0f;
   bool glReady = false;
