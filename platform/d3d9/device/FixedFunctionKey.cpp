@@ -1,6 +1,5 @@
 #include "platform/d3d9/device/FixedFunctionKey.h"
 
-
 #include "platform/d3d9/shader/ShaderKey.h"
 
 namespace ynx {
@@ -63,6 +62,13 @@ void Combiner(uint32_t op, const uint32_t (&states)[FixedFunctionState::STAGE_ST
   for (int i = 0; i < 3; ++i) outArgs[i] = (used >> i & 1) ? args[i] : 0;
 }
 
+// The table (per-pixel) fog mode in force, D3DFOG_NONE when fog is off or
+// computed per vertex.
+uint32_t TableFog(const uint32_t (&rs)[FixedFunctionState::RENDER_STATES]) {
+  const uint32_t mode = rs[D3DRS_FOGTABLEMODE];
+  return rs[D3DRS_FOGENABLE] != 0 && mode >= D3DFOG_EXP && mode <= D3DFOG_LINEAR ? mode : D3DFOG_NONE;
+}
+
 }  // namespace
 
 FixedFunctionKey::Draw FixedFunctionKey::Draw::FromDeclaration(const D3DVERTEXELEMENT9* elements, size_t count) {
@@ -115,15 +121,15 @@ uint8_t FixedFunctionKey::ArgumentsOf(uint32_t op) {
 }
 
 FixedFunctionKey FixedFunctionKey::Make(const FixedFunctionState& state, const Draw& draw) {
-  const auto& rs = state.renderStates;
   FixedFunctionKey key;
-  Vertex& vertex = key.vertex;
-  Pixel& pixel = key.pixel;
-  const bool fogOn = rs[D3DRS_FOGENABLE] != 0;
-  const uint32_t tableFog = rs[D3DRS_FOGTABLEMODE];
-  const bool tableFogOn = fogOn && tableFog >= D3DFOG_EXP && tableFog <= D3DFOG_LINEAR;
+  key.vertex = MakeVertex(state, draw);
+  key.pixel = MakePixel(state, draw);
+  return key;
+}
 
-  // Vertex half.
+FixedFunctionKey::Vertex FixedFunctionKey::MakeVertex(const FixedFunctionState& state, const Draw& draw) {
+  const auto& rs = state.renderStates;
+  Vertex vertex;
   vertex.transformed = draw.transformed;
   vertex.diffuse = draw.diffuse;
   vertex.specular = draw.specular;
@@ -161,7 +167,7 @@ FixedFunctionKey FixedFunctionKey::Make(const FixedFunctionState& state, const D
   vertex.normal = readsNormal && draw.normal;
   vertex.normalize = vertex.normal && rs[D3DRS_NORMALIZENORMALS] != 0;
 
-  if (fogOn && !tableFogOn) {
+  if (rs[D3DRS_FOGENABLE] != 0 && TableFog(rs) == D3DFOG_NONE) {
     const uint32_t mode = rs[D3DRS_FOGVERTEXMODE];
     if (draw.transformed || mode < D3DFOG_EXP || mode > D3DFOG_LINEAR) {
       vertex.fog = VERTEX_FOG_SPECULAR;
@@ -192,8 +198,12 @@ FixedFunctionKey FixedFunctionKey::Make(const FixedFunctionState& state, const D
     const uint8_t components = draw.texcoordComponents[set];
     vertex.texcoordComponents[set] = components == 0 ? 0 : transformedSet[set] ? components : 4;
   }
+  return vertex;
+}
 
-  // Pixel half.
+FixedFunctionKey::Pixel FixedFunctionKey::MakePixel(const FixedFunctionState& state, const Draw& draw) {
+  const auto& rs = state.renderStates;
+  Pixel pixel;
   static constexpr uint32_t COLOR_ARGS[3] = {D3DTSS_COLORARG0, D3DTSS_COLORARG1, D3DTSS_COLORARG2};
   static constexpr uint32_t ALPHA_ARGS[3] = {D3DTSS_ALPHAARG0, D3DTSS_ALPHAARG1, D3DTSS_ALPHAARG2};
   for (uint32_t n = 0; n < STAGES; ++n) {
@@ -222,12 +232,13 @@ FixedFunctionKey FixedFunctionKey::Make(const FixedFunctionState& state, const D
     }
   }
   pixel.specularAdd = rs[D3DRS_SPECULARENABLE] != 0;
-  if (tableFogOn) {
+  const uint32_t tableFog = TableFog(rs);
+  if (tableFog != D3DFOG_NONE) {
     pixel.fog = tableFog == D3DFOG_LINEAR ? ShaderKey::FOG_TABLE_LINEAR
                 : tableFog == D3DFOG_EXP  ? ShaderKey::FOG_TABLE_EXP
                                           : ShaderKey::FOG_TABLE_EXP2;
     pixel.fogFromW = TableFogFromW(state.projection);
-  } else if (fogOn) {
+  } else if (rs[D3DRS_FOGENABLE] != 0) {
     pixel.fog = ShaderKey::FOG_VERTEX;
   }
   const uint32_t alphaFunction = rs[D3DRS_ALPHAFUNC];
@@ -236,7 +247,7 @@ FixedFunctionKey FixedFunctionKey::Make(const FixedFunctionState& state, const D
   }
   pixel.pointSprite = draw.points && rs[D3DRS_POINTSPRITEENABLE] != 0;
   pixel.flatColors = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
-  return key;
+  return pixel;
 }
 
 }  // namespace ynx

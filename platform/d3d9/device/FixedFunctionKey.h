@@ -148,6 +148,11 @@ struct FixedFunctionKey {
   static uint8_t ProjectionOf(uint32_t transformFlags);
   // How many of COLORARG0/1/2 (bit 0, 1, 2) an operation reads.
   static uint8_t ArgumentsOf(uint32_t op);
+
+ private:
+  // Make's two halves.
+  static Vertex MakeVertex(const FixedFunctionState& state, const Draw& draw);
+  static Pixel MakePixel(const FixedFunctionState& state, const Draw& draw);
 };
 
 static_assert(std::has_unique_object_representations_v<FixedFunctionKey::Vertex>);

@@ -26,13 +26,16 @@ std::string Hex(uint32_t value) {
   return text;
 }
 
-// Reads the instruction whose token is at `position` (inside `limit`). On
-// success `position` moves past it; on failure it names the offending token.
-bool ReadInstruction(const ShaderModel& model, const uint32_t* tokens, size_t limit, size_t& position,
-                     DecodedShader::Instruction& instruction, std::string& error) {
-  const size_t start = position;
-  size_t next = start + 1;
-  const auto take = [&](uint32_t& token) {
+// The operand tokens of one instruction, read in turn. `position` follows
+// the token being read, so that a failure names it.
+struct TokenCursor {
+  const uint32_t* tokens;
+  size_t limit;
+  size_t& position;
+  size_t next;
+  std::string& error;
+
+  bool Take(uint32_t& token) {
     position = next;
     if (next >= limit) {
       error = "the instruction runs past the end of the stream";
@@ -40,59 +43,100 @@ bool ReadInstruction(const ShaderModel& model, const uint32_t* tokens, size_t li
     }
     token = tokens[next++];
     return true;
-  };
-  const auto parameter = [&](uint32_t reserved, uint32_t& token) {
-    if (!take(token)) return false;
+  }
+
+  bool Parameter(uint32_t reserved, uint32_t& token) {
+    if (!Take(token)) return false;
     if ((token & ShaderTokens::PARAMETER_BIT) == 0 || (token & reserved) != 0) {
       error = "invalid parameter token " + Hex(token);
       return false;
     }
     return true;
-  };
+  }
+};
 
-  const uint32_t token = tokens[start];
+// The instruction token itself: its fields into `instruction`, and what the
+// model says of the instruction; null with `error` set when either refuses.
+const ShaderModel::InstructionInfo* ReadOpcode(const ShaderModel& model, uint32_t token,
+                                               DecodedShader::Instruction& instruction, std::string& error) {
   const auto opcode = static_cast<Opcode>(ShaderTokens::OpcodeOf(token));
-  instruction.tokenOffset = start;
   instruction.opcode = opcode;
   if (opcode == Opcode::PHASE && token != ShaderTokens::PHASE_TOKEN) {
     error = "invalid phase token " + Hex(token);
-    return false;
+    return nullptr;
   }
   if (token & ShaderTokens::PREDICATED_BIT) {
     error = "predicated instructions are not available in " + model.Name();
-    return false;
+    return nullptr;
   }
   if (token & 0x20000000u) {
     error = "invalid instruction token " + Hex(token);
-    return false;
+    return nullptr;
   }
   instruction.controls = static_cast<uint8_t>(ShaderTokens::ControlsOf(token));
   instruction.coissue = (token & ShaderTokens::COISSUE_BIT) != 0;
-  const uint32_t length = ShaderTokens::LengthOf(token);
-  const bool counted = model.Major() >= 2;
-  if (!counted && length != 0) {
+  if (model.Major() < 2 && ShaderTokens::LengthOf(token) != 0) {
     error = "length field set in a " + model.Name() + " instruction";
-    return false;
+    return nullptr;
   }
   const ShaderModel::InstructionInfo* info = model.Find(opcode, instruction.controls);
-  if (info == nullptr) {
-    model.Check(instruction, error);  // says which opcode the model lacks
+  if (info == nullptr) model.Check(instruction, error);  // says which opcode the model lacks
+  return info;
+}
+
+// The usage token of a dcl.
+bool ReadUsage(TokenCursor& cursor, DecodedShader::Instruction& instruction) {
+  uint32_t value = 0;
+  if (!cursor.Take(value)) return false;
+  if ((value & ShaderTokens::PARAMETER_BIT) == 0 || (value & ~USAGE_TOKEN_BITS) != 0) {
+    cursor.error = "invalid dcl usage token " + Hex(value);
     return false;
   }
+  instruction.usage = static_cast<ShaderTokens::Usage>(value & 0x1F);
+  instruction.usageIndex = static_cast<uint8_t>(value >> 16 & 0xF);
+  instruction.samplerType = static_cast<ShaderTokens::SamplerType>(value >> 27 & 0xF);
+  return true;
+}
 
+// A source token, and in models 2 and up the relative address token that
+// follows a relatively addressed one.
+bool ReadSource(TokenCursor& cursor, bool counted, DecodedShader::Source& source) {
   uint32_t value = 0;
-  if (opcode == Opcode::DCL) {
-    if (!take(value)) return false;
-    if ((value & ShaderTokens::PARAMETER_BIT) == 0 || (value & ~USAGE_TOKEN_BITS) != 0) {
-      error = "invalid dcl usage token " + Hex(value);
-      return false;
-    }
-    instruction.usage = static_cast<ShaderTokens::Usage>(value & 0x1F);
-    instruction.usageIndex = static_cast<uint8_t>(value >> 16 & 0xF);
-    instruction.samplerType = static_cast<ShaderTokens::SamplerType>(value >> 27 & 0xF);
+  if (!cursor.Parameter(SOURCE_RESERVED, value)) return false;
+  source.type = ShaderTokens::RegisterTypeOf(value);
+  source.number = ShaderTokens::RegisterNumberOf(value);
+  source.swizzle = ShaderTokens::SwizzleOf(value);
+  source.modifier = ShaderTokens::SourceModifierOf(value);
+  source.relative = (value & ShaderTokens::RELATIVE_BIT) != 0;
+  if (!source.relative || !counted) return true;
+  if (!cursor.Take(value)) return false;
+  const uint32_t fixed = value & ~0x00FF0000u;
+  if (fixed != (ShaderTokens::PARAMETER_BIT | ShaderTokens::RegisterTypeBits(RegisterType::ADDRESS)) &&
+      fixed != (ShaderTokens::PARAMETER_BIT | ShaderTokens::RegisterTypeBits(RegisterType::LOOP))) {
+    cursor.error = "invalid relative address token " + Hex(value);
+    return false;
   }
+  source.relativeType = ShaderTokens::RegisterTypeOf(value);
+  source.relativeSwizzle = ShaderTokens::SwizzleOf(value);
+  return true;
+}
+
+// Reads the instruction whose token is at `position` (inside `limit`). On
+// success `position` moves past it; on failure it names the offending token.
+bool ReadInstruction(const ShaderModel& model, const uint32_t* tokens, size_t limit, size_t& position,
+                     DecodedShader::Instruction& instruction, std::string& error) {
+  const size_t start = position;
+  const uint32_t token = tokens[start];
+  instruction.tokenOffset = start;
+  const ShaderModel::InstructionInfo* info = ReadOpcode(model, token, instruction, error);
+  if (info == nullptr) return false;
+
+  const bool counted = model.Major() >= 2;
+  TokenCursor cursor{tokens, limit, position, start + 1, error};
+  if (instruction.opcode == Opcode::DCL && !ReadUsage(cursor, instruction)) return false;
   if (info->destination != ShaderModel::Operand::NONE) {
-    if (!parameter(DESTINATION_RESERVED, value)) return false;
+    uint32_t value = 0;
+    if (!cursor.Parameter(DESTINATION_RESERVED, value)) return false;
     instruction.hasDestination = true;
     DecodedShader::Destination& destination = instruction.destination;
     destination.type = ShaderTokens::RegisterTypeOf(value);
@@ -103,40 +147,25 @@ bool ReadInstruction(const ShaderModel& model, const uint32_t* tokens, size_t li
   }
   instruction.sourceCount = info->sourceCount;
   for (int i = 0; i < info->sourceCount; ++i) {
-    if (!parameter(SOURCE_RESERVED, value)) return false;
-    DecodedShader::Source& source = instruction.sources[i];
-    source.type = ShaderTokens::RegisterTypeOf(value);
-    source.number = ShaderTokens::RegisterNumberOf(value);
-    source.swizzle = ShaderTokens::SwizzleOf(value);
-    source.modifier = ShaderTokens::SourceModifierOf(value);
-    source.relative = (value & ShaderTokens::RELATIVE_BIT) != 0;
-    if (source.relative && counted) {
-      if (!take(value)) return false;
-      const uint32_t fixed = value & ~0x00FF0000u;
-      if (fixed != (ShaderTokens::PARAMETER_BIT | ShaderTokens::RegisterTypeBits(RegisterType::ADDRESS)) &&
-          fixed != (ShaderTokens::PARAMETER_BIT | ShaderTokens::RegisterTypeBits(RegisterType::LOOP))) {
-        error = "invalid relative address token " + Hex(value);
-        return false;
-      }
-      source.relativeType = ShaderTokens::RegisterTypeOf(value);
-      source.relativeSwizzle = ShaderTokens::SwizzleOf(value);
-    }
+    if (!ReadSource(cursor, counted, instruction.sources[i])) return false;
   }
   const int literals = info->literal == ShaderModel::Literal::BOOL1 ? 1
                        : info->literal == ShaderModel::Literal::NONE ? 0
                                                                       : 4;
   for (int i = 0; i < literals; ++i) {
-    if (!take(instruction.literals[i])) return false;
+    if (!cursor.Take(instruction.literals[i])) return false;
   }
   instruction.literalCount = static_cast<uint8_t>(literals);
+
   position = start;
-  if (counted && next - start - 1 != length) {
+  const uint32_t length = ShaderTokens::LengthOf(token);
+  if (counted && cursor.next - start - 1 != length) {
     error = "the length field says " + std::to_string(length) + " tokens, the operands take " +
-            std::to_string(next - start - 1);
+            std::to_string(cursor.next - start - 1);
     return false;
   }
   if (!model.Check(instruction, error)) return false;
-  position = next;
+  position = cursor.next;
   return true;
 }
 

@@ -486,8 +486,7 @@ void ShaderTranslator::WriteInstruction(size_t index) {
   if (IsArithmetic(opcode)) {
     uint8_t produced = 0;
     const std::string value = ArithmeticValue(instruction, produced);
-    const std::string store = Store(instruction, value, produced, true);
-    if (!store.empty()) Line(store);
+    WriteStore(instruction, value, produced, true);
   } else if (IsFlowControl(opcode)) {
     WriteFlowControl(instruction);
   } else if (opcode == Opcode::TEXKILL) {
@@ -563,39 +562,51 @@ void ShaderTranslator::WriteKill(const Instruction& instruction) {
 }
 
 void ShaderTranslator::WriteTextureInstruction(const Instruction& instruction) {
-  const Opcode opcode = instruction.opcode;
-  const uint32_t number = instruction.destination.number;
-  const auto store = [&](const std::string& value) {
-    const std::string statement = Store(instruction, value, ShaderTokens::MASK_ALL, false);
-    if (!statement.empty()) Line(statement);
-  };
   Line("{");
   ++indent;
-  if (!analysis.IsLegacyPixel()) {
-    if (opcode == Opcode::TEXDEPTH) {
-      const std::string r = "r" + N(number);
-      Line("ynx_depth = clamp(" + r + ".y == 0.0 ? 1.0 : " + r + ".x / " + r + ".y, 0.0, 1.0);");
-    } else if (opcode == Opcode::TEXCOORD) {
-      store(Read(instruction.sources[0], 4));
-    } else if (analysis.IsPixel14()) {
-      // texld: the destination's number names the stage.
-      Line("vec4 ynx_coordinate = " + Read(instruction.sources[0], 4) + ";");
-      store(Sample(number, "ynx_coordinate", 0, ""));
-    } else {
-      Line("vec4 ynx_coordinate = " + Read(instruction.sources[0], 4) + ";");
-      const bool project = instruction.controls == ShaderTokens::TEXLD_PROJECT;
-      const bool bias = instruction.controls == ShaderTokens::TEXLD_BIAS;
-      store(Sample(instruction.sources[1].number, "ynx_coordinate", project ? 3 : 0, bias ? "ynx_coordinate.w" : ""));
-    }
-    --indent;
-    Line("}");
-    return;
+  if (analysis.IsLegacyPixel()) {
+    WriteLegacyTexture(instruction);
+  } else {
+    WriteTextureLoad(instruction);
   }
+  --indent;
+  Line("}");
+}
 
-  // ps_1_1 to 1_3: the destination names the stage and its coordinates.
+void ShaderTranslator::WriteTextureLoad(const Instruction& instruction) {
+  const Opcode opcode = instruction.opcode;
+  const uint32_t number = instruction.destination.number;
+  if (opcode == Opcode::TEXDEPTH) {
+    const std::string r = "r" + N(number);
+    Line("ynx_depth = clamp(" + r + ".y == 0.0 ? 1.0 : " + r + ".x / " + r + ".y, 0.0, 1.0);");
+  } else if (opcode == Opcode::TEXCOORD) {
+    WriteStore(instruction, Read(instruction.sources[0], 4), ShaderTokens::MASK_ALL, false);
+  } else if (analysis.IsPixel14()) {
+    // texld: the destination's number names the stage.
+    Line("vec4 ynx_coordinate = " + Read(instruction.sources[0], 4) + ";");
+    WriteStore(instruction, Sample(number, "ynx_coordinate", 0, ""), ShaderTokens::MASK_ALL, false);
+  } else {
+    Line("vec4 ynx_coordinate = " + Read(instruction.sources[0], 4) + ";");
+    const bool project = instruction.controls == ShaderTokens::TEXLD_PROJECT;
+    const bool bias = instruction.controls == ShaderTokens::TEXLD_BIAS;
+    WriteStore(instruction,
+               Sample(instruction.sources[1].number, "ynx_coordinate", project ? 3 : 0, bias ? "ynx_coordinate.w" : ""),
+               ShaderTokens::MASK_ALL, false);
+  }
+}
+
+void ShaderTranslator::WriteLegacyTexture(const Instruction& instruction) {
+  const Opcode opcode = instruction.opcode;
+  const uint32_t number = instruction.destination.number;
+  const auto store = [&](const std::string& value) { WriteStore(instruction, value, ShaderTokens::MASK_ALL, false); };
   const std::string texcoord = Texcoord(number);
   if (instruction.sourceCount > 0) Line("vec4 ynx_source = " + Read(instruction.sources[0], 4) + ";");
   const std::string row = "dot(" + texcoord + ".xyz, ynx_source.xyz)";
+  if (opcode == Opcode::TEXM3X2PAD || opcode == Opcode::TEXM3X3PAD) {
+    // The rows so far wait for the matrix instruction that ends them.
+    Line("ynx_row" + N(static_cast<uint32_t>(pendingRows++)) + " = " + row + ";");
+    return;
+  }
   switch (opcode) {
     case Opcode::TEX: {
       const uint32_t count = key.ProjectionOf(number);
@@ -625,12 +636,22 @@ void ShaderTranslator::WriteTextureInstruction(const Instruction& instruction) {
                                           : "vec4(ynx_source.xyz, 1.0);"));
       store(Sample(number, "ynx_coordinate", 0, ""));
       break;
-    case Opcode::TEXM3X2PAD:
-    case Opcode::TEXM3X3PAD:
-      Line("ynx_row" + N(static_cast<uint32_t>(pendingRows++)) + " = " + row + ";");
-      --indent;
-      Line("}");
-      return;
+    case Opcode::TEXDP3TEX:
+      Line("vec4 ynx_coordinate = vec4(" + row + ", 0.0, 0.0, 1.0);");
+      store(Sample(number, "ynx_coordinate", 0, ""));
+      break;
+    case Opcode::TEXDP3: store("vec4(" + row + ")"); break;
+    default: WriteTextureMatrix(instruction, texcoord, row); break;
+  }
+  pendingRows = 0;
+}
+
+void ShaderTranslator::WriteTextureMatrix(const Instruction& instruction, const std::string& texcoord,
+                                          const std::string& row) {
+  const Opcode opcode = instruction.opcode;
+  const uint32_t number = instruction.destination.number;
+  const auto store = [&](const std::string& value) { WriteStore(instruction, value, ShaderTokens::MASK_ALL, false); };
+  switch (opcode) {
     case Opcode::TEXM3X2TEX:
       Line("vec4 ynx_coordinate = vec4(ynx_row0, " + row + ", 0.0, 1.0);");
       store(Sample(number, "ynx_coordinate", 0, ""));
@@ -656,16 +677,14 @@ void ShaderTranslator::WriteTextureInstruction(const Instruction& instruction) {
       store(Sample(number, "ynx_coordinate", 0, ""));
       break;
     }
-    case Opcode::TEXDP3TEX:
-      Line("vec4 ynx_coordinate = vec4(" + row + ", 0.0, 0.0, 1.0);");
-      store(Sample(number, "ynx_coordinate", 0, ""));
-      break;
-    case Opcode::TEXDP3: store("vec4(" + row + ")"); break;
     default: break;
   }
-  pendingRows = 0;
-  --indent;
-  Line("}");
+}
+
+void ShaderTranslator::WriteStore(const Instruction& instruction, const std::string& value, uint8_t produced,
+                                  bool arithmetic) {
+  const std::string statement = Store(instruction, value, produced, arithmetic);
+  if (!statement.empty()) Line(statement);
 }
 
 std::string ShaderTranslator::Store(const Instruction& instruction, const std::string& value, uint8_t produced,

@@ -51,12 +51,23 @@ class ShaderTranslator {
   void WritePixelEpilogue();
   void WriteInstruction(size_t index);
   void WriteFlowControl(const Instruction& instruction);
+  // A texture instruction in a block of its own (its helper variables are
+  // local to it).
   void WriteTextureInstruction(const Instruction& instruction);
+  // texdepth, texcrd and texld of ps_1_4 and ps_2_0.
+  void WriteTextureLoad(const Instruction& instruction);
+  // ps_1_1 to 1_3: the destination names the stage and its coordinates.
+  void WriteLegacyTexture(const Instruction& instruction);
+  // The texm3x2* and texm3x3* instructions that end a matrix; `row` is this
+  // stage's dot product.
+  void WriteTextureMatrix(const Instruction& instruction, const std::string& texcoord, const std::string& row);
   void WriteKill(const Instruction& instruction);
   // The statement that stores `value` (a vec4 expression) through the
   // destination's shift, saturation, range and mask; `produced` limits the
   // components the instruction writes at all.
   std::string Store(const Instruction& instruction, const std::string& value, uint8_t produced, bool arithmetic) const;
+  // Store's statement as a line, if it writes anything.
+  void WriteStore(const Instruction& instruction, const std::string& value, uint8_t produced, bool arithmetic);
 
   // The vec4 expression of an arithmetic instruction's result.
   std::string ArithmeticValue(const Instruction& instruction, uint8_t& produced) const;
