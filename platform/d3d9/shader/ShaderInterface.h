@@ -11,7 +11,7 @@ namespace ynx {
 
 // How a translated program meets the device: the fixed GL binding points,
 // attribute and varying locations, the std140 images of its uniform blocks,
-// and what one particular shader reads and writes. README.md ("Binding a
+// and what one particular shader reads and writes. DESIGN.md ("Binding a
 // translated program") states the contract in full; the device's own
 // fixed-function programs follow the same one, so that any vertex program
 // links with any pixel program.
@@ -52,7 +52,7 @@ struct ShaderInterface {
   };
   struct VertexState {
     // gl_Position.xy = oPos.xy * positionFixup.xy + oPos.w * positionFixup.zw;
-    // gl_Position.zw = oPos.zw. See README ("Position").
+    // gl_Position.zw = oPos.zw. See DESIGN.md ("Position").
     float positionFixup[4];
     float clipPlanes[CLIP_PLANES][4];
     float pointSize[4];  // minimum, maximum (D3DRS_POINTSIZE_MIN/MAX); 0, 0
@@ -63,7 +63,7 @@ struct ShaderInterface {
     // D3DTSS_BUMPENVLSCALE, BUMPENVLOFFSET of stage n; 0, 0.
     float bumpLuminance[STAGES][4];
     float fogColor[4];  // r, g, b in 0..1; a unused
-    // Table fog: end, 1 / (end - start), density, 0 (see README for
+    // Table fog: end, 1 / (end - start), density, 0 (see DESIGN.md for
     // start == end).
     float fogParameters[4];
     float alphaReference[4];  // D3DRS_ALPHAREF & 0xFF as a float 0..255; 0, 0, 0

@@ -36,7 +36,7 @@ struct ShaderKey {
 
   // Pixel programs.
   // Bit n: the texture on stage / sampler n is a depth texture; sampling it
-  // returns the depth comparison (see README: "Depth textures").
+  // returns the depth comparison (see DESIGN.md: "Depth textures").
   uint16_t shadowSamplers = 0;
   // ps_1_1 to ps_1_3: 3 bits per stage n (bits 3n..3n+2), the projective
   // divisor of `tex`-style lookups on that stage: 0 none, else the

@@ -373,7 +373,7 @@ void ShaderTranslator::WriteRegisters() {
 
   if (analysis.UsesAddress()) Line("ivec4 a0 = ivec4(0);");
   if (analysis.UsesLoopCounter()) Line("int aL = 0;");
-  // Outputs start at what an unwritten output passes on (see README).
+  // Outputs start at what an unwritten output passes on (see DESIGN.md).
   Line("vec4 oPos = vec4(0.0);");
   const uint32_t outputs = interface.outputs;
   if (outputs & ShaderInterface::OUTPUT_COLOR0) Line("vec4 oD0 = vec4(1.0);");

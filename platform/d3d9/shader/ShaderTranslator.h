@@ -14,7 +14,7 @@ namespace ynx {
 // A decoded Direct3D 9 shader (vs_1_1, vs_2_0, ps_1_1 to ps_1_4, ps_2_0)
 // to the source of one GLSL 4.50 core shader with Direct3D 9's arithmetic:
 // a vertex shader becomes a vertex program, a pixel shader a fragment
-// program, both bound as ShaderInterface and README.md describe. No GL
+// program, both bound as ShaderInterface and DESIGN.md describe. No GL
 // context is needed. A shader that cannot be translated exactly is refused
 // with a reason; the device then leaves it unbound.
 class ShaderTranslator {
