@@ -34,13 +34,13 @@
 #include <utility>
 #include <vector>
 
-#include "platform/d3d9/Device.h"
-#include "platform/d3d9/Direct3D9.h"
-#include "platform/d3d9/GlslCompiler.h"
-#include "platform/d3d9/ShaderAssembler.h"
-#include "platform/d3d9/ShaderDecoder.h"
-#include "platform/d3d9/ShaderTranslator.h"
-#include "platform/d3d9/StateBlock.h"
+#include "platform/d3d9/device/Device.h"
+#include "platform/d3d9/device/Direct3D9.h"
+#include "platform/d3d9/device/GlslCompiler.h"
+#include "platform/d3d9/device/StateBlock.h"
+#include "platform/d3d9/shader/ShaderAssembler.h"
+#include "platform/d3d9/shader/ShaderDecoder.h"
+#include "platform/d3d9/shader/ShaderTranslator.h"
 #include "tests/support/ColorCompare.h"
 #include "tools/d3d9play/HiddenDevice.h"
 

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "platform/d3d9/FixedFunctionProgram.h"
-#include "platform/d3d9/FixedFunctionUniforms.h"
+#include "platform/d3d9/device/FixedFunctionProgram.h"
+#include "platform/d3d9/device/FixedFunctionUniforms.h"
 
 namespace ynx::test {
 

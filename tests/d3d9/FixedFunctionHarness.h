@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/FixedFunctionKey.h"
+#include "platform/d3d9/device/FixedFunctionKey.h"
 #include "tests/d3d9/FixedFunctionModel.h"
 #include "tests/d3d9/GlslRunner.h"
 

@@ -12,10 +12,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "platform/d3d9/FixedFunctionProgram.h"
-#include "platform/d3d9/ShaderAssembler.h"
-#include "platform/d3d9/ShaderDecoder.h"
-#include "platform/d3d9/ShaderTranslator.h"
+#include "platform/d3d9/device/FixedFunctionProgram.h"
+#include "platform/d3d9/shader/ShaderAssembler.h"
+#include "platform/d3d9/shader/ShaderDecoder.h"
+#include "platform/d3d9/shader/ShaderTranslator.h"
 #include "tests/d3d9/FixedFunctionModel.h"
 #include "tests/d3d9/GlslRunner.h"
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/d3d9/D3D9Types.h"
-#include "platform/d3d9/FixedFunctionKey.h"
-#include "platform/d3d9/FixedFunctionState.h"
+#include "platform/d3d9/device/D3D9Types.h"
+#include "platform/d3d9/device/FixedFunctionKey.h"
+#include "platform/d3d9/device/FixedFunctionState.h"
 
 namespace ynx::test {
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/d3d9/FixedFunctionUniforms.h"
+#include "platform/d3d9/device/FixedFunctionUniforms.h"
 #include "tests/d3d9/FixedFunctionModel.h"
 
 namespace ynx {

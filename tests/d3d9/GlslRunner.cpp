@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/d3d9/ShaderKey.h"
+#include "platform/d3d9/shader/ShaderKey.h"
 
 namespace ynx::test {
 

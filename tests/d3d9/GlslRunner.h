@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/ShaderInterface.h"
+#include "platform/d3d9/shader/ShaderInterface.h"
 
 namespace ynx::test {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/ShaderAssembler.h"
+#include "platform/d3d9/shader/ShaderAssembler.h"
 
 namespace ynx {
 namespace {

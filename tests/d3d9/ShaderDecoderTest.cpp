@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/ShaderAssembler.h"
-#include "platform/d3d9/ShaderDecoder.h"
-#include "platform/d3d9/ShaderDisassembler.h"
+#include "platform/d3d9/shader/ShaderAssembler.h"
+#include "platform/d3d9/shader/ShaderDecoder.h"
+#include "platform/d3d9/shader/ShaderDisassembler.h"
 
 namespace ynx {
 namespace {

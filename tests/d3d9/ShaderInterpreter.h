@@ -6,10 +6,10 @@
 #include <functional>
 #include <string>
 
-#include "platform/d3d9/DecodedShader.h"
-#include "platform/d3d9/ShaderAnalysis.h"
-#include "platform/d3d9/ShaderInterface.h"
-#include "platform/d3d9/ShaderKey.h"
+#include "platform/d3d9/shader/DecodedShader.h"
+#include "platform/d3d9/shader/ShaderAnalysis.h"
+#include "platform/d3d9/shader/ShaderInterface.h"
+#include "platform/d3d9/shader/ShaderKey.h"
 
 namespace ynx::test {
 

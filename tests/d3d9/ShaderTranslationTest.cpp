@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/ShaderAssembler.h"
-#include "platform/d3d9/ShaderDecoder.h"
-#include "platform/d3d9/ShaderTranslator.h"
+#include "platform/d3d9/shader/ShaderAssembler.h"
+#include "platform/d3d9/shader/ShaderDecoder.h"
+#include "platform/d3d9/shader/ShaderTranslator.h"
 #include "tests/d3d9/GlslRunner.h"
 #include "tests/d3d9/ShaderVectorSet.h"
 

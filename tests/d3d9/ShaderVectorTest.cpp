@@ -13,10 +13,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/d3d9/ShaderAssembler.h"
-#include "platform/d3d9/ShaderDecoder.h"
-#include "platform/d3d9/ShaderDisassembler.h"
-#include "platform/d3d9/ShaderEncoder.h"
+#include "platform/d3d9/shader/ShaderAssembler.h"
+#include "platform/d3d9/shader/ShaderDecoder.h"
+#include "platform/d3d9/shader/ShaderDisassembler.h"
+#include "platform/d3d9/shader/ShaderEncoder.h"
 #include "tests/d3d9/ShaderVectorSet.h"
 
 namespace ynx {

@@ -7,8 +7,8 @@
 #include <map>
 #include <utility>
 
-#include "platform/d3d9/FixedFunctionKey.h"
-#include "platform/d3d9/ShaderDecoder.h"
+#include "platform/d3d9/device/FixedFunctionKey.h"
+#include "platform/d3d9/shader/ShaderDecoder.h"
 #include "tests/d3d9/FixedFunctionModel.h"
 #include "tests/d3d9/ShaderInterpreter.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/d3d9/D3DX9.h"
+#include "platform/d3d9/device/D3DX9.h"
 
 namespace ynx::test {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/Device.h"
-#include "platform/d3d9/Direct3D9.h"
+#include "platform/d3d9/device/Device.h"
+#include "platform/d3d9/device/Direct3D9.h"
 #include "tests/support/NearColor.h"
 #include "tools/d3d9play/HiddenDevice.h"
 

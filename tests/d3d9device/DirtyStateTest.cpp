@@ -3,9 +3,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/d3d9/FixedFunctionKey.h"
-#include "platform/d3d9/FixedFunctionUniforms.h"
-#include "platform/d3d9/StateBlock.h"
+#include "platform/d3d9/device/FixedFunctionKey.h"
+#include "platform/d3d9/device/FixedFunctionUniforms.h"
+#include "platform/d3d9/device/StateBlock.h"
 #include "tests/d3d9device/DeviceFixture.h"
 
 namespace ynx::test {

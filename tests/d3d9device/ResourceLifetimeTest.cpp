@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/D3DX9.h"
-#include "platform/d3d9/StateBlock.h"
+#include "platform/d3d9/device/D3DX9.h"
+#include "platform/d3d9/device/StateBlock.h"
 #include "tests/d3d9device/DeviceFixture.h"
 
 namespace ynx::test {

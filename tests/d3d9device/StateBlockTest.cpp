@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/d3d9/StateBlock.h"
+#include "platform/d3d9/device/StateBlock.h"
 #include "tests/d3d9device/DeviceFixture.h"
 
 namespace ynx::test {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/d3d9/D3DX9.h"
+#include "platform/d3d9/device/D3DX9.h"
 #include "tests/d3d9device/DeviceFixture.h"
 
 namespace ynx::test {

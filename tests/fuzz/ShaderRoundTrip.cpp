@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/ShaderAssembler.h"
-#include "platform/d3d9/ShaderDisassembler.h"
-#include "platform/d3d9/ShaderEncoder.h"
+#include "platform/d3d9/shader/ShaderAssembler.h"
+#include "platform/d3d9/shader/ShaderDisassembler.h"
+#include "platform/d3d9/shader/ShaderEncoder.h"
 
 namespace ynx::test {
 

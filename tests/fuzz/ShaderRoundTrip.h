@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/d3d9/DecodedShader.h"
+#include "platform/d3d9/shader/DecodedShader.h"
 
 namespace ynx::test {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/ShaderDecoder.h"
-#include "platform/d3d9/ShaderTranslator.h"
+#include "platform/d3d9/shader/ShaderDecoder.h"
+#include "platform/d3d9/shader/ShaderTranslator.h"
 
 namespace {
 

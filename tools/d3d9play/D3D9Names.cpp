@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <unordered_map>
 
-#include "platform/d3d9/D3D9Types.h"
+#include "platform/d3d9/device/D3D9Types.h"
 
 namespace ynx {
 

@@ -4,9 +4,9 @@
 #include <functional>
 #include <string>
 
-#include "platform/d3d9/D3D9Types.h"
-#include "platform/d3d9/Device.h"
-#include "platform/d3d9/Direct3D9.h"
+#include "platform/d3d9/device/D3D9Types.h"
+#include "platform/d3d9/device/Device.h"
+#include "platform/d3d9/device/Direct3D9.h"
 
 namespace ynx {
 

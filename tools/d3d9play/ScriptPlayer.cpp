@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/d3d9/ShaderAssembler.h"
+#include "platform/d3d9/shader/ShaderAssembler.h"
 #include "tools/d3d9play/D3D9Names.h"
 #include "tools/d3d9play/ScriptValues.h"
 

@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/d3d9/D3D9Types.h"
+#include "platform/d3d9/device/D3D9Types.h"
 
 namespace ynx {
 

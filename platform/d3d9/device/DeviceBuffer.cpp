@@ -1,0 +1,53 @@
+#include "platform/d3d9/device/DeviceBuffer.h"
+
+#include <epoxy/gl.h>
+
+#include <algorithm>
+
+namespace ynx {
+
+DeviceBuffer::DeviceBuffer(IDirect3DDevice9* device, D3DRESOURCETYPE type, UINT size, DWORD usage, D3DPOOL pool)
+    : IDirect3DResource9(device, type, pool), bytes(size), usage(usage), dirtyEnd(size) {}
+
+HRESULT DeviceBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags) {
+  if (!data) return D3DERR_INVALIDCALL;
+  *data = nullptr;
+  if (offset > bytes.size() || size > bytes.size() - offset) return D3DERR_INVALIDCALL;
+  // A size of 0 locks everything from the offset on.
+  const size_t end = size == 0 ? bytes.size() : size_t{offset} + size;
+  if (!(flags & D3DLOCK_READONLY)) {
+    dirtyBegin = dirtyBegin < dirtyEnd ? std::min<size_t>(dirtyBegin, offset) : offset;
+    dirtyEnd = std::max(dirtyEnd, end);
+  }
+  ++locks;
+  *data = bytes.data() + offset;
+  return D3D_OK;
+}
+
+HRESULT DeviceBuffer::Unlock() {
+  if (locks == 0) return D3DERR_INVALIDCALL;
+  --locks;
+  return D3D_OK;
+}
+
+uint32_t DeviceBuffer::Prepare() {
+  if (buffer == 0) {
+    glCreateBuffers(1, &buffer);
+    glNamedBufferData(buffer, static_cast<GLsizeiptr>(bytes.size()), bytes.data(),
+                      usage & D3DUSAGE_DYNAMIC ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+  } else if (dirtyBegin < dirtyEnd) {
+    glNamedBufferSubData(buffer, static_cast<GLintptr>(dirtyBegin), static_cast<GLsizeiptr>(dirtyEnd - dirtyBegin),
+                         bytes.data() + dirtyBegin);
+  }
+  dirtyBegin = dirtyEnd = 0;
+  return buffer;
+}
+
+void DeviceBuffer::ReleaseGl() {
+  if (buffer) glDeleteBuffers(1, &buffer);
+  buffer = 0;
+  dirtyBegin = 0;
+  dirtyEnd = bytes.size();
+}
+
+}  // namespace ynx
