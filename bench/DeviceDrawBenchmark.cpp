@@ -254,21 +254,9 @@ class DeviceScene {
   std::vector<uint32_t> ReadBack() {
     std::vector<uint32_t> pixels;
     IDirect3DSurface9* target = nullptr;
-    IDirect3DSurface9* copy = nullptr;
     device->GetRenderTarget(0, &target);
-    if (device->CreateOffscreenPlainSurface(SIZE, SIZE, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy, nullptr) ==
-            D3D_OK &&
-        device->GetRenderTargetData(target, copy) == D3D_OK) {
-      D3DLOCKED_RECT locked{};
-      copy->LockRect(&locked, nullptr, D3DLOCK_READONLY);
-      pixels.resize(size_t{SIZE} * SIZE);
-      for (UINT y = 0; y < SIZE; ++y) {
-        std::memcpy(&pixels[size_t{y} * SIZE], static_cast<const uint8_t*>(locked.pBits) + size_t{y} * locked.Pitch,
-                    size_t{SIZE} * 4);
-      }
-      copy->UnlockRect();
-    }
-    ReleaseAndClear(copy);
+    D3DSURFACE_DESC desc{};
+    if (FAILED(HiddenDevice::ReadPixels(device, target, pixels, desc))) pixels.clear();
     ReleaseAndClear(target);
     return pixels;
   }

@@ -157,23 +157,9 @@ void DeviceFixture::DrawTexturedQuad(float x0, float y0, float x1, float y1, flo
 std::vector<uint32_t> DeviceFixture::ReadBack(IDirect3DSurface9* target) {
   IDirect3DSurface9* source = target;
   if (!source) device->GetRenderTarget(0, &source);
-  D3DSURFACE_DESC desc{};
-  source->GetDesc(&desc);
-  IDirect3DSurface9* copy = nullptr;
   std::vector<uint32_t> pixels;
-  if (device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy, nullptr) ==
-          D3D_OK &&
-      device->GetRenderTargetData(source, copy) == D3D_OK) {
-    D3DLOCKED_RECT locked{};
-    copy->LockRect(&locked, nullptr, D3DLOCK_READONLY);
-    pixels.resize(size_t{desc.Width} * desc.Height);
-    for (UINT y = 0; y < desc.Height; ++y) {
-      std::memcpy(&pixels[size_t{y} * desc.Width], static_cast<const uint8_t*>(locked.pBits) + size_t{y} * locked.Pitch,
-                  size_t{desc.Width} * 4);
-    }
-    copy->UnlockRect();
-  }
-  if (copy) copy->Release();
+  D3DSURFACE_DESC desc{};
+  if (FAILED(HiddenDevice::ReadPixels(device, source, pixels, desc))) pixels.clear();
   if (!target) source->Release();
   return pixels;
 }

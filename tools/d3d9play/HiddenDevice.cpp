@@ -2,6 +2,10 @@
 
 #include <SDL.h>
 
+#include <cstring>
+
+#include "platform/d3d9/device/ComPtr.h"
+
 namespace ynx {
 
 bool HiddenDevice::Open(const char* title, UINT windowWidth, UINT windowHeight, const MessageSink& sink,
@@ -61,6 +65,30 @@ void HiddenDevice::Close() {
   window = 0;
   if (video) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   video = false;
+}
+
+HRESULT HiddenDevice::ReadPixels(IDirect3DDevice9* device, IDirect3DSurface9* source,
+                                 std::vector<uint32_t>& pixels, D3DSURFACE_DESC& desc) {
+  pixels.clear();
+  HRESULT result = source->GetDesc(&desc);
+  if (FAILED(result)) return result;
+  IDirect3DSurface9* copy = nullptr;
+  result = device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
+                                               D3DPOOL_SYSTEMMEM, &copy, nullptr);
+  if (FAILED(result)) return result;
+  const ComPtr<IDirect3DSurface9> held = ComPtr<IDirect3DSurface9>::Adopt(copy);
+  result = device->GetRenderTargetData(source, copy);
+  if (FAILED(result)) return result;
+  D3DLOCKED_RECT locked{};
+  result = copy->LockRect(&locked, nullptr, D3DLOCK_READONLY);
+  if (FAILED(result)) return result;
+  pixels.resize(size_t{desc.Width} * desc.Height);
+  for (UINT y = 0; y < desc.Height; ++y) {
+    std::memcpy(&pixels[size_t{y} * desc.Width],
+                static_cast<const uint8_t*>(locked.pBits) + size_t{y} * locked.Pitch,
+                size_t{desc.Width} * 4);
+  }
+  return copy->UnlockRect();
 }
 
 }  // namespace ynx

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/d3d9/device/D3D9Types.h"
 #include "platform/d3d9/device/Device.h"
@@ -37,6 +38,12 @@ class HiddenDevice {
   // Releases the device and Direct3D, destroys the window if it is still
   // there and stops SDL's video again.
   void Close();
+
+  // A render-target surface's pixels, rows top first, as 32-bit words in
+  // the surface's format (described in `desc`), copied through a
+  // system-memory surface. The first failing call's result, else D3D_OK.
+  static HRESULT ReadPixels(IDirect3DDevice9* device, IDirect3DSurface9* source,
+                            std::vector<uint32_t>& pixels, D3DSURFACE_DESC& desc);
 
   uint32_t window = 0;
   IDirect3D9* direct3d = nullptr;

@@ -835,23 +835,10 @@ bool ScriptPlayer::Read(const std::string& name, Image& image, UINT face, UINT l
       source = Surface(Json(target));
     }
     D3DSURFACE_DESC desc{};
-    Check(source->GetDesc(&desc));
-    IDirect3DSurface9* copy = nullptr;
-    Check(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
-                                              nullptr));
-    ComPtr<IDirect3DSurface9> held = ComPtr<IDirect3DSurface9>::Adopt(copy);
-    Check(device->GetRenderTargetData(source, copy));
-    D3DLOCKED_RECT locked{};
-    Check(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY));
+    Check(HiddenDevice::ReadPixels(device, source, image.pixels, desc));
     image.width = desc.Width;
     image.height = desc.Height;
     image.format = desc.Format;
-    image.pixels.resize(size_t{desc.Width} * desc.Height);
-    for (UINT y = 0; y < desc.Height; ++y) {
-      std::memcpy(&image.pixels[size_t{y} * desc.Width],
-                  static_cast<const uint8_t*>(locked.pBits) + size_t{y} * locked.Pitch, size_t{desc.Width} * 4);
-    }
-    Check(copy->UnlockRect());
   } catch (const std::exception& failure) {
     error = "reading '" + name + "': " + failure.what();
     return false;
