@@ -13,11 +13,10 @@
 #include <vector>
 
 #include "platform/d3d9/device/FixedFunctionProgram.h"
-#include "platform/d3d9/shader/ShaderAssembler.h"
-#include "platform/d3d9/shader/ShaderDecoder.h"
 #include "platform/d3d9/shader/ShaderTranslator.h"
 #include "tests/d3d9/FixedFunctionModel.h"
 #include "tests/d3d9/GlslRunner.h"
+#include "tests/d3d9/ShaderText.h"
 
 namespace ynx {
 namespace {
@@ -215,12 +214,8 @@ TEST(FixedFunctionKeyTest, StateTheProgramsReadChangesTheKey) {
 // A vertex and a pixel shader through the translator, to pair with the
 // fixed-function programs.
 std::string Translated(const std::string& text) {
-  std::vector<uint32_t> tokens;
-  std::string errors;
-  EXPECT_TRUE(ShaderAssembler::Assemble(text, tokens, errors)) << errors;
-  DecodedShader shader;
+  const DecodedShader shader = test::ShaderText::Decode(text);
   std::string error;
-  EXPECT_TRUE(ShaderDecoder::Decode(tokens.data(), tokens.size(), shader, error)) << error;
   std::string source;
   ShaderInterface interface;
   EXPECT_TRUE(ShaderTranslator::Translate(shader, ShaderKey(), source, interface, error)) << error;

@@ -13,8 +13,8 @@ namespace ynx::test {
 // A headless OpenGL 4.5 core context (EGL surfaceless, Mesa llvmpipe in CI)
 // that builds translated programs and runs them: vertex programs through
 // transform feedback, pixel programs on one pixel per case of a float
-// target. Binds everything as README.md's contract says, so the tests
-// double as a check of that contract.
+// target. Binds everything as platform/d3d9/DESIGN.md's binding contract
+// says, so the tests double as a check of that contract.
 class GlslRunner {
  public:
   using Vector = std::array<float, 4>;

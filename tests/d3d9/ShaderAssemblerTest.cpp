@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/d3d9/shader/ShaderAssembler.h"
+#include "tests/d3d9/ShaderText.h"
 
 namespace ynx {
 namespace {
@@ -18,15 +18,7 @@ struct Case {
   std::vector<uint32_t> tokens;  // between the version token and the end token
 };
 
-std::string Hex(const std::vector<uint32_t>& tokens) {
-  std::string text;
-  for (const uint32_t token : tokens) {
-    char word[12];
-    std::snprintf(word, sizeof(word), " %08x", token);
-    text += word;
-  }
-  return text;
-}
+using test::ShaderText;
 
 void ExpectTokens(uint32_t version, const char* header, const std::vector<Case>& cases) {
   for (const Case& c : cases) {
@@ -37,7 +29,7 @@ void ExpectTokens(uint32_t version, const char* header, const std::vector<Case>&
     std::vector<uint32_t> tokens;
     std::string errors;
     EXPECT_TRUE(ShaderAssembler::Assemble(text, tokens, errors)) << text << errors;
-    EXPECT_EQ(Hex(tokens), Hex(expected)) << text;
+    EXPECT_EQ(ShaderText::Hex(tokens), ShaderText::Hex(expected)) << text;
   }
 }
 
@@ -240,12 +232,12 @@ TEST(ShaderAssemblerTest, AssembleShaderReturnsD3DXResults) {
   std::string errors = "stale";
   const char text[] = "ps.1.1\ntex t0\nmad r0, t0, v0, v1\n";
   EXPECT_EQ(AssembleShader(text, sizeof(text) - 1, tokens, errors), ShaderAssembler::RESULT_OK);
-  EXPECT_EQ(Hex(tokens), Hex({0xFFFF0101, 0x00000042, 0xB00F0000, 0x00000004, 0x800F0000, 0xB0E40000, 0x90E40000,
+  EXPECT_EQ(ShaderText::Hex(tokens), ShaderText::Hex({0xFFFF0101, 0x00000042, 0xB00F0000, 0x00000004, 0x800F0000, 0xB0E40000, 0x90E40000,
                               0x90E40001, 0x0000FFFF}));
   EXPECT_EQ(errors, "");
   // The length bounds the text: what follows is not read.
   EXPECT_EQ(AssembleShader("vs_1_1\nnop\ngarbage", 11, tokens, errors), ShaderAssembler::RESULT_OK);
-  EXPECT_EQ(Hex(tokens), Hex({0xFFFE0101, 0x00000000, 0x0000FFFF}));
+  EXPECT_EQ(ShaderText::Hex(tokens), ShaderText::Hex({0xFFFE0101, 0x00000000, 0x0000FFFF}));
   EXPECT_EQ(AssembleShader("vs_1_1\nmvo", 10, tokens, errors), ShaderAssembler::RESULT_INVALID_DATA);
   EXPECT_TRUE(tokens.empty());
   EXPECT_EQ(errors, "shader(2): error: unknown instruction 'mvo'\n");

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3d9/shader/ShaderAssembler.h"
 #include "platform/d3d9/shader/ShaderDecoder.h"
 #include "platform/d3d9/shader/ShaderDisassembler.h"
+#include "tests/d3d9/ShaderText.h"
 
 namespace ynx {
 namespace {
@@ -25,15 +25,7 @@ constexpr uint32_t PS_1_4 = 0xFFFF0104;
 constexpr uint32_t PS_2_0 = 0xFFFF0200;
 constexpr uint32_t END = 0x0000FFFF;
 
-DecodedShader DecodeText(const std::string& text) {
-  std::vector<uint32_t> tokens;
-  std::string errors;
-  EXPECT_TRUE(ShaderAssembler::Assemble(text, tokens, errors)) << errors;
-  DecodedShader shader;
-  std::string error;
-  EXPECT_TRUE(ShaderDecoder::Decode(tokens.data(), tokens.size(), shader, error)) << error;
-  return shader;
-}
+using test::ShaderText;
 
 std::string Failure(const std::vector<uint32_t>& tokens) {
   DecodedShader shader;
@@ -46,7 +38,7 @@ std::string Failure(const std::vector<uint32_t>& tokens) {
 }
 
 TEST(ShaderDecoderTest, VertexShaderFields) {
-  const DecodedShader shader = DecodeText(
+  const DecodedShader shader = ShaderText::Decode(
       "vs_2_0\ndcl_texcoord3 v1.xy\ndef c4, 1, 0.5, 0, -2\ndefi i1, 3, 0, 1, 0\ndefb b2, true\n"
       "mova a0.y, c0.z\nmov r0.xw, -c5[a0.y].wzyx\nloop aL, i1\nadd r1, r1, c[aL + 2]\nendloop\nif !b2\nendif\n");
   EXPECT_EQ(shader.version, VS_2_0);
@@ -102,7 +94,7 @@ TEST(ShaderDecoderTest, VertexShaderFields) {
 
 TEST(ShaderDecoderTest, PixelShaderFields) {
   const DecodedShader ps14 =
-      DecodeText("ps_1_4\ntexld r0, t0_dz\nphase\nmul_x2_sat r0.rgb, r0, c0\n+mov_d2 r0.a, 1-r0\n");
+      ShaderText::Decode("ps_1_4\ntexld r0, t0_dz\nphase\nmul_x2_sat r0.rgb, r0, c0\n+mov_d2 r0.a, 1-r0\n");
   ASSERT_EQ(ps14.instructions.size(), 4u);
   EXPECT_EQ(ps14.instructions[0].opcode, Opcode::TEX);
   EXPECT_EQ(ps14.instructions[0].sources[0].modifier, SourceModifier::DZ);
@@ -113,7 +105,7 @@ TEST(ShaderDecoderTest, PixelShaderFields) {
   EXPECT_EQ(ps14.instructions[3].destination.shift, -1);
   EXPECT_EQ(ps14.instructions[3].sources[0].modifier, SourceModifier::COMPLEMENT);
 
-  const DecodedShader ps20 = DecodeText("ps_2_0\ndcl_cube s1\ndcl_pp t2.xyz\ntexldp r0, t2, s1\n");
+  const DecodedShader ps20 = ShaderText::Decode("ps_2_0\ndcl_cube s1\ndcl_pp t2.xyz\ntexldp r0, t2, s1\n");
   ASSERT_EQ(ps20.declarations.size(), 2u);
   EXPECT_EQ(ps20.declarations[0].type, RegisterType::SAMPLER);
   EXPECT_EQ(ps20.declarations[0].samplerType, ShaderTokens::SamplerType::CUBE);
@@ -189,15 +181,15 @@ TEST(ShaderDecoderTest, LooksForTheEndOnlyInTheFirstTokens) {
 }
 
 TEST(ShaderDecoderTest, DisassemblyReadsLikeTheSource) {
-  EXPECT_EQ(ShaderDisassembler::Disassemble(DecodeText(
+  EXPECT_EQ(ShaderDisassembler::Disassemble(ShaderText::Decode(
                 "vs.2.0\ndcl_color1 v2\nmov r0, -c0[a0.w+5].x\nmov r1, c[a0.xyww]\nadd r0.xz, r0, c[aL + 1]\n"
                 "callnz l3, !b1\ndef c1, 0.1, -0, 1e10, 4\n")),
             "vs_2_0\ndcl_color1 v2\nmov r0, -c5[a0.w].x\nmov r1, c0[a0.xyww]\nadd r0.xz, r0, c1[aL]\n"
             "callnz l3, !b1\ndef c1, 0.100000001, -0, 1e+10, 4\n");
-  EXPECT_EQ(ShaderDisassembler::Disassemble(DecodeText("ps.1.4\ntexld r5, r2_dz\nadd_x4 r0.rgb, 1-r1, r2_bx2\n"
+  EXPECT_EQ(ShaderDisassembler::Disassemble(ShaderText::Decode("ps.1.4\ntexld r5, r2_dz\nadd_x4 r0.rgb, 1-r1, r2_bx2\n"
                                                        "+mov_sat r0.a, -t0_bias.b\n")),
             "ps_1_4\ntexld r5, r2_dz\nadd_x4 r0.xyz, 1-r1, r2_bx2\n+mov_sat r0.w, -t0_bias.z\n");
-  EXPECT_EQ(ShaderDisassembler::Disassemble(DecodeText("vs_1_1\nmov r0, c[a0.x + 3]\nmov a0.x, c1\n")),
+  EXPECT_EQ(ShaderDisassembler::Disassemble(ShaderText::Decode("vs_1_1\nmov r0, c[a0.x + 3]\nmov a0.x, c1\n")),
             "vs_1_1\nmov r0, c3[a0.x]\nmov a0.x, c1\n");
 }
 

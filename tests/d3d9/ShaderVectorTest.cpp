@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -17,6 +16,7 @@
 #include "platform/d3d9/shader/ShaderDecoder.h"
 #include "platform/d3d9/shader/ShaderDisassembler.h"
 #include "platform/d3d9/shader/ShaderEncoder.h"
+#include "tests/d3d9/ShaderText.h"
 #include "tests/d3d9/ShaderVectorSet.h"
 
 namespace ynx {
@@ -62,15 +62,7 @@ bool InScope(const std::string& model) {
   return false;
 }
 
-std::string Hex(const std::vector<uint32_t>& tokens) {
-  std::string text;
-  for (const uint32_t token : tokens) {
-    char word[12];
-    std::snprintf(word, sizeof(word), " %08x", token);
-    text += word;
-  }
-  return text;
-}
+using test::ShaderText;
 
 class ShaderVectorTest : public ::testing::Test {
  protected:
@@ -93,7 +85,7 @@ TEST_F(ShaderVectorTest, InScopeTextsAssembleTokenForToken) {
     std::string errors;
     const bool assembled = ShaderAssembler::Assemble(vector.text, tokens, errors);
     EXPECT_TRUE(assembled) << vector.where << "\n" << vector.text << errors;
-    EXPECT_EQ(Hex(tokens), Hex(vector.tokens)) << vector.where << "\n" << vector.text;
+    EXPECT_EQ(ShaderText::Hex(tokens), ShaderText::Hex(vector.tokens)) << vector.where << "\n" << vector.text;
     auto& [passed, total] = counts[vector.kind + " " + vector.model];
     passed += assembled && tokens == vector.tokens;
     ++total;
@@ -112,12 +104,12 @@ TEST_F(ShaderVectorTest, InScopeTokensDecodeAndEncodeBack) {
     EXPECT_EQ(shader.tokenCount, vector.tokens.size()) << vector.where;
     // Back to tokens directly, and through text and the assembler.
     const std::vector<uint32_t> encoded = ShaderEncoder::Encode(shader);
-    EXPECT_EQ(Hex(encoded), Hex(vector.tokens)) << vector.where;
+    EXPECT_EQ(ShaderText::Hex(encoded), ShaderText::Hex(vector.tokens)) << vector.where;
     const std::string text = ShaderDisassembler::Disassemble(shader);
     std::vector<uint32_t> reassembled;
     std::string errors;
     EXPECT_TRUE(ShaderAssembler::Assemble(text, reassembled, errors)) << vector.where << "\n" << text << errors;
-    EXPECT_EQ(Hex(reassembled), Hex(vector.tokens)) << vector.where << "\n" << text;
+    EXPECT_EQ(ShaderText::Hex(reassembled), ShaderText::Hex(vector.tokens)) << vector.where << "\n" << text;
     auto& [passed, total] = counts[vector.kind + " " + vector.model];
     passed += encoded == vector.tokens && reassembled == vector.tokens;
     ++total;
