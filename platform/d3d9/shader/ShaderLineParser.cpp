@@ -188,6 +188,20 @@ bool ShaderLineParser::NotOneNumber(std::string& error) {
   return false;
 }
 
+bool ShaderLineParser::RegisterSuffix(size_t position, Range range, const char* what,
+                                      SuffixParser parse, uint8_t& value, std::string& error) const {
+  if (position < range.end && tokens[position].Is('.')) {
+    ++position;
+    if (position >= range.end || tokens[position].kind != Token::Kind::IDENTIFIER) {
+      error = std::string("missing ") + what + " after '.'";
+      return false;
+    }
+    if (!parse(tokens[position].text, value, error)) return false;
+    ++position;
+  }
+  return position == range.end || Unexpected(position, error);
+}
+
 bool ShaderLineParser::Unexpected(size_t position, std::string& error) const {
   error = position < tokens.size() ? "unexpected " + Quote(tokens[position].text) : "unexpected end of line";
   return false;
@@ -388,16 +402,7 @@ bool ShaderLineParser::Destination(Range range, DecodedShader::Destination& dest
   }
   destination.type = name.type;
   destination.number = name.number;
-  if (position < range.end && tokens[position].Is('.')) {
-    ++position;
-    if (position >= range.end || tokens[position].kind != Token::Kind::IDENTIFIER) {
-      error = "missing write mask after '.'";
-      return false;
-    }
-    if (!ParseWriteMask(tokens[position].text, destination.writeMask, error)) return false;
-    ++position;
-  }
-  return position == range.end || Unexpected(position, error);
+  return RegisterSuffix(position, range, "write mask", ParseWriteMask, destination.writeMask, error);
 }
 
 bool ShaderLineParser::Source(Range range, DecodedShader::Source& source, std::string& error) {
@@ -485,16 +490,7 @@ bool ShaderLineParser::Source(Range range, DecodedShader::Source& source, std::s
     error = "missing register number in " + Quote(text);
     return false;
   }
-  if (position < range.end && tokens[position].Is('.')) {
-    ++position;
-    if (position >= range.end || tokens[position].kind != Token::Kind::IDENTIFIER) {
-      error = "missing swizzle after '.'";
-      return false;
-    }
-    if (!ParseSwizzle(tokens[position].text, source.swizzle, error)) return false;
-    ++position;
-  }
-  return position == range.end || Unexpected(position, error);
+  return RegisterSuffix(position, range, "swizzle", ParseSwizzle, source.swizzle, error);
 }
 
 // Inside c[...]: whole numbers and at most one index register, joined by

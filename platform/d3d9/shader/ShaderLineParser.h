@@ -47,6 +47,11 @@ class ShaderLineParser {
   bool FloatLiteral(Range range, uint32_t& bits, std::string& error);
   bool IntLiteral(Range range, uint32_t& value, std::string& error);
   bool BoolLiteral(Range range, uint32_t& value, std::string& error);
+  // What may end a register operand: '.' and a suffix that `parse` reads
+  // into `value` (a write mask or a swizzle), then the operand's end.
+  using SuffixParser = bool (*)(std::string_view text, uint8_t& value, std::string& error);
+  bool RegisterSuffix(size_t position, Range range, const char* what, SuffixParser parse,
+                      uint8_t& value, std::string& error) const;
   bool Unexpected(size_t position, std::string& error) const;
   static bool NotOneNumber(std::string& error);
 
