@@ -584,17 +584,22 @@ bool ShaderLineParser::RelativeIndex(Range range, uint32_t baseNumber, DecodedSh
   return true;
 }
 
-bool ShaderLineParser::FloatLiteral(Range range, uint32_t& bits, std::string& error) {
-  size_t position = range.begin;
-  bool negative = false;
-  if (tokens[position].Is('-') || tokens[position].Is('+')) {
-    negative = tokens[position].Is('-');
-    ++position;
-  }
+bool ShaderLineParser::SignedNumber(Range range, size_t& position, bool& negative,
+                                    const char* expected, std::string& error) const {
+  position = range.begin;
+  negative = tokens[position].Is('-');
+  if (negative || tokens[position].Is('+')) ++position;
   if (position >= range.end || tokens[position].kind != Token::Kind::NUMBER) {
-    error = "expected a number";
+    error = std::string("expected ") + expected;
     return false;
   }
+  return true;
+}
+
+bool ShaderLineParser::FloatLiteral(Range range, uint32_t& bits, std::string& error) {
+  size_t position = 0;
+  bool negative = false;
+  if (!SignedNumber(range, position, negative, "a number", error)) return false;
   std::string_view text = tokens[position].text;
   if (text.back() == 'f') text.remove_suffix(1);
   float value = 0.0f;
@@ -608,16 +613,9 @@ bool ShaderLineParser::FloatLiteral(Range range, uint32_t& bits, std::string& er
 }
 
 bool ShaderLineParser::IntLiteral(Range range, uint32_t& value, std::string& error) {
-  size_t position = range.begin;
+  size_t position = 0;
   bool negative = false;
-  if (tokens[position].Is('-') || tokens[position].Is('+')) {
-    negative = tokens[position].Is('-');
-    ++position;
-  }
-  if (position >= range.end || tokens[position].kind != Token::Kind::NUMBER) {
-    error = "expected a whole number";
-    return false;
-  }
+  if (!SignedNumber(range, position, negative, "a whole number", error)) return false;
   int64_t magnitude = 0;
   for (const char c : tokens[position].text) {
     if (!IsDigit(c)) {

@@ -44,6 +44,10 @@ class ShaderLineParser {
   bool Destination(Range range, DecodedShader::Destination& destination, std::string& error);
   bool Source(Range range, DecodedShader::Source& source, std::string& error);
   bool RelativeIndex(Range range, uint32_t baseNumber, DecodedShader::Source& source, std::string& error);
+  // An optional sign and one number token, at `position` on success;
+  // `expected` names what is missing otherwise.
+  bool SignedNumber(Range range, size_t& position, bool& negative, const char* expected,
+                    std::string& error) const;
   bool FloatLiteral(Range range, uint32_t& bits, std::string& error);
   bool IntLiteral(Range range, uint32_t& value, std::string& error);
   bool BoolLiteral(Range range, uint32_t& value, std::string& error);
