@@ -2,7 +2,15 @@
 
 namespace ynx {
 
-RendererBinding::~RendererBinding() = default;
+RendererBinding::~RendererBinding() { Release(); }
+
+void RendererBinding::Release() {
+  if (!owner) return;
+  const Ptr<BindingOwner> keep = owner;
+  keep->ReleaseBinding(*this);
+  // An owner that did not reset the binding still loses it.
+  Reset();
+}
 
 void RendererBinding::Reset() {
   owner = nullptr;

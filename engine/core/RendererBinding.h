@@ -7,16 +7,24 @@
 
 namespace ynx {
 
+class RendererBinding;
+
+// What made a device copy: the renderer, as the objects below it see it.
+class BindingOwner : public RefCounted {
+ public:
+  // Drops the device copy held in `binding`, forgets it and resets the
+  // binding. The binding may hold the owner's last reference.
+  virtual void ReleaseBinding(RendererBinding& binding) = 0;
+};
+
 // The link between an engine object and its copy on the graphics device,
 // embedded in every object that has one (buffers, textures, shaders, passes,
-// render-state blocks). The object never touches the device: the renderer
-// fills the binding at first use, uploads while `changed` is set and then
-// clears it; whoever rewrites the object's contents sets it again.
+// render-state blocks, queries). The object never touches the device: the
+// renderer fills the binding at first use, uploads while `changed` is set and
+// then clears it; whoever rewrites the object's contents sets it again.
 //
-// `owner` is the renderer that made the device copy. It is held as its
-// counted base, so the binding needs nothing of the renderer's interface;
-// when the object goes away, the renderer is asked (through its release
-// operation for that kind of object) to drop the device copy first.
+// When the binding goes, with its object, it asks its owner to drop the
+// device copy first.
 class RendererBinding {
  public:
   RendererBinding() = default;
@@ -24,12 +32,15 @@ class RendererBinding {
   RendererBinding& operator=(const RendererBinding&) = delete;
   virtual ~RendererBinding();
 
-  // What the renderer does once it has released the device copy: no owner,
-  // no handle, and the contents must be uploaded again at the next use.
+  // Asks the owner, if any, to drop the device copy; the owner is kept
+  // alive until it has finished.
+  void Release();
+  // What the owner does once it has dropped the device copy: no owner, no
+  // handle, and the contents must be uploaded again at the next use.
   void Reset();
 
   bool changed = true;
-  Ptr<RefCounted> owner;
+  Ptr<BindingOwner> owner;
   // The renderer's own handle of the device copy; opaque to the engine.
   void* rendererData = nullptr;
   int32_t reserved = 0;

@@ -1,7 +1,12 @@
 #include "engine/render/GeometryNodeEffect.h"
 
+#include <limits>
+
 #include "engine/core/FieldReader.h"
 #include "engine/core/FieldWriter.h"
+#include "engine/render/Renderer.h"
+#include "engine/scene/Node.h"
+#include "engine/scene/SphereBoundingVolume.h"
 
 namespace ynx {
 namespace {
@@ -67,6 +72,40 @@ void GeometryNodeEffect::VisitReferences(const std::function<void(Object*)>& vis
 void GeometryNodeEffect::Update(double elapsed) {
   Effect::Update(elapsed);
   time += static_cast<float>(elapsed);
+  Renderer* renderer = Renderer::GetCurrent();
+  if (!skin || renderer == nullptr) return;
+  const int32_t level = renderer->GetVertexShaderLevel();
+  if (level == Renderer::SHADER_2 || level == Renderer::SHADER_3) {
+    skin->SetActive(false);
+  } else {
+    SetSkin(nullptr);
+  }
+}
+
+void GeometryNodeEffect::SetFog(bool on) {
+  fog = on;
+  MarkPassesDirty();
+}
+
+void GeometryNodeEffect::SetSway(bool on) {
+  sway = on;
+  MarkPassesDirty();
+}
+
+void GeometryNodeEffect::SetSkin(SkinController* controller) {
+  // Held while the old one is handed back, in case it is the same.
+  const Ptr<SkinController> next = controller;
+  if (skin) skin->SetActive(true);
+  skin = next;
+  MarkPassesDirty();
+  if (!skin) return;
+  skin->SetActive(true);
+  if (auto* mesh = dynamic_cast<Node*>(skin->GetOwner())) {
+    if (auto* bound = dynamic_cast<SphereBoundingVolume*>(mesh->GetWorldBound())) {
+      bound->Set(Vector3{}, std::numeric_limits<float>::max());
+    }
+    mesh->SetUpdateWorldBound(false);
+  }
 }
 
 }  // namespace ynx

@@ -31,12 +31,21 @@ class GeometryNodeEffect : public Effect {
   void VisitReferences(const std::function<void(Object*)>& visit) const override;
 
   // The controllers, then the frame time is added to the effect's clock.
+  // With a skin controller: on a renderer with vertex shaders 2.0 or 3.0 the
+  // controller stops skinning on the processor; on any other renderer the
+  // effect hands it back (SetSkin(null)). Without a renderer, only the clock.
   void Update(double time) override;
+  bool IsSorted() const override { return blend; }
+  void StreamsChanged() override { MarkPassesDirty(); }
 
-  void SetFog(bool on) { fog = on; }
-  void SetSway(bool on) { sway = on; }
-  // The skin controller whose bone matrices the vertex program reads.
-  void SetSkin(SkinController* controller) { skin = controller; }
+  // Each marks the active technique's passes dirty.
+  void SetFog(bool on);
+  void SetSway(bool on);
+  // The skin controller whose bone matrices the vertex program reads. The
+  // previous one skins on the processor again; the new one does too until
+  // the first update, and its mesh takes a bound that encloses everything
+  // until the controller bounds it by its bones.
+  void SetSkin(SkinController* controller);
 
   bool GetWireframe() const { return wireframe; }
   const Color& GetDiffuse() const { return diffuse; }

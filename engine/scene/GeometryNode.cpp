@@ -8,6 +8,7 @@
 #include "engine/scene/ColorBuffer.h"
 #include "engine/scene/FloatBuffer.h"
 #include "engine/scene/IntBuffer.h"
+#include "engine/scene/SceneRenderer.h"
 #include "engine/scene/SphereBoundingVolume.h"
 #include "engine/scene/Vector3Buffer.h"
 
@@ -128,21 +129,65 @@ void GeometryNode::RebuildDerivedData(bool withNormals, bool withTangents) {
 void GeometryNode::SetVertices(Vector3Buffer* buffer) {
   vertices = buffer;
   tangents = nullptr;
+  StreamsChanged();
 }
 
-void GeometryNode::SetPointSizes(FloatBuffer* buffer) { pointSizes = buffer; }
+void GeometryNode::SetPointSizes(FloatBuffer* buffer) {
+  pointSizes = buffer;
+  StreamsChanged();
+}
 
-void GeometryNode::SetColors(ColorBuffer* buffer) { colors = buffer; }
+void GeometryNode::SetColors(ColorBuffer* buffer) {
+  colors = buffer;
+  StreamsChanged();
+}
 
-void GeometryNode::SetNormals(Vector3Buffer* buffer) { normals = buffer; }
+void GeometryNode::SetNormals(Vector3Buffer* buffer) {
+  normals = buffer;
+  StreamsChanged();
+}
 
-void GeometryNode::SetTangents(Vector3Buffer* buffer) { tangents = buffer; }
+void GeometryNode::SetTangents(Vector3Buffer* buffer) {
+  tangents = buffer;
+  StreamsChanged();
+}
 
 void GeometryNode::SetTexCoords(int32_t set, Buffer* buffer) {
-  if (set >= 0 && set < TEXTURE_SET_COUNT) texCoords[set] = buffer;
+  if (set < 0 || set >= TEXTURE_SET_COUNT) return;
+  texCoords[set] = buffer;
+  StreamsChanged();
 }
 
-void GeometryNode::SetIndices(IntBuffer* buffer) { indices = buffer; }
+void GeometryNode::SetIndices(IntBuffer* buffer) {
+  indices = buffer;
+  StreamsChanged();
+}
+
+void GeometryNode::StreamsChanged() {
+  if (effect) effect->StreamsChanged();
+}
+
+void GeometryNode::Draw(SceneRenderer& renderer) {
+  if (!effect || !effect->IsEnabled()) return;
+  if (effect->IsSorted()) {
+    renderer.EnqueueSorted(this);
+    return;
+  }
+  DrawNow(renderer);
+}
+
+void GeometryNode::DrawNow(SceneRenderer& renderer) {
+  if (!effect) return;
+  // The effect may drop its last other reference while it draws.
+  const Ptr<NodeEffect> drawing = effect;
+  renderer.SetCurrentGeometry(this);
+  const int32_t passes = drawing->PassCount();
+  for (int32_t pass = 0; pass < passes; ++pass) {
+    // A skipped pass may have pushed lights before it gave up.
+    if (drawing->ApplyPass(pass) == 0) renderer.DrawIndexed();
+    renderer.PopLights();
+  }
+}
 
 void GeometryNode::SetEffect(NodeEffect* value) {
   if (effect != value) {

@@ -53,6 +53,13 @@ class GeometryNode : public Node {
   // unless updateWorldBound is off (a skinned mesh bounds itself).
   void UpdateBound() override;
 
+  // Nothing without an enabled effect; a sorted effect's node waits for the
+  // renderer's FlushSorted; anything else draws at once.
+  void Draw(SceneRenderer& renderer) override;
+  // Draws through every pass of the effect, ignoring its enabled and sorted
+  // flags, popping the lights each pass pushed.
+  virtual void DrawNow(SceneRenderer& renderer);
+
   virtual int32_t GetPrimitiveType() const = 0;
   // Derived per-vertex data; the base class has none to compute.
   virtual void ComputeNormals();
@@ -61,8 +68,9 @@ class GeometryNode : public Node {
   virtual void UpdateModelBound();
   virtual void RebuildDerivedData(bool normals, bool tangents);
 
-  // Each setter replaces the reference and releases the old buffer.
-  // Positions invalidate the tangents, which are dropped with them.
+  // Each setter replaces the reference, releases the old buffer and tells
+  // the effect that the streams changed. Positions invalidate the tangents,
+  // which are dropped with them.
   void SetVertices(Vector3Buffer* buffer);
   void SetPointSizes(FloatBuffer* buffer);
   void SetColors(ColorBuffer* buffer);
@@ -87,6 +95,7 @@ class GeometryNode : public Node {
 
  private:
   void DropEffect();
+  void StreamsChanged();
 
   Ptr<Vector3Buffer> vertices;
   Ptr<FloatBuffer> pointSizes;

@@ -9,6 +9,7 @@
 #include "engine/math/Quaternion.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/SceneNode.h"
+#include "engine/scene/SceneRenderer.h"
 #include "engine/scene/SphereBoundingVolume.h"
 
 namespace ynx {
@@ -133,10 +134,17 @@ void Node::UpdateWorldTransform() {
                        : localTransform;
 }
 
-void Node::RenderCulled(Camera& camera, const std::function<void()>& draw) {
-  const int32_t savedMask = camera.GetPlaneMask();
-  if (!camera.IsCulled(worldBound.Get())) draw();
-  camera.SetPlaneMask(savedMask);
+void Node::Draw(SceneRenderer&) {}
+
+void Node::Render(SceneRenderer& renderer) {
+  Camera* camera = renderer.GetCamera();
+  if (camera == nullptr) {
+    Draw(renderer);
+    return;
+  }
+  const int32_t savedMask = camera->GetPlaneMask();
+  if (!camera->IsCulled(worldBound.Get())) Draw(renderer);
+  camera->SetPlaneMask(savedMask);
 }
 
 Vector3 Node::GetRight() const { return Column(WorldRotation(worldTransform), 0); }

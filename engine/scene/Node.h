@@ -13,6 +13,7 @@ namespace ynx {
 class BoundingVolume;
 class Camera;
 class SceneNode;
+class SceneRenderer;
 
 // Every placeable thing in a scene: a local transformation relative to the
 // parent, the world transformation derived from it each frame, a world bound
@@ -59,12 +60,14 @@ class Node : public Object {
   // local without a parent; nothing while updateWorldTransform is off.
   void UpdateWorldTransform();
 
-  // The culling step of drawing: runs `draw` unless the world bound lies
-  // entirely outside the camera's view volume. The planes the bound lies
-  // inside are dropped from the camera's mask for the duration of `draw`
-  // (the subtree needs no test against them) and the mask is restored
-  // afterwards, so the next sibling is tested against all of them again.
-  void RenderCulled(Camera& camera, const std::function<void()>& draw);
+  // Submits this node's drawing; a plain node draws nothing.
+  virtual void Draw(SceneRenderer& renderer);
+  // Draw, unless the world bound lies entirely outside the view volume of
+  // the renderer's camera. The planes the bound lies inside are dropped from
+  // the camera's mask while the node draws (its subtree needs no test
+  // against them) and the mask is restored afterwards, so the next sibling
+  // is tested against all of them again. Without a camera nothing is culled.
+  void Render(SceneRenderer& renderer);
 
   // Columns 0, 1 and 2 of the world rotation's matrix, and the world
   // translation.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "engine/core/Object.h"
 
 namespace ynx {
@@ -15,6 +17,18 @@ class NodeEffect : public Object {
 
   // Once per frame from the node that holds the effect.
   virtual void Update(double time) = 0;
+
+  // A disabled effect draws nothing.
+  virtual bool IsEnabled() const = 0;
+  // Drawn after everything else, farthest first (blended geometry).
+  virtual bool IsSorted() const { return false; }
+  // Passes of the technique the renderer can run; 0 draws nothing.
+  virtual int32_t PassCount() = 0;
+  // Makes pass `index` current on the renderer and binds what it draws
+  // with; non-zero skips the pass.
+  virtual int32_t ApplyPass(int32_t index) = 0;
+  // The owner's vertex streams were replaced: layouts are recorded anew.
+  virtual void StreamsChanged() {}
 
   // The node that attached the effect last; not counted, not streamed.
   Object* GetOwner() const { return owner; }

@@ -7,6 +7,7 @@
 #include "engine/core/FieldReader.h"
 #include "engine/core/FieldWriter.h"
 #include "engine/core/Log.h"
+#include "engine/scene/SceneRenderer.h"
 #include "engine/scene/BoundingVolume.h"
 
 namespace ynx {
@@ -158,6 +159,28 @@ void SceneNode::Update(double time) {
   }
   for (const Ptr<Node>& slot : *children) {
     if (slot) slot->UpdateRecursive(time, false);
+  }
+}
+
+void SceneNode::Draw(SceneRenderer& renderer) {
+  const auto renderChildren = [&] {
+    for (const Ptr<Node>& slot : *children) {
+      if (slot) slot->Render(renderer);
+    }
+  };
+  if (effects == nullptr) {
+    renderChildren();
+    return;
+  }
+  for (EffectEntry* entry = effects; entry != nullptr; entry = entry->next) {
+    NodeEffect& effect = *entry->effect;
+    if (!effect.IsEnabled()) continue;
+    const int32_t passes = effect.PassCount();
+    for (int32_t pass = 0; pass < passes; ++pass) {
+      if (effect.ApplyPass(pass) != 0) continue;
+      renderChildren();
+      renderer.FlushSorted();
+    }
   }
 }
 

@@ -52,6 +52,10 @@ class SceneNode : public Node {
   // through UpdateRecursive(time, false): transforms are computed
   // parent-first, bounds on the way back.
   void Update(double time) override;
+  // Without effects, each child in slot order. Otherwise, per enabled effect
+  // in list order and per pass it does not skip: the children, then the
+  // renderer's sorted nodes. Disabled effects draw nothing.
+  void Draw(SceneRenderer& renderer) override;
   // The first child sphere copied, every later one merged in; with none,
   // the bound keeps its previous value.
   void UpdateBound() override;

@@ -102,12 +102,19 @@ TEST(BufferTest, ChangedFlagAndAdoptedArrays) {
   adopted->MarkChanged();
   EXPECT_TRUE(adopted->IsChanged());
 
-  Ptr<FloatBuffer> owner(new FloatBuffer());
+  struct Owner : BindingOwner {
+    int32_t released = 0;
+    void ReleaseBinding(RendererBinding& held) override {
+      ++released;
+      held.Reset();
+    }
+  };
+  Ptr<Owner> owner(new Owner());
   binding.owner = owner.Get();
   binding.changed = false;
-  binding.Reset();
-  EXPECT_FALSE(binding.owner);
-  EXPECT_TRUE(binding.changed);
+  adopted = nullptr;
+  EXPECT_EQ(owner->released, 1) << "a buffer that goes asks its renderer to drop the device copy";
+  EXPECT_EQ(owner->GetReferenceCount(), 1);
 }
 
 TEST(BufferTest, HostileCountsFailWithoutAllocating) {

@@ -11,6 +11,7 @@
 #include "engine/scene/Camera.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/SceneNode.h"
+#include "engine/scene/SceneRenderer.h"
 #include "engine/scene/SphereBoundingVolume.h"
 
 namespace ynx {
@@ -104,31 +105,42 @@ TEST(CameraTest, CullingWithThePlaneMask) {
     Vector3 center;
     float radius;
   };
-  Ptr<SceneNode> root(new SceneNode(String("root"), 0, 4));
+  std::vector<std::string> drawn;
+  // A group that notes the mask it is drawn with.
+  struct Probe : SceneNode {
+    Probe(const char* name, std::vector<std::string>& log, Camera& eye)
+        : SceneNode(String(name), 0, 1), log(log), eye(eye) {}
+    void Draw(SceneRenderer& renderer) override {
+      log.push_back(std::string(GetName().CStr()) + "/" + std::to_string(eye.GetPlaneMask() & 63));
+      SceneNode::Draw(renderer);
+    }
+    std::vector<std::string>& log;
+    Camera& eye;
+  };
+  struct CameraOnly : SceneRenderer {
+    Camera* eye;
+    Camera* GetCamera() const override { return eye; }
+    void SetCurrentGeometry(GeometryNode*) override {}
+    void EnqueueSorted(GeometryNode*) override {}
+    void FlushSorted() override {}
+    int32_t DrawIndexed() override { return 0; }
+    void PopLights() override {}
+  } renderer;
+  renderer.eye = camera.Get();
+  Ptr<SceneNode> root(new Probe("root", drawn, *camera));
   const Item items[] = {
       {"inside", {0, 0, 50}, 1}, {"left edge", {-24, 0, 50}, 5}, {"behind", {0, 0, -10}, 1}};
   for (const Item& item : items) {
-    auto* node = new SceneNode(String(item.name), 0, 1);
+    auto* node = new Probe(item.name, drawn, *camera);
     static_cast<SphereBoundingVolume*>(node->GetWorldBound())->Set(item.center, item.radius);
     root->AppendChild(node);
   }
-  auto* outsideButUntested = new SceneNode(String("under inside"), 0, 1);
+  auto* outsideButUntested = new Probe("under inside", drawn, *camera);
   static_cast<SphereBoundingVolume*>(outsideButUntested->GetWorldBound())->Set({999, 0, 50}, 1);
   static_cast<SceneNode*>(root->GetChild(0))->AppendChild(outsideButUntested);
   static_cast<SphereBoundingVolume*>(root->GetWorldBound())->Set({}, 1e6f);
 
-  std::vector<std::string> drawn;
-  std::function<void(Node&)> render = [&](Node& node) {
-    node.RenderCulled(*camera, [&] {
-      drawn.push_back(std::string(node.GetName().CStr()) + "/" +
-                      std::to_string(camera->GetPlaneMask() & 63));
-      auto& group = static_cast<SceneNode&>(node);
-      for (int32_t slot = 0; slot < group.GetSlotCount(); ++slot) {
-        if (Node* child = group.GetChild(slot)) render(*child);
-      }
-    });
-  };
-  render(*root);
+  root->Render(renderer);
   EXPECT_EQ(drawn,
             (std::vector<std::string>{"root/63", "inside/0", "under inside/0", "left edge/8"}));
   EXPECT_EQ(camera->GetPlaneMask(), all);
