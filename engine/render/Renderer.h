@@ -6,6 +6,7 @@
 #include "engine/core/Ptr.h"
 #include "engine/core/RendererBinding.h"
 #include "engine/core/String.h"
+#include "engine/io/Image.h"
 #include "engine/math/Color.h"
 #include "engine/math/Matrix4.h"
 #include "engine/math/Vector2.h"
@@ -145,6 +146,9 @@ class Renderer : public BindingOwner, public SceneRenderer {
   // Truncated to whole pixels; depth range 0..1.
   virtual void SetViewport(const Vector2& origin, const Vector2& size) = 0;
   virtual void SetBrightness(int32_t level) = 0;
+  // What has been drawn into the back buffer so far, as an RGB image with
+  // its bottom row first (as images are); null when it cannot be read.
+  virtual Ptr<Image> CaptureFrame() = 0;
 
   // --- What every renderer does the same way ---
 

@@ -19,8 +19,8 @@
 #include "engine/io/JPGImageCodec.h"
 #include "engine/io/TGAImageCodec.h"
 #include "engine/io/VolumeImage.h"
-#include "tools/image/PngFile.h"
-#include "tools/image/StderrLog.h"
+#include "tools/common/PngFile.h"
+#include "tools/common/ToolLog.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ int Fail(const std::string& message) {
 // found by extension) and its warnings shown, for the life of the tool.
 class Engine {
  public:
-  Engine() : log(new ynx::tools::StderrLog()) {
+  Engine() : log(new ynx::tools::ToolLog("ynx-image")) {
     ynx::RegisterMessageOutput(log.Get());
     running = ynx::InitializeEngine() == 0;
     for (const char* name : {ynx::BMPImageCodec::NAME, ynx::JPGImageCodec::NAME,
@@ -84,7 +84,7 @@ class Engine {
   bool Running() const { return running; }
 
  private:
-  Ptr<ynx::tools::StderrLog> log;
+  Ptr<ynx::tools::ToolLog> log;
   bool running = false;
 };
 

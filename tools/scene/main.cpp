@@ -26,7 +26,7 @@
 #include "engine/scene/Node.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "tools/scene/ReadRecorder.h"
-#include "tools/scene/ToolLog.h"
+#include "tools/common/ToolLog.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ int Fail(const std::string& message) {
 // The engine with its warnings shown, for the life of the tool.
 class Engine {
  public:
-  Engine() : log(new ynx::tools::ToolLog()) {
+  Engine() : log(new ynx::tools::ToolLog("ynx-scene")) {
     ynx::RegisterMessageOutput(log.Get());
     running = ynx::InitializeEngine() == 0;
   }

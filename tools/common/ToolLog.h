@@ -9,13 +9,15 @@ namespace ynx::tools {
 // whether a step went wrong.
 class ToolLog : public MessageOutput {
  public:
-  ToolLog() : MessageOutput(String("stderr")) {}
+  // Each line starts with "PROGRAM: engine: ".
+  explicit ToolLog(const char* program) : MessageOutput(String("stderr")), program(program) {}
 
   void Print(int32_t level, const String& message) override;
 
   int32_t GetErrorCount() const { return errors; }
 
  private:
+  const char* program;
   int32_t errors = 0;
 };
 

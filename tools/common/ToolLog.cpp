@@ -1,4 +1,4 @@
-#include "tools/scene/ToolLog.h"
+#include "tools/common/ToolLog.h"
 
 #include <cstdio>
 
@@ -9,7 +9,7 @@ namespace ynx::tools {
 void ToolLog::Print(int32_t level, const String& message) {
   if (level == LOG_INFO) return;
   if (level >= LOG_ERROR) ++errors;
-  std::fprintf(stderr, "ynx-scene: engine: %s%s\n", LevelPrefix(level), message.CStr());
+  std::fprintf(stderr, "%s: engine: %s%s\n", program, LevelPrefix(level), message.CStr());
 }
 
 }  // namespace ynx::tools

@@ -1,4 +1,4 @@
-#include "tools/image/PngFile.h"
+#include "tools/common/PngFile.h"
 
 #include <png.h>
 
