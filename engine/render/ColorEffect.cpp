@@ -1,12 +1,12 @@
 #include "engine/render/ColorEffect.h"
 
 #include <new>
+#include <string>
 
 #include "engine/core/FieldReader.h"
 #include "engine/core/FieldWriter.h"
 #include "engine/render/ColorFixedPass.h"
 #include "engine/render/ColorShaderPass.h"
-#include "engine/render/Renderer.h"
 #include "engine/render/SinglePassTechnique.h"
 #include "engine/render/VertexProgramText.h"
 
@@ -17,26 +17,16 @@ std::string VertexProgram(ProgramTable::Model model, ProgramTable::Variant varia
   return VertexProgramText::Prologue(model, variant, "") + VertexProgramText::ColorOutput(variant);
 }
 
-bool HasShaders(const Renderer& renderer) { return renderer.HasShaders(); }
-
-bool Always(const Renderer&) { return true; }
-
-Pass* MakeShaderPass(Effect* effect) {
-  return new (std::nothrow)
-      ColorShaderPass(static_cast<ColorEffect*>(effect), ColorEffect::GetPrograms());
-}
-
-Pass* MakeFixedPass(Effect* effect) {
-  return new (std::nothrow) ColorFixedPass(static_cast<ColorEffect*>(effect));
-}
-
 }  // namespace
 
 YNX_IMPLEMENT_CLASS(ColorEffect, GeometryNodeEffect)
 
 ColorEffect::ColorEffect(const String& name) : GeometryNodeEffect(name) {
-  AddTechnique(new (std::nothrow) SinglePassTechnique(this, &Always, &MakeFixedPass));
-  AddTechnique(new (std::nothrow) SinglePassTechnique(this, &HasShaders, &MakeShaderPass));
+  using Single = SinglePassTechnique;
+  AddTechnique(new (std::nothrow)
+                   Single(this, &Single::Always, &Single::Make<ColorFixedPass, ColorEffect>));
+  AddTechnique(new (std::nothrow)
+                   Single(this, &Single::HasShaders, &Single::Make<ColorShaderPass, ColorEffect>));
 }
 
 int32_t ColorEffect::Save(MemoryStream& stream) const {

@@ -33,8 +33,7 @@ int32_t ColorFixedPass::Apply() {
   const Camera* camera = renderer->GetCamera();
   renderer->SetWorldMatrix(geometry->GetWorldTransform().ToMatrix4());
   renderer->SetViewMatrix(camera != nullptr ? camera->GetView() : Matrix4::Identity());
-  renderer->SetProjectionMatrix(camera != nullptr ? camera->GetProjection()
-                                                  : Matrix4::Identity());
+  renderer->SetProjectionMatrix(camera != nullptr ? camera->GetProjection() : Matrix4::Identity());
   return 0;
 }
 

@@ -41,6 +41,9 @@ void Use(Shader& shader, const char* text) {
 
 }  // namespace
 
+ColorShaderPass::ColorShaderPass(ColorEffect* effect)
+    : ColorShaderPass(effect, ColorEffect::GetPrograms()) {}
+
 ColorShaderPass::ColorShaderPass(ColorEffect* effect, const ProgramTable& programs)
     : GeometryNodeEffectPass(effect),
       programs(programs),
@@ -66,8 +69,7 @@ int32_t ColorShaderPass::Apply() {
   Renderer* renderer = Renderer::GetCurrent();
   GeometryNode* geometry = renderer != nullptr ? renderer->GetCurrentGeometry() : nullptr;
   if (geometry == nullptr) return 1;
-  const SkinController* skin =
-      variant == ProgramTable::SKINNED ? GetEffect()->GetSkin() : nullptr;
+  const SkinController* skin = variant == ProgramTable::SKINNED ? GetEffect()->GetSkin() : nullptr;
   renderer->SetIndexBuffer(geometry->GetIndices());
   if (skin != nullptr) {
     renderer->SetPositionStream(skin->GetBindVertices());

@@ -21,6 +21,8 @@ class SkinController;
 // constants fill the registers of ShaderRegisters.h.
 class ColorShaderPass : public GeometryNodeEffectPass {
  public:
+  // With the colour effect's programs.
+  explicit ColorShaderPass(ColorEffect* effect);
   ColorShaderPass(ColorEffect* effect, const ProgramTable& programs);
 
   // The material, then the programs of the effect's variant at the current

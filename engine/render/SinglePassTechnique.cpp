@@ -13,4 +13,6 @@ bool SinglePassTechnique::Create() {
   return true;
 }
 
+bool SinglePassTechnique::HasShaders(const Renderer& renderer) { return renderer.HasShaders(); }
+
 }  // namespace ynx

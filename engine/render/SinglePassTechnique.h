@@ -1,5 +1,7 @@
 #pragma once
 
+#include <new>
+
 #include "engine/render/Technique.h"
 
 namespace ynx {
@@ -20,6 +22,16 @@ class SinglePassTechnique : public Technique {
   // False without a current renderer, when it lacks what the test asks
   // for, or without memory for the pass.
   bool Create() override;
+
+  // The tests most techniques make.
+  static bool Always(const Renderer&) { return true; }
+  // Vertex and pixel shaders both.
+  static bool HasShaders(const Renderer& renderer);
+  // A pass of PassType for an effect of EffectType.
+  template <class PassType, class EffectType>
+  static Pass* Make(Effect* effect) {
+    return new (std::nothrow) PassType(static_cast<EffectType*>(effect));
+  }
 
  private:
   Supports supports;

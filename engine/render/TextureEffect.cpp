@@ -32,7 +32,7 @@ class TextureShaderPass : public ColorShaderPass {
 
  protected:
   void BindTextures(Renderer& renderer, GeometryNode& geometry) override {
-    BindTexture(static_cast<const TextureEffect&>(GetColorEffect()), renderer, geometry);
+    BindTexture(static_cast<const TextureEffect&>(*GetEffect()), renderer, geometry);
   }
 };
 
@@ -52,36 +52,28 @@ class TextureFixedPass : public ColorFixedPass {
 
  protected:
   void BindTextures(Renderer& renderer, GeometryNode& geometry) override {
-    BindTexture(*static_cast<const TextureEffect*>(GetEffect()), renderer, geometry);
+    BindTexture(static_cast<const TextureEffect&>(*GetEffect()), renderer, geometry);
   }
 };
 
-bool HasShaders(const Renderer& renderer) { return renderer.HasShaders(); }
-
 bool HasTextureStage(const Renderer& renderer) { return renderer.GetMaxTextureStages() >= 1; }
-
-Pass* MakeShaderPass(Effect* effect) {
-  return new (std::nothrow) TextureShaderPass(static_cast<TextureEffect*>(effect));
-}
-
-Pass* MakeFixedPass(Effect* effect) {
-  return new (std::nothrow) TextureFixedPass(static_cast<TextureEffect*>(effect));
-}
 
 }  // namespace
 
 YNX_IMPLEMENT_CLASS(TextureEffect, ColorEffect)
 
 TextureEffect::TextureEffect(const String& name) : ColorEffect(name) {
-  AddTechnique(new (std::nothrow) SinglePassTechnique(this, &HasTextureStage, &MakeFixedPass));
-  AddTechnique(new (std::nothrow) SinglePassTechnique(this, &HasShaders, &MakeShaderPass));
+  using Single = SinglePassTechnique;
+  AddTechnique(new (std::nothrow)
+                   Single(this, &HasTextureStage, &Single::Make<TextureFixedPass, TextureEffect>));
+  AddTechnique(new (std::nothrow) Single(this, &Single::HasShaders,
+                                         &Single::Make<TextureShaderPass, TextureEffect>));
 }
 
 int32_t TextureEffect::Save(MemoryStream& stream) const {
   return FieldWriter(stream, *this, ColorEffect::Save(stream))
       .Field("Невозможно сохранить текстуру. Имя[%s] ID[%d]", texture)
-      .Field("Невозможно сохранить номер набора текстурных координат. Имя[%s] ID[%d]",
-             texCoordSet)
+      .Field("Невозможно сохранить номер набора текстурных координат. Имя[%s] ID[%d]", texCoordSet)
       .Status();
 }
 

@@ -79,8 +79,9 @@ TEST_F(EffectFrameworkTest, PassesCopyTheEffectsFogAlphaAndWrapping) {
     float exponent;
     int32_t mode;
   };
-  for (const Case& c : {Case{1.5f, RenderStateBlock::FOG_EXP}, Case{2.0f, RenderStateBlock::FOG_EXP},
-                        Case{2.5f, RenderStateBlock::FOG_EXP2}}) {
+  for (const Case& c :
+       {Case{1.5f, RenderStateBlock::FOG_EXP}, Case{2.0f, RenderStateBlock::FOG_EXP},
+        Case{2.5f, RenderStateBlock::FOG_EXP2}}) {
     SCOPED_TRACE(c.exponent);
     const Ptr<ColorEffect> effect = StoredEffect(0x00, c.exponent);
     ASSERT_EQ(effect->PassCount(), 1);
@@ -150,7 +151,11 @@ TEST_F(EffectFrameworkTest, PassesAreRecordedAnewOnceAfterWhatTheirStateHangsOn)
   const Case cases[] = {
       {"fog", [&] { effect->SetFog(true); }, true},
       {"sway", [&] { effect->SetSway(true); }, true},
-      {"colour", [&] { effect->SetColor({1, 0, 0, 1}); }, true},
+      {"colour",
+       [&] {
+         effect->SetColor({1, 0, 0, 1});
+       },
+       true},
       {"coordinate set", [&] { effect->SetTexCoordSet(1); }, true},
       {"texture", [&] { effect->SetTexture(new Texture()); }, false},
       {"positions", [&] { mesh->SetVertices(mesh->GetVertices()); }, true},
@@ -192,10 +197,8 @@ TEST_F(EffectFrameworkTest, BlendedGeometryWaitsForTheFlushAndDrawsFarthestFirst
 class RefusingEffect : public GeometryNodeEffect {
  public:
   RefusingEffect() : light(new Light(String("lamp"))) {
-    AddTechnique(new SinglePassTechnique(
-        this, [](const Renderer&) { return true; }, [](Effect* effect) -> Pass* {
-          return new RefusingPass(static_cast<RefusingEffect*>(effect));
-        }));
+    AddTechnique(new SinglePassTechnique(this, &SinglePassTechnique::Always,
+                                         &SinglePassTechnique::Make<RefusingPass, RefusingEffect>));
   }
 
  private:
@@ -217,7 +220,7 @@ class RefusingEffect : public GeometryNodeEffect {
 TEST_F(EffectFrameworkTest, ARefusedPassDrawsNothingAndLeavesNoLight) {
   const Ptr<RefusingEffect> effect(new RefusingEffect());
   const Ptr<Triangles> mesh = MakeMesh("mesh", effect.Get());
-  EXPECT_EQ(Drawn(*mesh), (Calls{"ApplyPass dirty", "PushLight lamp", "AbandonPass pass", "PopLight"}));
+  EXPECT_EQ(Drawn(*mesh), (Calls{"ApplyPass dirty", "PushLight lamp", "AbandonPass", "PopLight"}));
   EXPECT_TRUE(renderer->GetLights().empty());
 }
 
@@ -248,8 +251,8 @@ TEST_F(EffectFrameworkTest, SceneEffectsDrawTheChildrenAndTheSortedOnesPerPass) 
   root->AddEffect(effect.Get());
   root->AppendChild(MakeMesh("glass", StoredEffect(0x01).Get()).Get());
   root->AppendChild(MakeMesh("wall", new ColorEffect()).Get());
-  EXPECT_EQ(Only(Drawn(*root), "DrawIndexed"),
-            (Calls{"DrawIndexed wall", "DrawIndexed glass", "DrawIndexed wall", "DrawIndexed glass"}));
+  EXPECT_EQ(Only(Drawn(*root), "DrawIndexed"), (Calls{"DrawIndexed wall", "DrawIndexed glass",
+                                                      "DrawIndexed wall", "DrawIndexed glass"}));
   effect->Disable();
   EXPECT_TRUE(Drawn(*root).empty());
 }

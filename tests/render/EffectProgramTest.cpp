@@ -52,10 +52,18 @@ DecodedShader Assemble(const char* text) {
 
 class EffectProgramTest : public test::RenderFixture {
  protected:
-  template <class EffectType>
-  Ptr<EffectType> MakeEffect(int32_t vertexLevel, int32_t pixelLevel, int32_t stages = 8) {
+  // A colour effect, or a texture effect with the texture "stone" on
+  // coordinate set 1, in PAINT, for a renderer of these capabilities.
+  Ptr<ColorEffect> MakeEffect(bool textured, int32_t vertexLevel, int32_t pixelLevel,
+                              int32_t stages = 8) {
     renderer->SetCapabilities(vertexLevel, pixelLevel, stages);
-    Ptr<EffectType> effect(new EffectType(String("paint")));
+    Ptr<ColorEffect> effect(new ColorEffect(String("paint")));
+    if (textured) {
+      auto* texture = new TextureEffect(String("paint"));
+      texture->SetTexture(stone.Get());
+      texture->SetTexCoordSet(1);
+      effect = texture;
+    }
     effect->SetColor(PAINT);
     return effect;
   }
@@ -105,6 +113,8 @@ class EffectProgramTest : public test::RenderFixture {
     EXPECT_NEAR(actual[2], expected.z, tolerance);
     EXPECT_NEAR(actual[3], expected.w, tolerance);
   }
+
+  const Ptr<Texture> stone{new Texture(String("stone"))};
 };
 
 TEST(EffectProgramsTest, EveryProgramAssemblesAtEveryLevel) {
@@ -126,69 +136,50 @@ TEST(EffectProgramsTest, EveryProgramAssemblesAtEveryLevel) {
 }
 
 TEST_F(EffectProgramTest, EachPassBindsItsStreamsTexturesAndTransforms) {
-  const Ptr<Texture> stone(new Texture(String("stone")));
   const Calls fixed{"SetWorldMatrix", "SetViewMatrix", "SetProjectionMatrix"};
-  const Calls programs{"SetVertexShader shader", "SetPixelShader shader",
+  const Calls programs{"SetVertexShader YNX.VertexShader", "SetPixelShader YNX.PixelShader",
                        "SetVertexShaderConstants 0 11"};
-  const Calls texture{"SetTexCoordStream uv1 0", "SetTexture stone 0"};
-  const Calls none;
-  struct Case {
-    bool textured;
-    int32_t level;
-    const Calls& textures;
-    const Calls& rest;
-  };
-  for (const Case& c : {Case{false, Renderer::SHADER_1, none, programs},
-                        Case{false, Renderer::SHADER_NONE, none, fixed},
-                        Case{true, Renderer::SHADER_2, texture, programs},
-                        Case{true, Renderer::SHADER_NONE, texture, fixed}}) {
-    SCOPED_TRACE(std::to_string(c.level) + (c.textured ? " texture" : " colour"));
-    Ptr<ColorEffect> effect;
-    if (c.textured) {
-      const Ptr<TextureEffect> textured = MakeEffect<TextureEffect>(c.level, c.level, 1);
-      textured->SetTexture(stone.Get());
-      textured->SetTexCoordSet(1);
-      effect = textured.Get();
-    } else {
-      effect = MakeEffect<ColorEffect>(c.level, c.level, 1);
+  for (const bool textured : {false, true}) {
+    for (const int32_t level : {Renderer::SHADER_1, Renderer::SHADER_NONE}) {
+      SCOPED_TRACE(std::to_string(level) + (textured ? " texture" : " colour"));
+      const Ptr<Triangles> mesh = MakeMesh("mesh", MakeEffect(textured, level, level, 1).Get());
+      Calls expected{"ApplyPass clean", "SetIndexBuffer indices", "SetPositionStream positions"};
+      if (textured)
+        expected.insert(expected.end(), {"SetTexCoordStream uv1 0", "SetTexture stone 0"});
+      const Calls& rest = level == Renderer::SHADER_NONE ? fixed : programs;
+      expected.insert(expected.end(), rest.begin(), rest.end());
+      expected.push_back("DrawIndexed mesh");
+      EXPECT_EQ(Drawn(*mesh), expected);
+      // The mesh's own colours are not the effect's business.
+      EXPECT_EQ(mesh->GetColors(), nullptr);
     }
-    const Ptr<Triangles> mesh = MakeMesh("mesh", effect.Get());
-    Calls expected{"ApplyPass clean", "SetIndexBuffer indices", "SetPositionStream positions"};
-    expected.insert(expected.end(), c.textures.begin(), c.textures.end());
-    expected.insert(expected.end(), c.rest.begin(), c.rest.end());
-    expected.push_back("DrawIndexed mesh");
-    EXPECT_EQ(Drawn(*mesh), expected);
-    // The mesh's own colours are not the effect's business.
-    EXPECT_EQ(mesh->GetColors(), nullptr);
   }
 }
 
 TEST_F(EffectProgramTest, FixedPassesKeepTheColourAsTheStageConstant) {
-  struct Case {
-    Ptr<ColorEffect> effect;
-    int32_t operation;
-    int32_t firstSource;
-  };
-  const Case cases[] = {
-      {MakeEffect<ColorEffect>(Renderer::SHADER_NONE, Renderer::SHADER_NONE, 1),
-       TextureStageState::OP_REPLACE, TextureStageState::SOURCE_CONSTANT},
-      {MakeEffect<TextureEffect>(Renderer::SHADER_NONE, Renderer::SHADER_NONE, 1),
-       TextureStageState::OP_MODULATE, TextureStageState::SOURCE_TEXTURE}};
-  for (const Case& c : cases) {
-    ASSERT_EQ(c.effect->PassCount(), 1);
-    const RenderStateBlock& block = *c.effect->GetActiveTechnique()->GetPass(0)->GetStateBlock();
+  for (const bool textured : {false, true}) {
+    SCOPED_TRACE(textured);
+    const Ptr<ColorEffect> effect =
+        MakeEffect(textured, Renderer::SHADER_NONE, Renderer::SHADER_NONE, 1);
+    ASSERT_EQ(effect->PassCount(), 1);
+    const RenderStateBlock& block = *effect->GetActiveTechnique()->GetPass(0)->GetStateBlock();
     const TextureStageState& first = block.stages[0];
     EXPECT_EQ(first.mode, TextureStageState::COMBINE);
-    EXPECT_EQ(first.combineColorOp, c.operation);
-    EXPECT_EQ(first.combineAlphaOp, c.operation);
-    EXPECT_EQ(first.colorSource[0], c.firstSource);
-    EXPECT_EQ(first.alphaSource[0], c.firstSource);
-    if (c.operation == TextureStageState::OP_MODULATE) {
+    // Colour: the constant alone; texture: the texture times the constant.
+    const int32_t operation =
+        textured ? TextureStageState::OP_MODULATE : TextureStageState::OP_REPLACE;
+    EXPECT_EQ(first.combineColorOp, operation);
+    EXPECT_EQ(first.combineAlphaOp, operation);
+    const int32_t source =
+        textured ? TextureStageState::SOURCE_TEXTURE : TextureStageState::SOURCE_CONSTANT;
+    EXPECT_EQ(first.colorSource[0], source);
+    EXPECT_EQ(first.alphaSource[0], source);
+    if (textured) {
       EXPECT_EQ(first.colorSource[1], TextureStageState::SOURCE_CONSTANT);
       EXPECT_EQ(first.alphaSource[1], TextureStageState::SOURCE_CONSTANT);
     }
     for (const TextureStageState& stage : block.stages) EXPECT_EQ(stage.constantColor, PAINT);
-    c.effect->SetColor({1, 0, 0, 1});
+    effect->SetColor({1, 0, 0, 1});
     EXPECT_EQ(block.stages[7].constantColor, (Color{1, 0, 0, 1}));
   }
 }
@@ -198,8 +189,7 @@ TEST_F(EffectProgramTest, ProgramsPlaceAndFogAVertexThroughThePassesConstants) {
   for (const int32_t level : {Renderer::SHADER_1, Renderer::SHADER_2}) {
     for (const bool textured : {false, true}) {
       SCOPED_TRACE(std::to_string(level) + (textured ? " texture" : " colour"));
-      const Ptr<ColorEffect> effect = textured ? Ptr<ColorEffect>(MakeEffect<TextureEffect>(level, level).Get())
-                                               : MakeEffect<ColorEffect>(level, level);
+      const Ptr<ColorEffect> effect = MakeEffect(textured, level, level);
       const Ptr<Triangles> mesh = MakeMesh("mesh", effect.Get(), {3, -2, 800});
       Drawn(*mesh);
       const Camera& camera = *renderer->GetCamera();
@@ -211,9 +201,10 @@ TEST_F(EffectProgramTest, ProgramsPlaceAndFogAVertexThroughThePassesConstants) {
         const Vector4 clip = Matrix4::Multiply(world, camera.GetViewProjection()).Transform(object);
         ExpectNear(out.position, clip, 1e-3f * std::fabs(clip.w));
         const float depth = Matrix4::Multiply(world, camera.GetView()).Transform(object).z;
-        const float fog = depth > 0 ? std::exp(-std::pow(effect->GetFogDensity() * depth,
-                                                         effect->GetFogExponent()))
-                                    : 1.0f;
+        const float fog =
+            depth > 0
+                ? std::exp(-std::pow(effect->GetFogDensity() * depth, effect->GetFogExponent()))
+                : 1.0f;
         EXPECT_NEAR(out.fog, fog, 1e-4f);
         ExpectNear(out.colors[0], {PAINT.red, PAINT.green, PAINT.blue, PAINT.alpha}, 1e-6f);
         if (textured) ExpectNear(out.texcoords[0], {0.5f, 0.25f, 0, 1}, 0);
@@ -226,7 +217,7 @@ TEST_F(EffectProgramTest, SwayMovesVerticesByTheirHeight) {
   for (const int32_t level : {Renderer::SHADER_1, Renderer::SHADER_2}) {
     SCOPED_TRACE(level);
     // No camera: the transforms are the identity, oPos is the moved position.
-    const Ptr<ColorEffect> effect = MakeEffect<ColorEffect>(level, level);
+    const Ptr<ColorEffect> effect = MakeEffect(false, level, level);
     effect->SetSway(true);
     effect->Update(1.25);
     const Ptr<Triangles> mesh = MakeMesh("mesh", effect.Get());
@@ -244,7 +235,7 @@ TEST_F(EffectProgramTest, SwayMovesVerticesByTheirHeight) {
 
 TEST_F(EffectProgramTest, SkinnedProgramsBlendFourBonesIntoTheWorld) {
   SetCamera();
-  const Ptr<TextureEffect> effect = MakeEffect<TextureEffect>(Renderer::SHADER_2, Renderer::SHADER_2);
+  const Ptr<ColorEffect> effect = MakeEffect(true, Renderer::SHADER_2, Renderer::SHADER_2);
   const Ptr<Triangles> mesh = MakeMesh("mesh", effect.Get());
   const Ptr<SceneNode> bones[] = {new SceneNode(String("hip"), 0, 1),
                                   new SceneNode(String("knee"), 0, 1)};
@@ -269,16 +260,18 @@ TEST_F(EffectProgramTest, SkinnedProgramsBlendFourBonesIntoTheWorld) {
   EXPECT_EQ(Drawn(*mesh),
             (Calls{"ApplyPass clean", "SetIndexBuffer indices", "SetPositionStream bind",
                    "SetBlendWeightStream weights", "SetBlendIndexStream bones",
-                   "SetTexCoordStream null 0", "SetTexture null 0", "SetVertexShader shader",
-                   "SetPixelShader shader", "SetVertexShaderConstants 0 8",
-                   "SetVertexShaderConstants 8 8", "SetVertexShaderConstants 209 2",
-                   "DrawIndexed mesh"}));
+                   "SetTexCoordStream uv1 0", "SetTexture stone 0",
+                   "SetVertexShader YNX.VertexShader", "SetPixelShader YNX.PixelShader",
+                   "SetVertexShaderConstants 0 8", "SetVertexShaderConstants 8 8",
+                   "SetVertexShaderConstants 209 2", "DrawIndexed mesh"}));
   const Vector3 p{1, 2, 3};
   // Index 1.9 is bone 1; the third and fourth influences weigh nothing.
-  const ShaderInterpreter::Outputs out = RunVertex(*effect, p, {0.25f, 0.75f, 0, 0}, {1.9f, 0, 1, 0});
+  const ShaderInterpreter::Outputs out =
+      RunVertex(*effect, p, {0.25f, 0.75f, 0, 0}, {1.9f, 0, 1, 0});
   const Vector3 world = bones[1]->GetWorldTransform().TransformPoint(p) * 0.25f +
                         bones[0]->GetWorldTransform().TransformPoint(p) * 0.75f;
-  const Vector4 clip = renderer->GetCamera()->GetViewProjection().Transform({world.x, world.y, world.z, 1});
+  const Vector4 clip =
+      renderer->GetCamera()->GetViewProjection().Transform({world.x, world.y, world.z, 1});
   ExpectNear(out.position, clip, 1e-3f * std::fabs(clip.w));
   ExpectNear(out.colors[0], {PAINT.red, PAINT.green, PAINT.blue, PAINT.alpha}, 1e-6f);
 }

@@ -37,8 +37,8 @@ TEST(EffectStreamTest, ColourAndTextureEffectsReadAndWriteTheirBytes) {
     bool blend;
     bool cull;
   };
-  for (const Case& c : {Case{"YNX.ColorEffect", 0x10, false, false},
-                        Case{"YNX.TextureEffect", 0x01, true, true}}) {
+  for (const Case& c :
+       {Case{"YNX.ColorEffect", 0x10, false, false}, Case{"YNX.TextureEffect", 0x01, true, true}}) {
     SCOPED_TRACE(c.type);
     const bool textured = c.type == std::string("YNX.TextureEffect");
     int32_t state = 1;
@@ -57,8 +57,9 @@ TEST(EffectStreamTest, ColourAndTextureEffectsReadAndWriteTheirBytes) {
       EXPECT_EQ(textureEffect->GetTexCoordSet(), 5);
       textureId = textureEffect->GetTexture()->GetID();
     }
-    EXPECT_TRUE(test::SameBytes(test::Written(effect),
-                                EffectBytes(c.type, effect->GetID(), c.flags, textureId, 5).Bytes()));
+    EXPECT_TRUE(
+        test::SameBytes(test::Written(effect),
+                        EffectBytes(c.type, effect->GetID(), c.flags, textureId, 5).Bytes()));
   }
 }
 
@@ -92,10 +93,9 @@ TEST(EffectStreamTest, EveryCutFailsWithOneErrorPerClassLevel) {
   using test::ClassPart;
   const ClassPart object = [](ByteWriter& w) { w.Str("n").I32(0); };
   test::ExpectOneErrorPerLevel(
-      "YNX.TextureEffect",
-      {object, [](ByteWriter& w) { GeometryEffectPart(w, 0x81, 0x11, 3.0f); },
-       [](ByteWriter& w) { w.F32(0.1f).F32(0.2f).F32(0.3f).F32(0.4f); },
-       [](ByteWriter& w) { w.I32(-1).I32(2); }});
+      "YNX.TextureEffect", {object, [](ByteWriter& w) { GeometryEffectPart(w, 0x81, 0x11, 3.0f); },
+                            [](ByteWriter& w) { w.F32(0.1f).F32(0.2f).F32(0.3f).F32(0.4f); },
+                            [](ByteWriter& w) { w.I32(-1).I32(2); }});
   test::ExpectOneErrorPerLevel("YNX.Texture", {object, [](ByteWriter& w) { w.I32(0).I32(-1); }});
 }
 
