@@ -25,6 +25,16 @@ Matrix4 Matrix4::Multiply(const Matrix4& a, const Matrix4& b) {
   return result;
 }
 
+Matrix4 Matrix4::Transpose(const Matrix4& matrix) {
+  Matrix4 result;
+  for (int row = 0; row < 4; ++row) {
+    for (int column = 0; column < 4; ++column) {
+      result.m[column * 4 + row] = matrix.m[row * 4 + column];
+    }
+  }
+  return result;
+}
+
 // Cofactor expansion along the top two rows against the bottom two: the
 // twelve 2x2 minors below give every cofactor and the determinant.
 Matrix4 Matrix4::Inverse(const Matrix4& matrix) {

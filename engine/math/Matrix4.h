@@ -19,6 +19,9 @@ struct Matrix4 {
   // The zero matrix when the determinant is too close to 0 to divide by:
   // callers can test for it instead of receiving infinities.
   static Matrix4 Inverse(const Matrix4& matrix);
+  // Rows become columns: what vertex programs that transform with m4x4
+  // (one dot product per register) need in their constant registers.
+  static Matrix4 Transpose(const Matrix4& matrix);
 
   bool operator==(const Matrix4& other) const = default;
 

@@ -32,6 +32,8 @@ int32_t Effect::ApplyPass(int32_t index) {
 }
 
 void Effect::AddTechnique(Technique* technique) {
+  // Short of memory, the effect goes without it.
+  if (technique == nullptr) return;
   techniques.emplace(techniques.begin(), technique);
 }
 

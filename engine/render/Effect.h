@@ -41,7 +41,8 @@ class Effect : public NodeEffect {
   Technique* GetActiveTechnique() const { return activeTechnique; }
 
  protected:
-  // Takes the technique and puts it at the front of the list.
+  // Takes the technique and puts it at the front of the list; null is
+  // ignored.
   void AddTechnique(Technique* technique);
   // Every pass of the active technique is recorded anew at its next use.
   void MarkPassesDirty();

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "engine/render/ProgramTable.h"
+
+namespace ynx {
+
+// The vertex program pieces the material effects share, as Direct3D 9
+// assembly over the registers of ShaderRegisters.h. A program is the
+// prologue (inputs, the position of the variant in r0, oPos and oFog)
+// followed by what the effect outputs.
+class VertexProgramText {
+ public:
+  // The version and position lines, `inputs` (the effect's own dcl lines),
+  // then: plain, the position as it is; swaying, moved by the sway; skinned
+  // (vs_2_0 only), blended from four bones into world space. oPos through
+  // c0-c3; oFog = 1 / e^((density x depth)^exponent) with the view depth
+  // of the unmoved position, 1 at or behind the eye.
+  static std::string Prologue(ProgramTable::Model model, ProgramTable::Variant variant,
+                              const char* inputs);
+  // oD0 = the unlit effects' colour register of the variant.
+  static std::string ColorOutput(ProgramTable::Variant variant);
+};
+
+}  // namespace ynx

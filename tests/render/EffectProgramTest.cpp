@@ -1,0 +1,280 @@
+// The colour and texture effects' passes: what each binds, how the fixed
+// passes keep the colour, and the programs. Every program assembles with
+// the platform's assembler; run on the CPU model of the shader arithmetic
+// with the constants the pass set, it places, fogs, sways and skins a
+// vertex as the effect promises.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/animation/SkinController.h"
+#include "engine/render/ColorShaderPass.h"
+#include "engine/render/TextureEffect.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/SceneNode.h"
+#include "engine/scene/Vector3Buffer.h"
+#include "engine/scene/Vector4Buffer.h"
+#include "platform/d3d9/device/D3DX9.h"
+#include "platform/d3d9/shader/ShaderDecoder.h"
+#include "tests/d3d9/ShaderInterpreter.h"
+#include "tests/render/RenderFixture.h"
+
+namespace ynx {
+namespace {
+
+using Calls = std::vector<std::string>;
+using test::ShaderInterpreter;
+
+const Color PAINT{0.25f, 0.5f, 0.75f, 1.0f};
+
+DecodedShader Assemble(const char* text) {
+  ID3DXBuffer* code = nullptr;
+  ID3DXBuffer* errors = nullptr;
+  const HRESULT result = D3DXAssembleShader(text, static_cast<UINT>(std::strlen(text)), nullptr,
+                                            nullptr, 0, &code, &errors);
+  EXPECT_EQ(result, D3D_OK) << text
+                            << (errors ? static_cast<const char*>(errors->GetBufferPointer()) : "");
+  DecodedShader shader;
+  if (code != nullptr) {
+    std::string error;
+    EXPECT_TRUE(ShaderDecoder::Decode(static_cast<const uint32_t*>(code->GetBufferPointer()),
+                                      code->GetBufferSize() / 4, shader, error))
+        << error;
+    code->Release();
+  }
+  if (errors != nullptr) errors->Release();
+  return shader;
+}
+
+class EffectProgramTest : public test::RenderFixture {
+ protected:
+  // A colour effect, or a texture effect with the texture "stone" on
+  // coordinate set 1, in PAINT, for a renderer of these capabilities.
+  Ptr<ColorEffect> MakeEffect(bool textured, int32_t vertexLevel, int32_t pixelLevel,
+                              int32_t stages = 8) {
+    renderer->SetCapabilities(vertexLevel, pixelLevel, stages);
+    Ptr<ColorEffect> effect(new ColorEffect(String("paint")));
+    if (textured) {
+      auto* texture = new TextureEffect(String("paint"));
+      texture->SetTexture(stone.Get());
+      texture->SetTexCoordSet(1);
+      effect = texture;
+    }
+    effect->SetColor(PAINT);
+    return effect;
+  }
+
+  // The calls of one draw, the pass marked recorded already.
+  Calls Drawn(GeometryNode& mesh) {
+    mesh.Draw(*renderer);
+    renderer->calls.clear();
+    mesh.Draw(*renderer);
+    return renderer->TakeCalls();
+  }
+
+  // The vertex program the effect's pass chose, run with the constants of
+  // its last draw on one vertex.
+  ShaderInterpreter::Outputs RunVertex(const ColorEffect& effect, const Vector3& position,
+                                       const Vector4& weights = {}, const Vector4& bones = {},
+                                       const Vector4& uv = {0.5f, 0.25f, 0, 1}) {
+    const auto* pass = static_cast<const ColorShaderPass*>(effect.GetActiveTechnique()->GetPass(0));
+    const DecodedShader shader = Assemble(pass->GetVertexShader()->GetText());
+    ShaderInterpreter::Inputs inputs;
+    inputs.constants = renderer->vertexConstants;
+    inputs.vertex[0] = {position.x, position.y, position.z, 1};
+    inputs.vertex[1] = {weights.x, weights.y, weights.z, weights.w};
+    inputs.vertex[2] = {bones.x, bones.y, bones.z, bones.w};
+    inputs.vertex[3] = {uv.x, uv.y, uv.z, uv.w};
+    ShaderInterpreter::Outputs outputs;
+    std::string error;
+    EXPECT_TRUE(ShaderInterpreter().Run(shader, ShaderKey{}, inputs, outputs, error)) << error;
+    return outputs;
+  }
+
+  // A camera at (1, 2, -10) looking along +z.
+  void SetCamera() {
+    Ptr<Camera> camera(new Camera());
+    Transformation place;
+    place.SetTranslation({1, 2, -10});
+    camera->SetLocalTransform(place);
+    camera->UpdateWorldTransform();
+    camera->UpdateMatrices();
+    renderer->SetCamera(camera.Get());
+  }
+
+  static void ExpectNear(const ShaderInterpreter::Vector& actual, const Vector4& expected,
+                         float tolerance) {
+    EXPECT_NEAR(actual[0], expected.x, tolerance);
+    EXPECT_NEAR(actual[1], expected.y, tolerance);
+    EXPECT_NEAR(actual[2], expected.z, tolerance);
+    EXPECT_NEAR(actual[3], expected.w, tolerance);
+  }
+
+  const Ptr<Texture> stone{new Texture(String("stone"))};
+};
+
+TEST(EffectProgramsTest, EveryProgramAssemblesAtEveryLevel) {
+  for (const ProgramTable* table : {&ColorEffect::GetPrograms(), &TextureEffect::GetPrograms()}) {
+    for (const int32_t level : {Renderer::SHADER_1, Renderer::SHADER_2, Renderer::SHADER_3}) {
+      SCOPED_TRACE(level);
+      for (const ProgramTable::Variant variant :
+           {ProgramTable::PLAIN, ProgramTable::SWAYING, ProgramTable::SKINNED}) {
+        EXPECT_EQ(Assemble(table->Vertex(variant, level)).Major(),
+                  level == Renderer::SHADER_1 ? 1u : 2u);
+      }
+      EXPECT_EQ(Assemble(table->Pixel(level)).Major(), level == Renderer::SHADER_1 ? 1u : 2u);
+    }
+    EXPECT_STREQ(table->Vertex(ProgramTable::SKINNED, Renderer::SHADER_1),
+                 table->Vertex(ProgramTable::PLAIN, Renderer::SHADER_1));
+    EXPECT_EQ(table->Vertex(ProgramTable::PLAIN, Renderer::SHADER_NONE), nullptr);
+    EXPECT_EQ(table->Pixel(Renderer::SHADER_NONE), nullptr);
+  }
+}
+
+TEST_F(EffectProgramTest, EachPassBindsItsStreamsTexturesAndTransforms) {
+  const Calls fixed{"SetWorldMatrix", "SetViewMatrix", "SetProjectionMatrix"};
+  const Calls programs{"SetVertexShader YNX.VertexShader", "SetPixelShader YNX.PixelShader",
+                       "SetVertexShaderConstants 0 11"};
+  for (const bool textured : {false, true}) {
+    for (const int32_t level : {Renderer::SHADER_1, Renderer::SHADER_NONE}) {
+      SCOPED_TRACE(std::to_string(level) + (textured ? " texture" : " colour"));
+      const Ptr<Triangles> mesh = MakeMesh("mesh", MakeEffect(textured, level, level, 1).Get());
+      Calls expected{"ApplyPass clean", "SetIndexBuffer indices", "SetPositionStream positions"};
+      if (textured)
+        expected.insert(expected.end(), {"SetTexCoordStream uv1 0", "SetTexture stone 0"});
+      const Calls& rest = level == Renderer::SHADER_NONE ? fixed : programs;
+      expected.insert(expected.end(), rest.begin(), rest.end());
+      expected.push_back("DrawIndexed mesh");
+      EXPECT_EQ(Drawn(*mesh), expected);
+      // The mesh's own colours are not the effect's business.
+      EXPECT_EQ(mesh->GetColors(), nullptr);
+    }
+  }
+}
+
+TEST_F(EffectProgramTest, FixedPassesKeepTheColourAsTheStageConstant) {
+  for (const bool textured : {false, true}) {
+    SCOPED_TRACE(textured);
+    const Ptr<ColorEffect> effect =
+        MakeEffect(textured, Renderer::SHADER_NONE, Renderer::SHADER_NONE, 1);
+    ASSERT_EQ(effect->PassCount(), 1);
+    const RenderStateBlock& block = *effect->GetActiveTechnique()->GetPass(0)->GetStateBlock();
+    const TextureStageState& first = block.stages[0];
+    EXPECT_EQ(first.mode, TextureStageState::COMBINE);
+    // Colour: the constant alone; texture: the texture times the constant.
+    const int32_t operation =
+        textured ? TextureStageState::OP_MODULATE : TextureStageState::OP_REPLACE;
+    EXPECT_EQ(first.combineColorOp, operation);
+    EXPECT_EQ(first.combineAlphaOp, operation);
+    const int32_t source =
+        textured ? TextureStageState::SOURCE_TEXTURE : TextureStageState::SOURCE_CONSTANT;
+    EXPECT_EQ(first.colorSource[0], source);
+    EXPECT_EQ(first.alphaSource[0], source);
+    if (textured) {
+      EXPECT_EQ(first.colorSource[1], TextureStageState::SOURCE_CONSTANT);
+      EXPECT_EQ(first.alphaSource[1], TextureStageState::SOURCE_CONSTANT);
+    }
+    for (const TextureStageState& stage : block.stages) EXPECT_EQ(stage.constantColor, PAINT);
+    effect->SetColor({1, 0, 0, 1});
+    EXPECT_EQ(block.stages[7].constantColor, (Color{1, 0, 0, 1}));
+  }
+}
+
+TEST_F(EffectProgramTest, ProgramsPlaceAndFogAVertexThroughThePassesConstants) {
+  SetCamera();
+  for (const int32_t level : {Renderer::SHADER_1, Renderer::SHADER_2}) {
+    for (const bool textured : {false, true}) {
+      SCOPED_TRACE(std::to_string(level) + (textured ? " texture" : " colour"));
+      const Ptr<ColorEffect> effect = MakeEffect(textured, level, level);
+      const Ptr<Triangles> mesh = MakeMesh("mesh", effect.Get(), {3, -2, 800});
+      Drawn(*mesh);
+      const Camera& camera = *renderer->GetCamera();
+      const Matrix4 world = mesh->GetWorldTransform().ToMatrix4();
+      // In front of the eye, fogged; and behind it, clear.
+      for (const Vector3& p : {Vector3{0.5f, 1, 200}, Vector3{0, 0, -900}}) {
+        const ShaderInterpreter::Outputs out = RunVertex(*effect, p);
+        const Vector4 object{p.x, p.y, p.z, 1};
+        const Vector4 clip = Matrix4::Multiply(world, camera.GetViewProjection()).Transform(object);
+        ExpectNear(out.position, clip, 1e-3f * std::fabs(clip.w));
+        const float depth = Matrix4::Multiply(world, camera.GetView()).Transform(object).z;
+        const float fog =
+            depth > 0
+                ? std::exp(-std::pow(effect->GetFogDensity() * depth, effect->GetFogExponent()))
+                : 1.0f;
+        EXPECT_NEAR(out.fog, fog, 1e-4f);
+        ExpectNear(out.colors[0], {PAINT.red, PAINT.green, PAINT.blue, PAINT.alpha}, 1e-6f);
+        if (textured) ExpectNear(out.texcoords[0], {0.5f, 0.25f, 0, 1}, 0);
+      }
+    }
+  }
+}
+
+TEST_F(EffectProgramTest, SwayMovesVerticesByTheirHeight) {
+  for (const int32_t level : {Renderer::SHADER_1, Renderer::SHADER_2}) {
+    SCOPED_TRACE(level);
+    // No camera: the transforms are the identity, oPos is the moved position.
+    const Ptr<ColorEffect> effect = MakeEffect(false, level, level);
+    effect->SetSway(true);
+    effect->Update(1.25);
+    const Ptr<Triangles> mesh = MakeMesh("mesh", effect.Get());
+    Drawn(*mesh);
+    const float amplitude = effect->GetSwayAmplitude();
+    const float turn = effect->GetTime() * effect->GetSwaySpeed();
+    for (const Vector3& p : {Vector3{4, 0, -7}, Vector3{1, 3, 2}, Vector3{-4, 2, 7},
+                             Vector3{10, 1.5f, -3}, Vector3{-20, 6, 31}}) {
+      const float x = amplitude * std::sin(0.50770003f * p.x + turn - 0.421f * p.z);
+      const float z = amplitude * std::sin(1.31415f * turn + 0.30000001f * p.y - 0.6f * p.z);
+      ExpectNear(RunVertex(*effect, p).position, {p.x + x * p.y, p.y, p.z + z * p.y, 1}, 2e-4f);
+    }
+  }
+}
+
+TEST_F(EffectProgramTest, SkinnedProgramsBlendFourBonesIntoTheWorld) {
+  SetCamera();
+  const Ptr<ColorEffect> effect = MakeEffect(true, Renderer::SHADER_2, Renderer::SHADER_2);
+  const Ptr<Triangles> mesh = MakeMesh("mesh", effect.Get());
+  const Ptr<SceneNode> bones[] = {new SceneNode(String("hip"), 0, 1),
+                                  new SceneNode(String("knee"), 0, 1)};
+  bones[0]->SetLocalTransform(Transformation({10, 0, 0}, {}, {1, 1, 1}));
+  bones[1]->SetLocalTransform(Transformation({0, 20, 0}, {0.0f, 0.6f, 0.0f, 0.8f}, {2, 2, 2}));
+  const Ptr<SkinController> skin(new SkinController());
+  for (const Ptr<SceneNode>& bone : bones) {
+    bone->UpdateWorldTransform();
+    skin->AddBone(bone.Get(), Transformation());
+  }
+  const auto named = [](auto* buffer, const char* name) {
+    buffer->SetName(String(name));
+    return buffer;
+  };
+  skin->SetBindVertices(named(new Vector3Buffer(3), "bind"));
+  skin->SetWeights(named(new Vector4Buffer(3), "weights"));
+  skin->SetBoneIndices(named(new Vector4Buffer(3), "bones"));
+  skin->ComputeBoneMatrices();
+  mesh->AttachController(skin.Get());
+  effect->SetSkin(skin.Get());
+
+  EXPECT_EQ(Drawn(*mesh),
+            (Calls{"ApplyPass clean", "SetIndexBuffer indices", "SetPositionStream bind",
+                   "SetBlendWeightStream weights", "SetBlendIndexStream bones",
+                   "SetTexCoordStream uv1 0", "SetTexture stone 0",
+                   "SetVertexShader YNX.VertexShader", "SetPixelShader YNX.PixelShader",
+                   "SetVertexShaderConstants 0 8", "SetVertexShaderConstants 8 8",
+                   "SetVertexShaderConstants 209 2", "DrawIndexed mesh"}));
+  const Vector3 p{1, 2, 3};
+  // Index 1.9 is bone 1; the third and fourth influences weigh nothing.
+  const ShaderInterpreter::Outputs out =
+      RunVertex(*effect, p, {0.25f, 0.75f, 0, 0}, {1.9f, 0, 1, 0});
+  const Vector3 world = bones[1]->GetWorldTransform().TransformPoint(p) * 0.25f +
+                        bones[0]->GetWorldTransform().TransformPoint(p) * 0.75f;
+  const Vector4 clip =
+      renderer->GetCamera()->GetViewProjection().Transform({world.x, world.y, world.z, 1});
+  ExpectNear(out.position, clip, 1e-3f * std::fabs(clip.w));
+  ExpectNear(out.colors[0], {PAINT.red, PAINT.green, PAINT.blue, PAINT.alpha}, 1e-6f);
+}
+
+}  // namespace
+}  // namespace ynx

@@ -1,0 +1,126 @@
+// The stored forms of the colour and texture effects and of textures:
+// golden bytes both ways, bad data, every cut, and which types the
+// factories make.
+
+#include <gtest/gtest.h>
+
+#include "engine/core/Factory.h"
+#include "engine/render/TextureEffect.h"
+#include "tests/render/RenderFixture.h"
+#include "tests/scene/SceneTestClasses.h"
+#include "tests/support/CapturedLog.h"
+#include "tests/support/CutStreams.h"
+
+namespace ynx {
+namespace {
+
+using test::ByteWriter;
+using test::GeometryEffectPart;
+
+// A colour effect, or a texture effect whose texture "stone" (mipmap count
+// `mipLevels`, no image) is stored inline, with coordinate set `set`.
+ByteWriter EffectBytes(const char* type, int32_t id, uint8_t flags, int32_t textureId = 0,
+                       int32_t set = 0) {
+  ByteWriter bytes;
+  bytes.Head(id, type, "paint");
+  GeometryEffectPart(bytes, 0x00, flags, 2.0f);
+  bytes.F32(0.25f).F32(0.5f).F32(0.75f).F32(1);
+  if (textureId == 0) return bytes;
+  bytes.Head(textureId, "YNX.Texture", "stone").I32(0).I32(-1);
+  return bytes.I32(set);
+}
+
+TEST(EffectStreamTest, ColourAndTextureEffectsReadAndWriteTheirBytes) {
+  struct Case {
+    const char* type;
+    uint8_t flags;
+    bool blend;
+    bool cull;
+  };
+  for (const Case& c :
+       {Case{"YNX.ColorEffect", 0x10, false, false}, Case{"YNX.TextureEffect", 0x01, true, true}}) {
+    SCOPED_TRACE(c.type);
+    const bool textured = c.type == std::string("YNX.TextureEffect");
+    int32_t state = 1;
+    Ptr<Object> loaded =
+        test::ReadOne(EffectBytes(c.type, 1, c.flags, textured ? 2 : 0, 5), &state);
+    ASSERT_EQ(state, 0);
+    auto* effect = static_cast<ColorEffect*>(loaded.Get());
+    EXPECT_EQ(effect->GetColor(), (Color{0.25f, 0.5f, 0.75f, 1.0f}));
+    EXPECT_EQ(effect->GetBlend(), c.blend);
+    EXPECT_EQ(effect->GetCull(), c.cull);
+    int32_t textureId = 0;
+    if (textured) {
+      auto* textureEffect = static_cast<TextureEffect*>(effect);
+      ASSERT_NE(textureEffect->GetTexture(), nullptr);
+      EXPECT_EQ(textureEffect->GetTexture()->GetName(), String("stone"));
+      EXPECT_EQ(textureEffect->GetTexCoordSet(), 5);
+      textureId = textureEffect->GetTexture()->GetID();
+    }
+    EXPECT_TRUE(
+        test::SameBytes(test::Written(effect),
+                        EffectBytes(c.type, effect->GetID(), c.flags, textureId, 5).Bytes()));
+  }
+}
+
+TEST(EffectStreamTest, ATextureAsksForAFullChainAndSaysItLoaded) {
+  test::CapturedLog log;
+  ByteWriter bytes;
+  bytes.Head(1, "YNX.Texture", "stone").I32(3).I32(-1);
+  int32_t state = 1;
+  Ptr<Object> loaded = test::ReadOne(bytes, &state);
+  ASSERT_EQ(state, 0);
+  auto* texture = static_cast<Texture*>(loaded.Get());
+  EXPECT_EQ(texture->GetMipLevels(), 0);
+  EXPECT_TRUE(log.Contains("INFO. Текстура [stone] загружена."));
+  ByteWriter saved;
+  saved.Head(texture->GetID(), "YNX.Texture", "stone").I32(0).I32(-1);
+  EXPECT_TRUE(test::SameBytes(test::Written(texture), saved.Bytes()));
+}
+
+TEST(EffectStreamTest, ACoordinateSetOutsideTheEightFails) {
+  for (const int32_t set : {-1, 8}) {
+    test::CapturedLog log;
+    int32_t state = 0;
+    EXPECT_FALSE(test::ReadOne(EffectBytes("YNX.TextureEffect", 1, 0, 2, set), &state));
+    EXPECT_EQ(state, 1);
+    EXPECT_TRUE(test::HasLineStartingWith(
+        log, "ERROR. Невозможно загрузить номер набора текстурных координат. ID["));
+  }
+}
+
+TEST(EffectStreamTest, EveryCutFailsWithOneErrorPerClassLevel) {
+  using test::ClassPart;
+  const ClassPart object = [](ByteWriter& w) { w.Str("n").I32(0); };
+  test::ExpectOneErrorPerLevel(
+      "YNX.TextureEffect", {object, [](ByteWriter& w) { GeometryEffectPart(w, 0x81, 0x11, 3.0f); },
+                            [](ByteWriter& w) { w.F32(0.1f).F32(0.2f).F32(0.3f).F32(0.4f); },
+                            [](ByteWriter& w) { w.I32(-1).I32(2); }});
+  test::ExpectOneErrorPerLevel("YNX.Texture", {object, [](ByteWriter& w) { w.I32(0).I32(-1); }});
+}
+
+TEST(EffectStreamTest, FactoriesMakeTheConcreteClassesOnly) {
+  struct Case {
+    const char* type;
+    bool made;
+  };
+  for (const Case& c :
+       {Case{"YNX.Shader", false}, Case{"YNX.OcclusionQuery", false},
+        Case{"YNX.VertexShader", true}, Case{"YNX.PixelShader", true}, Case{"YNX.Texture", true},
+        Case{"YNX.CubeTexture", true}, Case{"YNX.VolumeTexture", true},
+        Case{"YNX.ColorEffect", true}, Case{"YNX.TextureEffect", true}}) {
+    SCOPED_TRACE(c.type);
+    const CreateFunction create = Factory::Find(String(c.type));
+    ASSERT_NE(create, nullptr);
+    Object* made = nullptr;
+    EXPECT_EQ(create(&made) == 0, c.made);
+    EXPECT_EQ(made != nullptr, c.made);
+    if (made == nullptr) continue;
+    const Ptr<Object> held(made);
+    EXPECT_EQ(made->GetType().GetName(), String(c.type));
+    EXPECT_EQ(made->GetName(), String());
+  }
+}
+
+}  // namespace
+}  // namespace ynx
