@@ -120,6 +120,7 @@ class RecordingRenderer : public Renderer {
   int32_t GetViewportHeight() override { return 480; }
   void SetViewport(const Vector2&, const Vector2&) override { Record("SetViewport"); }
   void SetBrightness(int32_t level) override { Record("SetBrightness", level); }
+  Ptr<Image> CaptureFrame() override { return nullptr; }
 
  private:
   static std::string Text(const Object* object);
