@@ -59,7 +59,8 @@ D3D9Renderer::D3D9Renderer() {
     LogError("Невозможно создать экземпляр D3D9.");
     return;
   }
-  d3d->SetMessageSink([](const std::string& message) { LogWarning("%s", message.c_str()); });
+  // What the device cannot report through a result goes to the log.
+  d3d->SetMessageSink([](const std::string& message) { LogWarning("Direct3D: %s", message.c_str()); });
   EnumerateModes();
 }
 
