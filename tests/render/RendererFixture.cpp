@@ -57,6 +57,8 @@ void RendererFixture::SetUp() {
 
 void RendererFixture::TearDown() {
   EXPECT_EQ(log.Filtered({"WARNING. Direct3D:"}), std::vector<std::string>());
+  // A test that stopped inside a frame leaves nothing for the next one.
+  if (renderer) renderer->Close();
   ReleaseRenderer();
   renderer = nullptr;
   unsetenv("YNX_RENDERER_CAPS");
