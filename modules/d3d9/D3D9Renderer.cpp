@@ -382,8 +382,9 @@ int32_t D3D9Renderer::GetViewportHeight() {
 
 void D3D9Renderer::SetViewport(const Vector2& origin, const Vector2& size) {
   if (!device) return;
-  // Truncated; what lies before the target's corner is not a place.
-  const auto whole = [](float value) { return value >= 1.0f ? static_cast<DWORD>(value) : DWORD{0}; };
+  // Truncated; negative and absurd values become the nearest size a
+  // target can have.
+  const auto whole = [](float value) { return value > 0.0f ? static_cast<DWORD>(std::min(value, 65536.0f)) : 0u; };
   const D3DVIEWPORT9 viewport{whole(origin.x), whole(origin.y), whole(size.x), whole(size.y), 0.0f, 1.0f};
   device->SetViewport(&viewport);
 }

@@ -157,6 +157,59 @@ TEST_F(RendererTest, BrightnessRampsClampedAndClearPacksClampedColours) {
   EXPECT_TRUE(NearColor(At(ReadBack(), 5, 5), 0xFFFF007Fu, 0, false));
 }
 
+TEST_F(RendererTest, TransformsViewportAndLightsReachTheDevice) {
+  Matrix4 scaled = Matrix4::Identity();
+  scaled.m[0] = 2.0f;
+  struct MatrixCase {
+    int32_t stage;
+    Matrix4 matrix;
+    DWORD flags;
+  };
+  for (const MatrixCase& c : std::vector<MatrixCase>{{1, scaled, D3DTTFF_COUNT3}, {1, Matrix4::Identity(), 0}}) {
+    renderer->SetTextureMatrix(c.stage, c.matrix);
+    DWORD flags = 99;
+    device->GetTextureStageState(static_cast<DWORD>(c.stage), D3DTSS_TEXTURETRANSFORMFLAGS, &flags);
+    EXPECT_EQ(flags, c.flags);
+  }
+  renderer->SetTextureMatrix(8, scaled);
+  Matrix4 read;
+  renderer->GetTextureMatrix(read, 8);
+  EXPECT_EQ(read, Matrix4::Identity());
+  renderer->SetViewport(Vector2{-3.0f, 2.2f}, Vector2{30.9f, 20.5f});
+  D3DVIEWPORT9 viewport{};
+  device->GetViewport(&viewport);
+  EXPECT_EQ(std::vector<DWORD>({viewport.X, viewport.Y, viewport.Width, viewport.Height}),
+            std::vector<DWORD>({0, 2, 30, 20}));
+
+  Ptr<Light> spot(new Light());
+  spot->SetLightType(Light::LIGHT_SPOT);
+  spot->SetSpot(2.0f, 0.5f);
+  Ptr<Light> fixed(new Light());
+  std::vector<Light*>& lights = renderer->GetLights();
+  for (Light* light : {spot.Get(), fixed.Get()}) {
+    lights.push_back(light);
+    renderer->PushLight(light);
+  }
+  D3DLIGHT9 value{};
+  device->GetLight(0, &value);
+  EXPECT_EQ(value.Type, D3DLIGHT_SPOT);
+  EXPECT_FLOAT_EQ(value.Theta, 1.0f);
+  EXPECT_FLOAT_EQ(value.Phi, 1.05f);
+  device->GetLight(1, &value);
+  EXPECT_EQ(value.Type, D3DLIGHT_DIRECTIONAL);
+  EXPECT_EQ(value.Direction.z, 1.0f);
+  DWORD lighting = FALSE;
+  device->GetRenderState(D3DRS_SPECULARENABLE, &lighting);
+  EXPECT_TRUE(lighting);
+  renderer->PushLight(nullptr);
+  renderer->PopLights();
+  BOOL enabled = TRUE;
+  device->GetLightEnable(0, &enabled);
+  device->GetRenderState(D3DRS_LIGHTING, &lighting);
+  EXPECT_FALSE(enabled);
+  EXPECT_FALSE(lighting);
+}
+
 TEST_F(RendererTest, ALostDeviceReleasesEverythingAndAReopenedOneDrawsAgain) {
   Ptr<QuadEffect> effect(new QuadEffect());
   const Ptr<Triangles> quad = Quad(-1.0f, -1.0f, 1.0f, 1.0f, Color{0.0f, 1.0f, 0.0f, 1.0f}, effect.Get());
