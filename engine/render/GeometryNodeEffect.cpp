@@ -92,6 +92,59 @@ void GeometryNodeEffect::SetSway(bool on) {
   MarkPassesDirty();
 }
 
+void GeometryNodeEffect::SetWireframe(bool on) {
+  wireframe = on;
+  MarkPassesDirty();
+}
+
+void GeometryNodeEffect::SetMaterial(const Color& newDiffuse, const Color& newAmbient,
+                                     const Color& newSpecular, const Color& newEmissive,
+                                     float newShininess) {
+  diffuse = newDiffuse;
+  ambient = newAmbient;
+  specular = newSpecular;
+  emissive = newEmissive;
+  shininess = newShininess;
+  MarkPassesDirty();
+}
+
+void GeometryNodeEffect::SetAlphaTest(bool on, int32_t reference) {
+  alphaTest = on;
+  alphaRef = reference;
+  MarkPassesDirty();
+}
+
+void GeometryNodeEffect::SetBlend(bool on, int32_t source, int32_t destination) {
+  blend = on;
+  srcBlend = source;
+  dstBlend = destination;
+  MarkPassesDirty();
+}
+
+void GeometryNodeEffect::SetFogParameters(const Color& color, float density, float exponent) {
+  fogColor = color;
+  fogDensity = density;
+  fogExponent = exponent;
+  MarkPassesDirty();
+}
+
+void GeometryNodeEffect::SetSwayParameters(float amplitude, float speed) {
+  swayAmplitude = amplitude;
+  swaySpeed = speed;
+  MarkPassesDirty();
+}
+
+void GeometryNodeEffect::SetCull(bool on) {
+  cull = on;
+  MarkPassesDirty();
+}
+
+void GeometryNodeEffect::SetStageWrap(int32_t stage, int32_t wrap) {
+  if (stage < 0 || stage >= STAGE_COUNT) return;
+  stageWrap[stage] = wrap;
+  MarkPassesDirty();
+}
+
 void GeometryNodeEffect::SetSkin(SkinController* controller) {
   // Held while the old one is handed back, in case it is the same.
   const Ptr<SkinController> next = controller;

@@ -41,6 +41,17 @@ class GeometryNodeEffect : public Effect {
   // Each marks the active technique's passes dirty.
   void SetFog(bool on);
   void SetSway(bool on);
+  void SetWireframe(bool on);
+  void SetMaterial(const Color& newDiffuse, const Color& newAmbient, const Color& newSpecular,
+                   const Color& newEmissive, float newShininess);
+  // Pixels pass with an alpha of at least `reference` (0..255).
+  void SetAlphaTest(bool on, int32_t reference);
+  void SetBlend(bool on, int32_t source, int32_t destination);
+  void SetFogParameters(const Color& color, float density, float exponent);
+  void SetSwayParameters(float amplitude, float speed);
+  void SetCull(bool on);
+  // 1 wraps, 0 clamps; stages outside 0..7 are ignored.
+  void SetStageWrap(int32_t stage, int32_t wrap);
   // The skin controller whose bone matrices the vertex program reads. The
   // previous one skins on the processor again; the new one does too until
   // the first update, and its mesh takes a bound that encloses everything

@@ -11,6 +11,7 @@
 #include "engine/core/EngineLists.h"
 #include "engine/core/Log.h"
 #include "engine/io/CodecManager.h"
+#include "engine/io/Directory.h"
 #include "engine/io/FileManager.h"
 #include "engine/io/STRSceneCodec.h"
 #include "engine/render/Renderer.h"
@@ -52,6 +53,29 @@ int32_t ChooseMode(const Renderer& renderer) {
     }
   }
   return best;
+}
+
+// The files under `folder` as a directory of the file system, so that the
+// pictures a loose scene file names are found beside it. Each file is read
+// from disk when it is opened.
+void Attach(Directory& directory, const std::filesystem::path& folder, int32_t depth) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const String name(entry.path().filename().c_str());
+    if (entry.is_regular_file(error)) {
+      auto* file = new File(name);
+      if (directory.AttachFile(file) != 0) delete file;
+    } else if (entry.is_directory(error) && depth < 8) {
+      // A directory made with its parent attaches itself.
+      Attach(*new Directory(name, &directory), entry.path(), depth + 1);
+    }
+  }
+}
+
+void MountFolder(const std::filesystem::path& folder) {
+  Directory* root = FileManager::Root();
+  if (root == nullptr) return;
+  Attach(*new Directory(String(folder.c_str()), root), folder, 0);
 }
 
 }  // namespace
@@ -134,6 +158,7 @@ bool SceneViewer::LoadScene(std::string& error) {
       return false;
     }
   } else {
+    MountFolder(std::filesystem::absolute(options.path).parent_path());
     loose = std::make_unique<File>(String(options.path.c_str()));
     file = loose.get();
   }
