@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,39 @@ TEST_F(EffectPixelTest, BlendingSortsCullingAndFog) {
     const float factor = level.technique == 0 ? std::exp(-std::pow(0.1f * 4.0f, 2.0f)) : std::exp(-0.1f * 4.0f);
     const int white = static_cast<int>(std::lround(255.0f * factor));
     EXPECT_TRUE(NearColor(At(pixels, 24, 44), Packed(white, white, 255), 3, false));
+  }
+}
+
+TEST_F(EffectPixelTest, OnlyWhatChangedIsRecordedOrUploadedAgain) {
+  Limit("");
+  Ptr<Image> image(new Image(String("grey"), Image::FORMAT_GREY, 4, 4));
+  std::fill(image->GetData(), image->GetData() + 16, uint8_t{200});
+  Ptr<TextureEffect> textured(new TextureEffect());
+  textured->SetTexture(new Texture(String("grey"), image.Get()));
+  Ptr<ColorEffect> flat(new ColorEffect());
+  Ptr<Triangles> left = Square(-1.05f, 0, 4, flat.Get());
+  Ptr<Triangles> right = Square(1.05f, 0, 4, textured.Get());
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    int32_t recorded;
+    int32_t uploads;
+  };
+  Frame({left.Get(), right.Get()});
+  const Step steps[] = {
+      {"nothing", [] {}, 0, 0},
+      {"fog on one effect", [&] { flat->SetFog(true); }, 1, 0},
+      {"positions rewritten", [&] { left->GetVertices()->MarkChanged(); }, 0, 1},
+      {"image replaced", [&] { textured->GetTexture()->SetImage(image.Get()); }, 0, 1},
+      {"nothing again", [] {}, 0, 0},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    Frame({left.Get(), right.Get()});
+    EXPECT_EQ(renderer->GetStats().passesRecorded, step.recorded);
+    EXPECT_EQ(renderer->GetStats().uploads, step.uploads);
+    EXPECT_EQ(renderer->GetStats().draws, 2);
   }
 }
 
