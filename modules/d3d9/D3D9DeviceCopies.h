@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "platform/d3d9/device/ComPtr.h"
@@ -94,5 +95,18 @@ struct LayoutCopy : DeviceCopy {
   // Bit n: the layout reads stream n.
   uint32_t streams = 0;
 };
+
+// A new copy of object `id` holding the device object just made in `slot`;
+// null, with the device object released, when memory runs out.
+template <typename Copy, typename Made>
+Copy* NewCopy(int32_t id, Made* made, ComPtr<Made> Copy::*slot) {
+  Copy* copy = new (std::nothrow) Copy(id);
+  if (copy == nullptr) {
+    made->Release();
+    return nullptr;
+  }
+  copy->*slot = ComPtr<Made>::Adopt(made);
+  return copy;
+}
 
 }  // namespace ynx

@@ -126,13 +126,11 @@ bool D3D9Renderer::CommitPass() {
     recordedSlots.clear();
     return false;
   }
-  auto* copy = new (std::nothrow) LayoutCopy(pass->GetID());
+  LayoutCopy* copy = NewCopy(pass->GetID(), made, &LayoutCopy::declaration);
   if (copy == nullptr) {
-    made->Release();
     recordedSlots.clear();
     return false;
   }
-  copy->declaration = ComPtr<IDirect3DVertexDeclaration9>::Adopt(made);
   copy->slots = std::move(recordedSlots);
   copy->streams = streamsNeeded;
   recordedSlots.clear();

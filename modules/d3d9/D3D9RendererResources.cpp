@@ -152,12 +152,8 @@ IDirect3DVertexBuffer9* D3D9Renderer::PrepareVertexBuffer(Buffer& buffer, bool p
         FAILED(device->CreateVertexBuffer(size, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &made, nullptr))) {
       return nullptr;
     }
-    copy = new (std::nothrow) BufferCopy(buffer.GetID());
-    if (copy == nullptr) {
-      made->Release();
-      return nullptr;
-    }
-    copy->vertices = ComPtr<IDirect3DVertexBuffer9>::Adopt(made);
+    copy = NewCopy(buffer.GetID(), made, &BufferCopy::vertices);
+    if (copy == nullptr) return nullptr;
     copy->size = size;
     copy->packedColors = packedColors;
     if (!Attach(binding, copy)) return nullptr;
@@ -195,12 +191,8 @@ BufferCopy* D3D9Renderer::PrepareIndexBuffer(IntBuffer& buffer) {
                                          D3DPOOL_MANAGED, &made, nullptr))) {
       return nullptr;
     }
-    copy = new (std::nothrow) BufferCopy(buffer.GetID());
-    if (copy == nullptr) {
-      made->Release();
-      return nullptr;
-    }
-    copy->indices = ComPtr<IDirect3DIndexBuffer9>::Adopt(made);
+    copy = NewCopy(buffer.GetID(), made, &BufferCopy::indices);
+    if (copy == nullptr) return nullptr;
     copy->size = size;
     if (!Attach(binding, copy)) return nullptr;
   }
@@ -290,12 +282,8 @@ TextureCopy* D3D9Renderer::MakeTexture(BaseTexture& texture, int32_t requestedLe
     }
     made = plain;
   }
-  auto* copy = new (std::nothrow) TextureCopy(texture.GetID());
-  if (copy == nullptr) {
-    made->Release();
-    return nullptr;
-  }
-  copy->texture = ComPtr<IDirect3DBaseTexture9>::Adopt(made);
+  TextureCopy* copy = NewCopy(texture.GetID(), made, &TextureCopy::texture);
+  if (copy == nullptr) return nullptr;
   copy->width = image.GetWidth();
   copy->height = image.GetHeight();
   copy->format = image.GetFormat();
@@ -439,14 +427,11 @@ void D3D9Renderer::BeginQuery(OcclusionQuery* query) {
       query->SetVisiblePixels(0);
       return;
     }
-    copy = new (std::nothrow) QueryCopy(query->GetID());
-    if (copy == nullptr) {
-      made->Release();
+    copy = NewCopy(query->GetID(), made, &QueryCopy::query);
+    if (copy == nullptr || !Attach(binding, copy)) {
       query->SetVisiblePixels(0);
       return;
     }
-    copy->query = ComPtr<IDirect3DQuery9>::Adopt(made);
-    if (!Attach(binding, copy)) return;
   }
   copy->query->Issue(D3DISSUE_BEGIN);
 }
@@ -505,12 +490,8 @@ TextureCopy* D3D9Renderer::PrepareTarget(BaseTexture& texture, DWORD usage, bool
     }
     made = target;
   }
-  copy = new (std::nothrow) TextureCopy(texture.GetID());
-  if (copy == nullptr) {
-    made->Release();
-    return nullptr;
-  }
-  copy->texture = ComPtr<IDirect3DBaseTexture9>::Adopt(made);
+  copy = NewCopy(texture.GetID(), made, &TextureCopy::texture);
+  if (copy == nullptr) return nullptr;
   copy->usage = usage;
   copy->width = image->GetWidth();
   copy->height = image->GetHeight();

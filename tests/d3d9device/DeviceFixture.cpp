@@ -1,11 +1,10 @@
 #include "tests/d3d9device/DeviceFixture.h"
 
-#include <SDL.h>
-
 #include <cstring>
 #include <utility>
 
 #include "platform/d3d9/device/D3DX9.h"
+#include "tests/support/VideoEnvironment.h"
 
 namespace ynx::test {
 
@@ -15,14 +14,6 @@ constexpr const char* COLOR_VS = "vs_2_0\ndcl_position v0\ndcl_color v1\nmov oPo
 constexpr const char* COLOR_PS = "ps_2_0\ndcl v0\nmov oC0, v0\n";
 constexpr const char* TEXTURE_VS = "vs_2_0\ndcl_position v0\ndcl_texcoord v1\nmov oPos, v0\nmov oT0, v1\n";
 constexpr const char* TEXTURE_PS = "ps_2_0\ndcl t0.xy\ndcl_2d s0\ntexld r0, t0, s0\nmov oC0, r0\n";
-
-// SDL's video stays started for the whole run: it would unload the GL
-// driver as it ends, and then the leak checker could not name the
-// driver's own long-lived allocations to suppress them.
-class VideoEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override { ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError(); }
-};
 
 [[maybe_unused]] ::testing::Environment* const VIDEO = ::testing::AddGlobalTestEnvironment(new VideoEnvironment);
 

@@ -6,10 +6,13 @@
 #include "engine/scene/ColorBuffer.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Vector3Buffer.h"
+#include "tests/support/VideoEnvironment.h"
 #include "tools/d3d9play/HiddenDevice.h"
 
 namespace ynx::test {
 namespace {
+
+[[maybe_unused]] ::testing::Environment* const VIDEO = ::testing::AddGlobalTestEnvironment(new VideoEnvironment);
 
 class QuadTechnique : public Technique {
  public:
