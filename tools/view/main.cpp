@@ -1,6 +1,8 @@
 // ynx-view: shows a scene file, or the scene inside an archive, the way the
 // screensaver draws it.
 
+#include <SDL.h>
+
 #include <cstdio>
 #include <string>
 
@@ -45,6 +47,9 @@ int main(int argc, char** argv) {
     std::fputs(USAGE, stdout);
     return 0;
   }
+  // Held until the process ends, so that the OpenGL driver stays loaded and
+  // leak checkers running at exit can still name what it allocated.
+  SDL_InitSubSystem(SDL_INIT_VIDEO);
   ynx::tools::SceneViewer viewer(options);
   return viewer.Run();
 }
