@@ -1,10 +1,15 @@
 #include "app/ScreensaverApplication.h"
 
 #include <cstdint>
+#include <iterator>
 
 #include "app/SettingsText.h"
 #include "engine/core/EngineLists.h"
 #include "engine/core/Log.h"
+#include "engine/io/CodecManager.h"
+#include "engine/io/FileManager.h"
+#include "engine/render/Renderer.h"
+#include "engine/system/ModuleManager.h"
 #include "platform/os/MessageBox.h"
 #include "platform/os/ProcessCommandLine.h"
 #include "platform/resources/ResourceTable.h"
@@ -220,26 +225,49 @@ int32_t ScreensaverApplication::LoadTexts() {
 
 const String* ScreensaverApplication::GetText(const String& key) const { return texts.Find(key); }
 
-// The password mode starts nothing; every other mode starts the engine and
-// then needs the renderer, which this build does not have yet.
+// The password mode starts nothing. The others start the engine and the
+// renderer, load the codecs they need and mount the interface pictures; the
+// screensaver modes also mount the media. This build carries neither
+// archive yet, so start-up ends at the first mount.
 int32_t ScreensaverApplication::StartEngine() {
   if (commandLine.mode != RUN_MODE_PASSWORD) {
     if (InitializeEngine() != 0) {
       LogError("Невозможно инициализировать движок.");
       return 1;
     }
-    LogError("Модуль рендерера [DirectX9] в этой сборке ещё не реализован.");
-    LogError("Невозможно создать рендерер DirectX.");
-    return 1;
+    if (CreateRendererFromModule(String("DirectX9")) != 0) {
+      LogError("Невозможно создать рендерер DirectX.");
+      return 1;
+    }
+    const bool fullSet = commandLine.mode == RUN_MODE_SCREENSAVER || commandLine.mode == RUN_MODE_TEST;
+    static const char* const FULL[] = {"BMPImageCodec", "JPGImageCodec", "TGAImageCodec",
+                                       "CUBEImageCodec", "STRSceneCodec", "RAR2FileCodec"};
+    static const char* const REDUCED[] = {"BMPImageCodec", "JPGImageCodec", "RAR2FileCodec"};
+    const char* const* codecs = fullSet ? FULL : REDUCED;
+    const size_t count = fullSet ? std::size(FULL) : std::size(REDUCED);
+    // Failures are logged where they happen and show when a file needs the codec.
+    for (size_t i = 0; i < count; ++i) ModuleManager::LoadModule(String(codecs[i]), nullptr);
+    for (size_t i = 0; i < count; ++i) CodecManager::GetCodec(String(codecs[i]), nullptr);
+    if (FileManager::MountResource(134, String("CustomData.rar2"), String()) != 0) {
+      LogError("Невозможно подсоединить директорию CustomData.");
+      return 1;
+    }
+    if (fullSet && FileManager::MountResource(227, String("Media.rar2"), String()) != 0) {
+      LogError("Невозможно подсоединить директорию Media.");
+      return 1;
+    }
   }
   return OnEngineStarted();
 }
 
 int32_t ScreensaverApplication::StopEngine() {
   if (OnEngineStopping() != 0) return 1;
-  if (commandLine.mode != RUN_MODE_PASSWORD && ShutdownEngine() != 0) {
-    LogError("Невозможно завершить работу движка.");
-    return 1;
+  if (commandLine.mode != RUN_MODE_PASSWORD) {
+    ReleaseRenderer();
+    if (ShutdownEngine() != 0) {
+      LogError("Невозможно завершить работу движка.");
+      return 1;
+    }
   }
   return 0;
 }

@@ -114,7 +114,7 @@ bool InOrder(const std::vector<std::string>& lines, const std::vector<std::strin
   return true;
 }
 
-TEST_F(ProgramTest, ModesWithoutARendererFailHonestlyAndStillTearDown) {
+TEST_F(ProgramTest, ModesWithoutTheirArchivesFailHonestlyAndStillTearDown) {
   for (const char* arguments : {"/s", "/c", "-p 4242", ""}) {
     SCOPED_TRACE(arguments);
     const Outcome outcome = RunProgram(StateEnvironment(), arguments);
@@ -124,7 +124,7 @@ TEST_F(ProgramTest, ModesWithoutARendererFailHonestlyAndStillTearDown) {
                                    "INFO. Значения локальных данных загружены.",
                                    "INFO. Инициализация движка v.0.1.2:",
                                    "INFO. Постинициализация движка завершилась удачно.",
-                                   "ERROR. Невозможно создать рендерер DirectX.",
+                                   "ERROR. Невозможно подсоединить директорию CustomData.",
                                    "ERROR. Невозможно инициализировать скринсейвер.",
                                    "ERROR. Невозможно создать скринсейвер.",
                                    "INFO. Окна скринсейвера удалены.",
