@@ -374,11 +374,7 @@ class GlScene {
     CreateMesh();
     CreateTextures();
     glDisable(GL_CULL_FACE);
-    if (glGetError() != GL_NO_ERROR) {
-      error = "OpenGL reported an error while setting up";
-      return false;
-    }
-    return true;
+    return GlTarget::Check(error);
   }
 
   ~GlScene() {

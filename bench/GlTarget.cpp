@@ -50,11 +50,7 @@ bool GlTarget::Create(const char* title, int targetSize, bool shown, std::string
   glFrontFace(GL_CW);
   glCullFace(GL_BACK);
   glDisable(GL_BLEND);
-  if (glGetError() != GL_NO_ERROR) {
-    error = "OpenGL reported an error while making the target";
-    return false;
-  }
-  return true;
+  return Check(error);
 }
 
 bool GlTarget::MakeCurrent() { return SDL_GL_MakeCurrent(window, context) == 0; }
@@ -80,6 +76,12 @@ uint32_t GlTarget::Link(const std::string& vertexSource, const std::string& pixe
     error = "the programs do not link";
   }
   return program;
+}
+
+bool GlTarget::Check(std::string& error) {
+  if (glGetError() == GL_NO_ERROR) return true;
+  error = "OpenGL reported an error while setting up";
+  return false;
 }
 
 void GlTarget::Clear(uint32_t color) {

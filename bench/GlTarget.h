@@ -26,6 +26,9 @@ class GlTarget {
   // A program of the two sources on this context; 0 with the reason in
   // `error`.
   uint32_t Link(const std::string& vertexSource, const std::string& pixelSource, std::string& error);
+  // False, with a message in `error`, when OpenGL reported an error since
+  // the last check.
+  static bool Check(std::string& error);
   // Colour (A8R8G8B8) and depth, the whole target.
   void Clear(uint32_t color);
   // Into the window, rows flipped, and swapped: as the device presents.

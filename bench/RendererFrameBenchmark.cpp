@@ -285,11 +285,7 @@ class GlScene {
     MakeMaterials(scene.GetEffects());
     MakeMeshes(scene.GetRoot(), scene.GetEffects());
     // The effect's states are the device's defaults, as the target has them.
-    if (glGetError() != GL_NO_ERROR) {
-      error = "OpenGL reported an error while setting up";
-      return false;
-    }
-    return true;
+    return GlTarget::Check(error);
   }
 
   ~GlScene() {
