@@ -23,20 +23,19 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "bench/GlTarget.h"
+#include "bench/MedianReporter.h"
 #include "platform/d3d9/device/Device.h"
 #include "platform/d3d9/device/Direct3D9.h"
-#include "platform/d3d9/device/GlslCompiler.h"
 #include "platform/d3d9/device/StateBlock.h"
 #include "platform/d3d9/shader/ShaderAssembler.h"
 #include "platform/d3d9/shader/ShaderDecoder.h"
@@ -365,79 +364,34 @@ class GlScene {
  public:
   bool Create(const std::vector<uint32_t>& vertexTokens, const std::vector<uint32_t>& pixelTokens,
               std::string& error) {
-    window = SDL_CreateWindow("gl", 0, 0, SIZE, SIZE, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!window) {
-      error = std::string("cannot create a window: ") + SDL_GetError();
-      return false;
-    }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
-    context = SDL_GL_CreateContext(window);
-    if (!context || !MakeCurrent()) {
-      error = std::string("cannot create an OpenGL 4.5 core context: ") + SDL_GetError();
-      return false;
-    }
-    SDL_GL_SetSwapInterval(0);
+    if (!target.Create("gl", SIZE, false, error)) return false;
     const std::string vertexSource = Translate(vertexTokens, error);
     const std::string pixelSource = vertexSource.empty() ? std::string() : Translate(pixelTokens, error);
     if (pixelSource.empty()) return false;
-    const uint32_t vertexObject = GlslCompiler::Compile(false, vertexSource, error);
-    const uint32_t pixelObject = vertexObject ? GlslCompiler::Compile(true, pixelSource, error) : 0;
-    if (!pixelObject) return false;
-    program = glCreateProgram();
-    glAttachShader(program, vertexObject);
-    glAttachShader(program, pixelObject);
-    glLinkProgram(program);
-    glDeleteShader(vertexObject);
-    glDeleteShader(pixelObject);
-    GLint linked = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &linked);
-    if (!linked) {
-      error = "the translated programs do not link";
-      return false;
-    }
-    CreateTarget();
+    program = target.Link(vertexSource, pixelSource, error);
+    if (!program) return false;
     CreateUniforms();
     CreateMesh();
     CreateTextures();
-    glClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
-    glViewport(0, 0, SIZE, SIZE);
-    glDepthRangef(0.0f, 1.0f);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
-    glDepthMask(GL_TRUE);
     glDisable(GL_CULL_FACE);
-    glDisable(GL_BLEND);
-    if (glGetError() != GL_NO_ERROR) {
-      error = "OpenGL reported an error while setting up";
-      return false;
-    }
-    return true;
+    return GlTarget::Check(error);
   }
 
   ~GlScene() {
-    if (context && MakeCurrent()) {
+    if (program && MakeCurrent()) {
       glDeleteProgram(program);
-      glDeleteFramebuffers(1, &framebuffer);
-      glDeleteTextures(2, targets);
       glDeleteTextures(2, textures);
       glDeleteSamplers(1, &sampler);
       glDeleteBuffers(4, uniforms);
       glDeleteBuffers(2, meshBuffers);
       glDeleteVertexArrays(1, &vertexArray);
     }
-    if (context) SDL_GL_DeleteContext(context);
-    if (window) SDL_DestroyWindow(window);
   }
 
-  bool MakeCurrent() { return SDL_GL_MakeCurrent(window, context) == 0; }
+  bool MakeCurrent() { return target.MakeCurrent(); }
 
   void Frame(const std::vector<DrawConstants>& draws) {
-    const GLfloat clear[4] = {(CLEAR_COLOR >> 16 & 0xFF) / 255.0f, (CLEAR_COLOR >> 8 & 0xFF) / 255.0f,
-                              (CLEAR_COLOR & 0xFF) / 255.0f, 1.0f};
-    glClearNamedFramebufferfv(framebuffer, GL_COLOR, 0, clear);
-    glClearNamedFramebufferfi(framebuffer, GL_DEPTH_STENCIL, 0, 1.0f, 0);
+    target.Clear(CLEAR_COLOR);
     for (int n = 0; n < DRAWS; ++n) {
       const DrawConstants& d = draws[n];
       // What a renderer states for each draw of a material: its program and
@@ -452,26 +406,9 @@ class GlScene {
     glFinish();
   }
 
-  // The target, rows top first (the upper-left origin), as A8R8G8B8 words.
-  std::vector<uint32_t> ReadBack() {
-    std::vector<uint32_t> pixels(size_t{SIZE} * SIZE);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTextureImage(targets[0], 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                      static_cast<GLsizei>(pixels.size() * 4), pixels.data());
-    return pixels;
-  }
+  std::vector<uint32_t> ReadBack() { return target.ReadBack(); }
 
  private:
-  void CreateTarget() {
-    glCreateTextures(GL_TEXTURE_2D, 2, targets);
-    glTextureStorage2D(targets[0], 1, GL_RGBA8, SIZE, SIZE);
-    glTextureStorage2D(targets[1], 1, GL_DEPTH24_STENCIL8, SIZE, SIZE);
-    glCreateFramebuffers(1, &framebuffer);
-    glNamedFramebufferTexture(framebuffer, GL_COLOR_ATTACHMENT0, targets[0], 0);
-    glNamedFramebufferTexture(framebuffer, GL_DEPTH_STENCIL_ATTACHMENT, targets[1], 0);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-  }
-
   // The four blocks translated programs read, at their binding points; the
   // position fix-up as the device sets it for this viewport.
   void CreateUniforms() {
@@ -533,11 +470,8 @@ class GlScene {
     glBindSampler(0, sampler);
   }
 
-  SDL_Window* window = nullptr;
-  SDL_GLContext context = nullptr;
+  GlTarget target;
   GLuint program = 0;
-  GLuint framebuffer = 0;
-  GLuint targets[2] = {};
   GLuint textures[2] = {};
   GLuint sampler = 0;
   GLuint uniforms[4] = {};
@@ -585,46 +519,15 @@ BENCHMARK(BM_OpenGL)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(
 BENCHMARK(BM_DeviceShaders)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(REPETITIONS);
 BENCHMARK(BM_DeviceFixedFunction)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(REPETITIONS);
 
-// The console output, plus the median frame times of every benchmark for
-// the summary: wall time, and the processor time of the thread that
-// draws (where the device's own work shows; llvmpipe's pixel threads are
-// not in it).
-class SummaryReporter : public benchmark::ConsoleReporter {
- public:
-  struct Rates {
-    double wall = 0.0;    // draws per second
-    double thread = 0.0;  // draws per second of the drawing thread's time
-  };
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" && !run.error_occurred) {
-        const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
-        Rates& rates = medians[run.run_name.function_name];
-        rates.wall = DRAWS * unit / run.GetAdjustedRealTime();
-        rates.thread = DRAWS * unit / run.GetAdjustedCPUTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-
-  // Zero for a benchmark that did not run.
-  Rates Of(const std::string& name) const {
-    const auto found = medians.find(name);
-    return found == medians.end() ? Rates{} : found->second;
-  }
-
- private:
-  std::map<std::string, Rates> medians;
-};
-
-void PrintSummary(const SummaryReporter& reporter) {
-  const SummaryReporter::Rates gl = reporter.Of("BM_OpenGL");
+// Draws per second from the median frame, and each as a share of OpenGL's.
+void PrintSummary(const MedianReporter& reporter) {
+  const auto rate = [](double seconds) { return seconds > 0.0 ? DRAWS / seconds : 0.0; };
+  const MedianReporter::Times gl = reporter.Of("BM_OpenGL");
   std::printf("\ndraws per second, median frame of %d draws    wall   drawing thread\n", DRAWS);
-  const auto line = [&gl](const char* name, const SummaryReporter::Rates& rates) {
-    std::printf("  %-24s %10.0f (%5.1f %%) %10.0f (%5.1f %%)\n", name, rates.wall,
-                gl.wall > 0.0 ? 100.0 * rates.wall / gl.wall : 0.0, rates.thread,
-                gl.thread > 0.0 ? 100.0 * rates.thread / gl.thread : 0.0);
+  const auto line = [&](const char* name, const MedianReporter::Times& times) {
+    std::printf("  %-24s %10.0f (%5.1f %%) %10.0f (%5.1f %%)\n", name, rate(times.wall),
+                times.wall > 0.0 ? 100.0 * gl.wall / times.wall : 0.0, rate(times.thread),
+                times.thread > 0.0 ? 100.0 * gl.thread / times.thread : 0.0);
   };
   line("OpenGL", gl);
   line("device, shaders", reporter.Of("BM_DeviceShaders"));
@@ -632,20 +535,7 @@ void PrintSummary(const SummaryReporter& reporter) {
 }
 
 int Run(int argc, char** argv) {
-  // glibc hands the top of the heap back after a frame and llvmpipe's
-  // per-draw vertex buffers then fault it in again, page by page: which
-  // side pays for that depends on the heap's layout, not on its own work.
-  mallopt(M_TRIM_THRESHOLD, 256 << 20);
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-  // Repetitions in random order, so that the machine's other load and
-  // its drift over the run fall on all sides alike; the command line may
-  // still say otherwise.
-  std::vector<char*> arguments(argv, argv + argc);
-  char interleave[] = "--benchmark_enable_random_interleaving=true";
-  arguments.insert(arguments.begin() + 1, interleave);
-  argc = static_cast<int>(arguments.size());
-  benchmark::Initialize(&argc, arguments.data());
-  if (benchmark::ReportUnrecognizedArguments(argc, arguments.data())) return 1;
+  if (!MedianReporter::Initialize(argc, argv)) return 1;
   const std::vector<uint32_t> vertexTokens = Assemble(VERTEX_SHADER);
   const std::vector<uint32_t> pixelTokens = Assemble(PIXEL_SHADER);
   if (vertexTokens.empty() || pixelTokens.empty()) return 1;
@@ -672,7 +562,7 @@ int Run(int argc, char** argv) {
                   test::ColorCompare::Differences(devicePixels, cleared, 0), devicePixels.size(), differing,
                   differing ? " (the comparison is unfair)" : "");
       scenes = &made;
-      SummaryReporter reporter;
+      MedianReporter reporter;
       benchmark::RunSpecifiedBenchmarks(&reporter);
       scenes = nullptr;
       PrintSummary(reporter);
