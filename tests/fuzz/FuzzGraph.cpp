@@ -7,8 +7,8 @@
 #include "engine/animation/SkinController.h"
 #include "engine/core/MemoryStream.h"
 #include "engine/scene/Camera.h"
-#include "engine/scene/SceneRenderer.h"
 #include "engine/scene/GeometryNode.h"
+#include "tests/support/CameraOnlyRenderer.h"
 
 namespace ynx::test {
 
@@ -99,15 +99,7 @@ void ExerciseScene(const std::vector<Ptr<Object>>& objects) {
     if (auto* skin = dynamic_cast<SkinController*>(controller)) skin->UpdateSkinBound();
   }
   // Drawing without a renderer: culling and the effects' technique search.
-  struct CameraOnly : SceneRenderer {
-    Camera* eye = nullptr;
-    Camera* GetCamera() const override { return eye; }
-    void SetCurrentGeometry(GeometryNode*) override {}
-    void EnqueueSorted(GeometryNode*) override {}
-    void FlushSorted() override {}
-    int32_t DrawIndexed() override { return 0; }
-    void PopLights() override {}
-  } renderer;
+  test::CameraOnlyRenderer renderer;
   for (Camera* camera : cameras) {
     renderer.eye = camera;
     for (const Ptr<Object>& object : objects) {

@@ -4,15 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "engine/scene/Camera.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/SceneNode.h"
-#include "engine/scene/SceneRenderer.h"
 #include "engine/scene/SphereBoundingVolume.h"
+#include "tests/support/CameraOnlyRenderer.h"
 
 namespace ynx {
 namespace {
@@ -117,15 +116,7 @@ TEST(CameraTest, CullingWithThePlaneMask) {
     std::vector<std::string>& log;
     Camera& eye;
   };
-  struct CameraOnly : SceneRenderer {
-    Camera* eye;
-    Camera* GetCamera() const override { return eye; }
-    void SetCurrentGeometry(GeometryNode*) override {}
-    void EnqueueSorted(GeometryNode*) override {}
-    void FlushSorted() override {}
-    int32_t DrawIndexed() override { return 0; }
-    void PopLights() override {}
-  } renderer;
+  test::CameraOnlyRenderer renderer;
   renderer.eye = camera.Get();
   Ptr<SceneNode> root(new Probe("root", drawn, *camera));
   const Item items[] = {
