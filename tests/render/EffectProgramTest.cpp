@@ -13,13 +13,16 @@
 
 #include "engine/animation/SkinController.h"
 #include "engine/render/ColorShaderPass.h"
+#include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/TextureEffect.h"
+#include "engine/render/VelvetTexture1DLEffect.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
 #include "platform/d3d9/device/D3DX9.h"
 #include "platform/d3d9/shader/ShaderDecoder.h"
+#include "platform/d3d9/shader/ShaderTranslator.h"
 #include "tests/d3d9/ShaderInterpreter.h"
 #include "tests/render/RenderFixture.h"
 
@@ -117,16 +120,31 @@ class EffectProgramTest : public test::RenderFixture {
   const Ptr<Texture> stone{new Texture(String("stone"))};
 };
 
-TEST(EffectProgramsTest, EveryProgramAssemblesAtEveryLevel) {
-  for (const ProgramTable* table : {&ColorEffect::GetPrograms(), &TextureEffect::GetPrograms()}) {
+// Translated to GLSL as the device would.
+void ExpectTranslates(const char* text) {
+  std::string source;
+  ShaderInterface interface;
+  std::string error;
+  EXPECT_TRUE(ShaderTranslator::Translate(Assemble(text), ShaderKey(), source, interface, error))
+      << error << "\n"
+      << text;
+}
+
+TEST(EffectProgramsTest, EveryProgramAssemblesAndTranslatesAtEveryLevel) {
+  for (const ProgramTable* table :
+       {&ColorEffect::GetPrograms(), &TextureEffect::GetPrograms(),
+        &Texture1DLEffect::GetPrograms(), &VelvetTexture1DLEffect::GetPrograms(),
+        &Texture1DL1PLEffect::GetPrograms()}) {
     for (const int32_t level : {Renderer::SHADER_1, Renderer::SHADER_2, Renderer::SHADER_3}) {
       SCOPED_TRACE(level);
       for (const ProgramTable::Variant variant :
            {ProgramTable::PLAIN, ProgramTable::SWAYING, ProgramTable::SKINNED}) {
         EXPECT_EQ(Assemble(table->Vertex(variant, level)).Major(),
                   level == Renderer::SHADER_1 ? 1u : 2u);
+        ExpectTranslates(table->Vertex(variant, level));
       }
       EXPECT_EQ(Assemble(table->Pixel(level)).Major(), level == Renderer::SHADER_1 ? 1u : 2u);
+      ExpectTranslates(table->Pixel(level));
     }
     EXPECT_STREQ(table->Vertex(ProgramTable::SKINNED, Renderer::SHADER_1),
                  table->Vertex(ProgramTable::PLAIN, Renderer::SHADER_1));
