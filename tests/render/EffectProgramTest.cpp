@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -292,6 +293,207 @@ TEST_F(EffectProgramTest, SkinnedProgramsBlendFourBonesIntoTheWorld) {
       renderer->GetCamera()->GetViewProjection().Transform({world.x, world.y, world.z, 1});
   ExpectNear(out.position, clip, 1e-3f * std::fabs(clip.w));
   ExpectNear(out.colors[0], {PAINT.red, PAINT.green, PAINT.blue, PAINT.alpha}, 1e-6f);
+}
+
+
+// ---- The lit effects ----
+
+class LitEffectProgramTest : public EffectProgramTest {
+ protected:
+  void SetUp() override {
+    EffectProgramTest::SetUp();
+    sun->SetLightType(Light::LIGHT_DIRECTIONAL);
+    sun->SetColors({0.1f, 0.2f, 0.3f, 1}, {0.4f, 0.5f, 0.6f, 1}, {0.7f, 0.8f, 0.9f, 1});
+    sun->SetDirection({0, -0.6f, 0.8f});
+    sun->UpdateWorldTransform();
+    lamp->SetLightType(Light::LIGHT_POINT);
+    Transformation place;
+    place.SetTranslation({5, 6, 7});
+    lamp->SetLocalTransform(place);
+    lamp->SetAttenuation({1, 0.5f, 0.25f}, true);
+    lamp->UpdateWorldTransform();
+  }
+
+  enum Kind { PLAIN_LIGHT, VELVET, POINT_LIGHT };
+
+  // One lit effect of a kind with the texture "stone" on set 1, lit by
+  // "sun" (and "lamp"), or by nothing.
+  Ptr<TextureEffect> MakeLit(Kind kind, bool lit = true) {
+    Ptr<TextureEffect> effect;
+    if (kind == POINT_LIGHT) {
+      auto* both = new Texture1DL1PLEffect(String("lit"));
+      if (lit) both->SetLights(sun.Get(), lamp.Get());
+      effect = both;
+    } else {
+      auto* one = kind == VELVET ? new VelvetTexture1DLEffect(String("lit")) : new Texture1DLEffect(String("lit"));
+      if (lit) one->SetLight(sun.Get());
+      effect = one;
+    }
+    effect->SetTexture(stone.Get());
+    effect->SetTexCoordSet(1);
+    return effect;
+  }
+
+  // A mesh with normals "normals".
+  Ptr<Triangles> MakeLitMesh(GeometryNodeEffect* effect, const Vector3& position = {}) {
+    Ptr<Triangles> mesh = MakeMesh("mesh", effect, position);
+    auto* normals = new Vector3Buffer(3);
+    normals->SetName(String("normals"));
+    mesh->SetNormals(normals);
+    return mesh;
+  }
+
+  const Ptr<Light> sun{new Light(String("sun"))};
+  const Ptr<Light> lamp{new Light(String("lamp"))};
+};
+
+// The programs and their constants follow the lower of the two shader
+// levels: a 2.0 vertex program cannot feed a 1.x pixel program.
+TEST_F(LitEffectProgramTest, ProgramsAndConstantsFollowTheLowerShaderLevel) {
+  struct Case {
+    int32_t vertex;
+    int32_t pixel;
+    const char* vertexVersion;
+    const char* pixelVersion;
+  };
+  for (const Case& c : {Case{Renderer::SHADER_2, Renderer::SHADER_2, "vs_2_0", "ps_2_0"},
+                        Case{Renderer::SHADER_3, Renderer::SHADER_2, "vs_2_0", "ps_2_0"},
+                        Case{Renderer::SHADER_2, Renderer::SHADER_1, "vs_1_1", "ps.1.1"},
+                        Case{Renderer::SHADER_1, Renderer::SHADER_2, "vs_1_1", "ps.1.1"}}) {
+    for (const bool lit : {false, true}) {
+      SCOPED_TRACE(std::to_string(c.vertex) + "/" + std::to_string(c.pixel) + (lit ? " lit" : " texture"));
+      renderer->SetCapabilities(c.vertex, c.pixel, 8);
+      Ptr<ColorEffect> effect = lit ? Ptr<ColorEffect>(MakeLit(PLAIN_LIGHT).Get()) : MakeEffect(true, c.vertex, c.pixel);
+      ASSERT_EQ(effect->PassCount(), 1);
+      const auto* pass = static_cast<const ColorShaderPass*>(effect->GetActiveTechnique()->GetPass(0));
+      EXPECT_EQ(std::string(pass->GetVertexShader()->GetText()).rfind(c.vertexVersion, 0), 0u);
+      EXPECT_EQ(std::string(pass->GetPixelShader()->GetText()).rfind(c.pixelVersion, 0), 0u);
+    }
+  }
+}
+
+TEST_F(LitEffectProgramTest, EachLitPassBindsItsStreamsConstantsAndLights) {
+  const Calls head{"ApplyPass clean", "SetIndexBuffer indices", "SetPositionStream positions",
+                   "SetNormalStream normals", "SetTexCoordStream uv1 0", "SetTexture stone 0",
+                   "SetVertexShader YNX.VertexShader", "SetPixelShader YNX.PixelShader"};
+  const Calls fixedHead{"ApplyPass clean", "SetPositionStream positions", "SetNormalStream normals",
+                        "SetTexCoordStream uv1 0", "SetTexture stone 0", "SetIndexBuffer indices",
+                        "SetProjectionMatrix", "SetViewMatrix", "SetWorldMatrix"};
+  struct Case {
+    const char* what;
+    Kind kind;
+    int32_t level;
+    bool lit;
+    Calls tail;
+  };
+  const Case cases[] = {
+      {"2.0", PLAIN_LIGHT, Renderer::SHADER_2, true,
+       {"SetVertexShaderConstants 0 11", "SetPixelShaderConstants 0 10"}},
+      {"1.1", PLAIN_LIGHT, Renderer::SHADER_1, true, {"SetVertexShaderConstants 0 20"}},
+      {"1.1 without a light", PLAIN_LIGHT, Renderer::SHADER_1, false, {"SetVertexShaderConstants 0 20"}},
+      {"velvet 2.0", VELVET, Renderer::SHADER_2, true,
+       {"SetVertexShaderConstants 0 11", "SetPixelShaderConstants 0 12"}},
+      {"velvet 1.1", VELVET, Renderer::SHADER_1, true, {"SetVertexShaderConstants 0 22"}},
+      {"point 2.0", POINT_LIGHT, Renderer::SHADER_2, true,
+       {"SetVertexShaderConstants 0 11", "SetPixelShaderConstants 0 15"}},
+      {"point 1.1", POINT_LIGHT, Renderer::SHADER_1, true, {"SetVertexShaderConstants 0 25"}},
+      {"fixed", PLAIN_LIGHT, Renderer::SHADER_NONE, true, {"PushLight sun"}},
+      {"fixed without a light", PLAIN_LIGHT, Renderer::SHADER_NONE, false, {}},
+      {"fixed point", POINT_LIGHT, Renderer::SHADER_NONE, true, {"PushLight sun", "PushLight lamp"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    renderer->SetCapabilities(c.level, c.level, 2, 1);
+    const Ptr<TextureEffect> effect = MakeLit(c.kind, c.lit);
+    const Ptr<Triangles> mesh = MakeLitMesh(effect.Get());
+    Calls expected = c.level == Renderer::SHADER_NONE ? fixedHead : head;
+    expected.insert(expected.end(), c.tail.begin(), c.tail.end());
+    expected.push_back("DrawIndexed mesh");
+    // Each pushed light is popped after the draw.
+    for (size_t i = 0; i < c.tail.size() && c.level == Renderer::SHADER_NONE; ++i) expected.push_back("PopLight");
+    EXPECT_EQ(Drawn(*mesh), expected);
+    EXPECT_TRUE(renderer->GetLights().empty());
+  }
+}
+
+TEST_F(LitEffectProgramTest, ConstantsCarryMaterialLightsAndCameraInObjectSpace) {
+  SetCamera();
+  for (const int32_t level : {Renderer::SHADER_1, Renderer::SHADER_2}) {
+    for (const bool lit : {true, false}) {
+      SCOPED_TRACE(std::to_string(level) + (lit ? " lit" : " dark"));
+      renderer->SetCapabilities(level, level, 8);
+      const Ptr<TextureEffect> effect = MakeLit(POINT_LIGHT, lit);
+      effect->SetMaterial({0.8f, 0.7f, 0.6f, 0.5f}, {0.1f, 0.2f, 0.3f, 1}, {0.3f, 0.3f, 0.3f, 1},
+                          {0.05f, 0.1f, 0.15f, 1}, 12);
+      effect->SetFogParameters({1, 1, 1, 1}, 0.25f, 3);
+      // Moved, so that object and world space differ.
+      const Ptr<Triangles> mesh = MakeLitMesh(effect.Get(), {10, 0, 0});
+      Drawn(*mesh);
+      const auto& vc = renderer->vertexConstants;
+      const auto& pc = renderer->pixelConstants;
+      const bool one = level == Renderer::SHADER_1;
+      const auto expect = [](const std::array<float, 4>& actual, const Vector4& wanted) {
+        ExpectNear(actual, wanted, 1e-5f);
+      };
+      // Towards the sun (it shines along (0, -0.6, 0.8)), the camera at
+      // (1, 2, -10) and the lamp at (5, 6, 7), all less the mesh's (10, 0, 0).
+      const Vector4 towards = lit ? Vector4{0, 0.6f, -0.8f, 0} : Vector4{0, 0, 1, 1};
+      const Color sunDiffuse = lit ? sun->GetDiffuse() : Color{0, 0, 0, 0};
+      expect(one ? vc[16] : pc[2], towards);
+      expect(one ? vc[14] : pc[8], {sunDiffuse.red, sunDiffuse.green, sunDiffuse.blue, sunDiffuse.alpha});
+      expect(one ? vc[9] : pc[7], {0.8f, 0.7f, 0.6f, 0.5f});
+      expect(one ? vc[11] : pc[9], {0.05f, 0.1f, 0.15f, 1});
+      EXPECT_FLOAT_EQ(one ? vc[12][0] : pc[4][0], 12);
+      expect(one ? vc[17] : vc[8], {-9, 2, -10, 1});
+      EXPECT_FLOAT_EQ(one ? vc[18][0] : vc[9][0], 0.25f);
+      EXPECT_FLOAT_EQ(one ? vc[18][1] : vc[9][1], 3);
+      if (lit) {
+        expect(one ? vc[23] : pc[13], {-5, 6, 7, 1});
+        expect(one ? vc[24] : pc[14], {1, 0.5f, 0.25f, 0});
+      } else {
+        // No point light: it lights nothing and divides by 1.
+        expect(one ? vc[21] : pc[11], {0, 0, 0, 0});
+        expect(one ? vc[24] : pc[14], {1, 0, 0, 0});
+      }
+    }
+  }
+}
+
+TEST_F(LitEffectProgramTest, SwayWinsOverSkinAndTheSkinStreamsStayUnbound) {
+  renderer->SetCapabilities(Renderer::SHADER_2, Renderer::SHADER_2, 8);
+  const Ptr<TextureEffect> effect = MakeLit(PLAIN_LIGHT);
+  const Ptr<Triangles> mesh = MakeLitMesh(effect.Get());
+  const Ptr<SkinController> skin(new SkinController());
+  auto* bind = new Vector3Buffer(3);
+  bind->SetName(String("bind"));
+  skin->SetBindVertices(bind);
+  auto* bindNormals = new Vector3Buffer(3);
+  bindNormals->SetName(String("bindNormals"));
+  skin->SetBindNormals(bindNormals);
+  mesh->AttachController(skin.Get());
+  effect->SetSkin(skin.Get());
+  struct Case {
+    bool sway;
+    const char* positions;
+    const char* normals;
+    bool blends;
+  };
+  for (const Case& c : {Case{false, "bind", "bindNormals", true}, Case{true, "positions", "normals", false}}) {
+    SCOPED_TRACE(c.sway);
+    effect->SetSway(c.sway);
+    const Calls calls = Drawn(*mesh);
+    const auto has = [&](const std::string& call) { return std::find(calls.begin(), calls.end(), call) != calls.end(); };
+    EXPECT_TRUE(has(std::string("SetPositionStream ") + c.positions));
+    EXPECT_TRUE(has(std::string("SetNormalStream ") + c.normals));
+    EXPECT_EQ(has("SetBlendWeightStream null"), c.blends);
+    const auto* pass = static_cast<const ColorShaderPass*>(effect->GetActiveTechnique()->GetPass(0));
+    EXPECT_EQ(pass->GetVertexShader()->GetText(),
+              Texture1DLEffect::GetPrograms().Vertex(c.sway ? ProgramTable::SWAYING : ProgramTable::SKINNED,
+                                                     Renderer::SHADER_2));
+    // The processor skins exactly when the program does not.
+    effect->Update(0.1);
+    EXPECT_EQ(skin->IsActive(), c.sway);
+  }
 }
 
 }  // namespace
