@@ -63,4 +63,8 @@ void NormalmapTextureEffect::BindTangents(Renderer& renderer, GeometryNode& geom
   renderer.SetTexCoordStream(geometry.GetTangents(), 2);
 }
 
+bool NormalmapTextureEffect::CanMapWithShaders(const Renderer& renderer) {
+  return renderer.HasShaders() && renderer.GetMaxTextureStages() >= 3;
+}
+
 }  // namespace ynx

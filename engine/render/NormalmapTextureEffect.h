@@ -41,6 +41,10 @@ class NormalmapTextureEffect : public TextureEffect {
   // when it has none.
   void BindTangents(Renderer& renderer, GeometryNode& geometry, const SkinController* skin) const;
 
+  // What the normal-map programs need: vertex and pixel shaders and three
+  // texture stages.
+  static bool CanMapWithShaders(const Renderer& renderer);
+
  private:
   Ptr<Texture> normalMap;
   int32_t normalMapTexCoordSet = 0;

@@ -2,9 +2,8 @@
 
 #include <cstdint>
 
-#include "engine/core/Ptr.h"
+#include "engine/render/LitEffect.h"
 #include "engine/render/ParallaxTextureEffect.h"
-#include "engine/scene/Light.h"
 
 namespace ynx {
 
@@ -15,25 +14,13 @@ namespace ynx {
 // effect's.
 //
 // Streamed after the parallax effect's data: the light as a reference.
-class ParallaxTexture1DLEffect : public ParallaxTextureEffect {
+class ParallaxTexture1DLEffect : public LitEffect<ParallaxTextureEffect, 1> {
   YNX_DECLARE_CLASS(ParallaxTexture1DLEffect);
 
  public:
   explicit ParallaxTexture1DLEffect(const String& name = String());
 
-  int32_t Save(MemoryStream& stream) const override;
-  int32_t Load(MemoryStream& stream) override;
-  void ReleaseReferences() override;
-  void VisitReferences(const std::function<void(Object*)>& visit) const override;
-
-  Light* GetLight() const { return light.Get(); }
-  // Read at every draw; the recorded passes stay.
-  void SetLight(Light* value) { light = value; }
-
   static const ProgramTable& GetPrograms();
-
- private:
-  Ptr<Light> light;
 };
 
 }  // namespace ynx

@@ -348,6 +348,11 @@ class LitEffectProgramTest : public EffectProgramTest {
     return mesh;
   }
 
+  // What the lit fixed pass binds before its lights, on the mesh of
+  // MakeLitMesh.
+  const Calls LIT_FIXED_HEAD{"ApplyPass clean", "SetPositionStream positions", "SetNormalStream normals",
+                             "SetTexCoordStream uv1 0", "SetTexture stone 0", "SetIndexBuffer indices",
+                             "SetProjectionMatrix", "SetViewMatrix", "SetWorldMatrix"};
   const Ptr<Light> sun{new Light(String("sun"))};
   const Ptr<Light> lamp{new Light(String("lamp"))};
 };
@@ -381,9 +386,7 @@ TEST_F(LitEffectProgramTest, EachLitPassBindsItsStreamsConstantsAndLights) {
   const Calls head{"ApplyPass clean", "SetIndexBuffer indices", "SetPositionStream positions",
                    "SetNormalStream normals", "SetTexCoordStream uv1 0", "SetTexture stone 0",
                    "SetVertexShader YNX.VertexShader", "SetPixelShader YNX.PixelShader"};
-  const Calls fixedHead{"ApplyPass clean", "SetPositionStream positions", "SetNormalStream normals",
-                        "SetTexCoordStream uv1 0", "SetTexture stone 0", "SetIndexBuffer indices",
-                        "SetProjectionMatrix", "SetViewMatrix", "SetWorldMatrix"};
+  const Calls& fixedHead = LIT_FIXED_HEAD;
   struct Case {
     const char* what;
     Kind kind;
@@ -570,9 +573,7 @@ TEST_F(NormalmapProgramTest, EachPassBindsTangentsNormalMapAndConstantsOrFallsBa
                    "SetTexture bumps 1", "SetVertexShader YNX.VertexShader",
                    "SetPixelShader YNX.PixelShader"};
   // The lit fixed pass: the normal map is not bound.
-  const Calls fixedHead{"ApplyPass clean", "SetPositionStream positions", "SetNormalStream normals",
-                        "SetTexCoordStream uv1 0", "SetTexture stone 0", "SetIndexBuffer indices",
-                        "SetProjectionMatrix", "SetViewMatrix", "SetWorldMatrix"};
+  const Calls& fixedHead = LIT_FIXED_HEAD;
   struct Case {
     const char* what;
     MapKind kind;
