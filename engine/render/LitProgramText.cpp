@@ -121,6 +121,11 @@ std::string PixelBlinnPhong(const std::string& l, const std::string& out) {
          "cmp " + out + ".y, -" + out + ".x, c31.x, " + out + ".y\n";
 }
 
+template <LitProgramText::Terms terms>
+std::string VertexWith(ProgramTable::Model model, ProgramTable::Variant variant) {
+  return LitProgramText::Vertex(model, variant, terms);
+}
+
 }  // namespace
 
 const char* const LitProgramText::PIXEL_1 = "ps.1.1\ntex t0\nmul r0, t0, v0\nadd r0.rgb, r0, v1\n";
@@ -201,6 +206,15 @@ std::string LitProgramText::Pixel(ProgramTable::Model model, Terms terms) {
          "add r6.xyz, r6, c9\n"
          "mul r6.w, r0.w, c7.w\n"
          "mov oC0, r6\n";
+}
+
+const ProgramTable& LitProgramText::Programs(Terms terms) {
+  static const ProgramTable tables[] = {
+      {&VertexWith<DIRECTIONAL>, PIXEL_1, Pixel(ProgramTable::MODEL_2, DIRECTIONAL).c_str()},
+      {&VertexWith<VELVET>, PIXEL_1, Pixel(ProgramTable::MODEL_2, VELVET).c_str()},
+      {&VertexWith<POINT_LIGHT>, PIXEL_1, Pixel(ProgramTable::MODEL_2, POINT_LIGHT).c_str()},
+  };
+  return tables[terms];
 }
 
 }  // namespace ynx

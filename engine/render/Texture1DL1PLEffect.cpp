@@ -13,10 +13,6 @@
 namespace ynx {
 namespace {
 
-std::string VertexProgram(ProgramTable::Model model, ProgramTable::Variant variant) {
-  return LitProgramText::Vertex(model, variant, LitProgramText::POINT_LIGHT);
-}
-
 Light* DirectionalOf(const GeometryNodeEffect& effect) {
   return static_cast<const Texture1DL1PLEffect&>(effect).GetLight();
 }
@@ -74,10 +70,7 @@ void Texture1DL1PLEffect::VisitReferences(const std::function<void(Object*)>& vi
 }
 
 const ProgramTable& Texture1DL1PLEffect::GetPrograms() {
-  static const ProgramTable programs(
-      &VertexProgram, LitProgramText::PIXEL_1,
-      LitProgramText::Pixel(ProgramTable::MODEL_2, LitProgramText::POINT_LIGHT).c_str());
-  return programs;
+  return LitProgramText::Programs(LitProgramText::POINT_LIGHT);
 }
 
 }  // namespace ynx

@@ -13,10 +13,6 @@
 namespace ynx {
 namespace {
 
-std::string VertexProgram(ProgramTable::Model model, ProgramTable::Variant variant) {
-  return LitProgramText::Vertex(model, variant, LitProgramText::DIRECTIONAL);
-}
-
 Pass* MakeShaderPass(Effect* effect) {
   return new (std::nothrow) LitShaderPass(static_cast<Texture1DLEffect*>(effect),
                                           Texture1DLEffect::GetPrograms(),
@@ -65,10 +61,7 @@ void Texture1DLEffect::VisitReferences(const std::function<void(Object*)>& visit
 }
 
 const ProgramTable& Texture1DLEffect::GetPrograms() {
-  static const ProgramTable programs(
-      &VertexProgram, LitProgramText::PIXEL_1,
-      LitProgramText::Pixel(ProgramTable::MODEL_2, LitProgramText::DIRECTIONAL).c_str());
-  return programs;
+  return LitProgramText::Programs(LitProgramText::DIRECTIONAL);
 }
 
 bool Texture1DLEffect::CanLight(const Renderer& renderer) {
