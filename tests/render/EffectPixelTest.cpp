@@ -464,7 +464,7 @@ TEST_F(LitEffectPixelTest, PointLightFadesWithDistance) {
     Ptr<Texture1DL1PLEffect> effects[2];
     Ptr<Triangles> squares[2];
     for (int i = 0; i < 2; ++i) {
-      lamps[i] = MakeLight(Light::LIGHT_POINT, {0, 0, -1}, {0.25f, 0.25f, 0.25f, 1}, {0.5f, 1, 1, 1}, {});
+      lamps[i] = MakeLight(Light::LIGHT_POINT, {0, 0, -1}, {0.25f, 0.25f, 0.25f, 1}, {0.5f, 1, 1, 1}, {1, 1, 1, 1});
       Transformation place;
       place.SetTranslation({i == 0 ? -1.05f : 1.05f, 0, 3});
       lamps[i]->SetLocalTransform(place);
@@ -472,6 +472,8 @@ TEST_F(LitEffectPixelTest, PointLightFadesWithDistance) {
       lamps[i]->UpdateWorldTransform();
       effects[i] = Make<Texture1DL1PLEffect>();
       effects[i]->SetLights(sun.Get(), lamps[i].Get());
+      // The device's specular sees the viewer far away; the programs' do not.
+      if (level.lighting != DEVICE) effects[i]->SetMaterial({0.8f, 0.8f, 0.8f, 1}, {0.2f, 0.2f, 0.2f, 1}, {0.5f, 0.25f, 0.5f, 1}, {0, 0, 0, 1}, 4);
       squares[i] = Square(i == 0 ? -1.05f : 1.05f, 0, 4, effects[i].Get());
     }
     Frame({squares[0].Get(), squares[1].Get()});
@@ -483,6 +485,8 @@ TEST_F(LitEffectPixelTest, PointLightFadesWithDistance) {
       LitModel model;
       model.light = sun.Get();
       model.point = lamps[i].Get();
+      model.specular = effects[i]->GetSpecular();
+      model.shininess = effects[i]->GetShininess();
       ExpectSquare(pixels, model, level.lighting, i == 0 ? -1.05f : 1.05f, 0, 4);
     }
   }
