@@ -142,26 +142,6 @@ TEST_F(ScreensaverTest, ASetRunsAsLongAsItsAnimations) {
   }
 }
 
-TEST_F(ScreensaverTest, TheLastTrackOfTheCameraAndOfTheLastTargetCount) {
-  Ptr<Camera> camera(new Camera());
-  NodeAnimationController* oldest = Track(*camera, 1.0);
-  Track(*camera, 2.0);
-  Ptr<Node> first(new SceneNode(String("first"), 0, 1));
-  NodeAnimationController* firstTrack = Track(*first, 3.0);
-  Ptr<Node> second(new SceneNode(String("second"), 0, 1));
-  Track(*second, 4.0);
-  for (Node* target : {first.Get(), second.Get()}) {
-    auto* aim = new TargetCameraController();
-    aim->SetTarget(target);
-    camera->AttachController(aim);
-  }
-  Ptr<ScreensaverController> director(new ScreensaverController());
-  director->AddSet(camera.Get(), 0.0, 1.0);
-  // Lists run newest first: the controllers attached first come last.
-  EXPECT_EQ(director->GetSet(0).cameraAnimation.Get(), oldest);
-  EXPECT_EQ(director->GetSet(0).targetAnimation.Get(), firstTrack);
-}
-
 TEST_F(ScreensaverTest, ACutLeavesTheNewShotAtTheTimeLeftOver) {
   struct Case {
     const char* what;
@@ -260,18 +240,28 @@ TEST_F(ScreensaverTest, LoadingReadsTheSetsAndChoosesTheFirstShot) {
                               DirectorBytes(director->GetID(), second.camera->GetID()).Bytes()));
 }
 
-TEST_F(ScreensaverTest, LoadingFindsEachSetsAnimationsAndTakesTheirLength) {
+TEST_F(ScreensaverTest, LoadingFindsTheLastTrackOfTheCameraAndOfTheLastTarget) {
+  Ptr<Camera> camera(new Camera());
+  Track(*camera, 6.0);
+  Track(*camera, 7.0);
+  for (const double period : {4.0, 5.0}) {
+    auto* aim = new TargetCameraController();
+    aim->SetTarget(new SceneNode(String("target"), 0, 1));
+    Track(*aim->GetTarget(), period);
+    camera->AttachController(aim);
+  }
   Ptr<ScreensaverController> saved(new ScreensaverController());
-  saved->AddSet(Shot("tracked", 6.0, 4.0).Get(), 1.0, 60.0);
-  int32_t state = 1;
-  test::ByteWriter bytes;
+  saved->AddSet(camera.Get(), 1.0, 60.0);
   const std::vector<uint8_t> written = test::Written(saved.Get());
-  bytes.Raw(written.data(), written.size());
-  Ptr<Object> loaded = test::ReadOne(bytes, &state);
+  ByteWriter bytes;
+  int32_t state = 1;
+  Ptr<Object> loaded = test::ReadOne(bytes.Raw(written.data(), written.size()), &state);
   ASSERT_EQ(state, 0);
+  // Lists run newest first: the controllers attached first come last.
   const ScreensaverSet& set = static_cast<ScreensaverController*>(loaded.Get())->GetSet(0);
   ASSERT_NE(set.cameraAnimation, nullptr);
   EXPECT_EQ(set.cameraAnimation->GetOwner(), set.camera.Get());
+  EXPECT_EQ(set.cameraAnimation->GetPeriod(), 6.0);
   ASSERT_NE(set.targetAnimation, nullptr);
   EXPECT_EQ(set.targetAnimation->GetPeriod(), 4.0);
   EXPECT_EQ(set.duration, 4.0) << "chosen on loading";
