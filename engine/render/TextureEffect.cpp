@@ -96,6 +96,15 @@ void TextureEffect::VisitReferences(const std::function<void(Object*)>& visit) c
   if (texture) visit(texture.Get());
 }
 
+void TextureEffect::Update(double time) {
+  ColorEffect::Update(time);
+  UpdateTextures(time);
+}
+
+void TextureEffect::UpdateTextures(double time) {
+  if (texture) texture->UpdateControllers(time);
+}
+
 void TextureEffect::SetTexCoordSet(int32_t set) {
   texCoordSet = set;
   MarkPassesDirty();
