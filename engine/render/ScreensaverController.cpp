@@ -120,9 +120,8 @@ void ScreensaverController::ChooseNextSet() {
 void ScreensaverController::Update(double time) {
   if (!IsActive() || currentSet < 0) return;
   const double duration = sets[static_cast<size_t>(currentSet)].duration;
-  if (!(duration > 0.0)) return;
   elapsed += time;
-  if (elapsed < duration) return;
+  if (!(duration > 0.0) || elapsed < duration) return;
   elapsed -= duration;
   ChooseNextSet();
   const ScreensaverSet& next = sets[static_cast<size_t>(currentSet)];
@@ -133,6 +132,14 @@ void ScreensaverController::Update(double time) {
       animation->SetPhase(animation->GetPhase() - (time - elapsed) / length);
     }
   }
+}
+
+double ScreensaverController::GetFade() const {
+  if (currentSet < 0) return 0.0;
+  const ScreensaverSet& set = sets[static_cast<size_t>(currentSet)];
+  if (set.duration > 0.0 && set.duration - elapsed <= 0.0) return elapsed - set.duration;
+  if (elapsed - set.fadeInTime <= 0.0) return set.fadeInTime - elapsed;
+  return 0.0;
 }
 
 void ScreensaverController::Reset() {

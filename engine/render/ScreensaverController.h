@@ -32,7 +32,8 @@ class ScreensaverController : public Controller {
   // part of the frame spent before the cut, so that their own update in
   // this frame leaves them at the time left over. Nothing while inactive
   // or before a set was chosen. A set without a positive duration is held
-  // until the next Reset: it has no length to run out.
+  // until the next Reset: it has no length to run out, but its time runs,
+  // so that its fade-in ends.
   void Update(double time) override;
   // Chooses a set and starts its time at 0.
   void Reset() override;
@@ -55,6 +56,11 @@ class ScreensaverController : public Controller {
   // Oldest first.
   const std::vector<int32_t>& GetRecentSets() const { return recentSets; }
   double GetElapsed() const { return elapsed; }
+  // How dark the picture is over the current set, as the alpha of a black
+  // overlay (1 and above is black): fadeInTime at a cut, down to 0 after
+  // fadeInTime seconds; at or past the end of a set that was not cut, the
+  // time overrun. 0 without a set.
+  double GetFade() const;
 
  private:
   std::vector<ScreensaverSet> sets;

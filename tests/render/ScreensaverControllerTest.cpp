@@ -172,6 +172,23 @@ TEST_F(ScreensaverTest, ACutLeavesTheNewShotAtTheTimeLeftOver) {
   }
 }
 
+TEST_F(ScreensaverTest, EachShotFadesInFromBlack) {
+  // A one-second fade-in on three-second shots; the overlay is black at 1
+  // and above.
+  Ptr<ScreensaverController> director(new ScreensaverController());
+  director->AddSet(Shot("shot", -1.0).Get(), 1.0, 3.0);
+  EXPECT_EQ(director->GetFade(), 0.0) << "no set chosen";
+  director->Reset();
+  const struct {
+    double frame;
+    double fade;
+  } steps[] = {{0.0, 1.0}, {0.25, 0.75}, {0.5, 0.25}, {0.5, 0.0}, {1.5, 0.0}, {0.5, 0.75}};
+  for (const auto& step : steps) {
+    Frame(*director, step.frame);
+    EXPECT_NEAR(director->GetFade(), step.fade, 1e-12) << "at " << director->GetElapsed() << " s";
+  }
+}
+
 TEST_F(ScreensaverTest, ShotsWithoutLengthAreHeldAndIdleControllersDoNothing) {
   struct Case {
     const char* what;
@@ -179,12 +196,13 @@ TEST_F(ScreensaverTest, ShotsWithoutLengthAreHeldAndIdleControllersDoNothing) {
     double cameraPeriod;
     bool active;
     bool chosen;
+    double elapsed;  // a held set's time runs on, for its fade-in
   };
-  for (const Case& c : {Case{"a set of no duration", 0.0, -1.0, true, true},
-                        Case{"a negative duration", -3.0, -1.0, true, true},
-                        Case{"a track of period 0 and no duration", 0.0, 0.0, true, true},
-                        Case{"inactive", 1.0, 1.0, false, true},
-                        Case{"no set chosen yet", 1.0, 1.0, true, false}}) {
+  for (const Case& c : {Case{"a set of no duration", 0.0, -1.0, true, true, 5.0},
+                        Case{"a negative duration", -3.0, -1.0, true, true, 5.0},
+                        Case{"a track of period 0 and no duration", 0.0, 0.0, true, true, 5.0},
+                        Case{"inactive", 1.0, 1.0, false, true, 0.0},
+                        Case{"no set chosen yet", 1.0, 1.0, true, false, 0.0}}) {
     SCOPED_TRACE(c.what);
     Ptr<ScreensaverController> director(new ScreensaverController());
     director->AddSet(Shot("held", c.cameraPeriod).Get(), 0.0, c.duration);
@@ -196,7 +214,8 @@ TEST_F(ScreensaverTest, ShotsWithoutLengthAreHeldAndIdleControllersDoNothing) {
     for (int frame = 0; frame < 5; ++frame) director->Update(1.0);
     EXPECT_EQ(director->GetCurrentSet(), current);
     EXPECT_EQ(director->GetRecentSets(), recent) << "no cut drew from the generator";
-    EXPECT_EQ(director->GetElapsed(), 0.0);
+    EXPECT_EQ(director->GetElapsed(), c.elapsed);
+    EXPECT_EQ(director->GetFade(), 0.0);
   }
 
   // A track of period 0 leaves the stored duration, and its phase alone.
