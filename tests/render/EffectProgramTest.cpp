@@ -16,6 +16,7 @@
 #include "engine/render/ColorShaderPass.h"
 #include "engine/render/NormalmapTexture1DL1PLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTextureController.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/TextureEffect.h"
@@ -637,6 +638,25 @@ TEST_F(NormalmapProgramTest, TangentsComeFromTheSkinOrAreComputedAlongTheTexture
   effect->SetSkin(skin.Get());
   const Calls calls = Drawn(*mesh);
   EXPECT_NE(std::find(calls.begin(), calls.end(), "SetTexCoordStream bindTangents 2"), calls.end());
+}
+
+TEST_F(NormalmapProgramTest, TheEffectsUpdateRunsBothTexturesControllers) {
+  for (const MapKind kind : {MAP, PARALLAX, MAP_POINT}) {
+    SCOPED_TRACE(kind);
+    const Ptr<NormalmapTextureEffect> effect = MakeMapped(kind);
+    // Two grey height maps, each turned into a normal map by its controller.
+    Ptr<Texture> textures[2];
+    for (Ptr<Texture>& texture : textures) {
+      texture = new Texture(String("height"), new Image(String("height"), Image::FORMAT_GREY, 2, 2));
+      auto* controller = new NormalmapTextureController();
+      controller->SetWithAlpha(true);
+      texture->AttachController(controller);
+    }
+    effect->SetTexture(textures[0].Get());
+    effect->SetNormalMap(textures[1].Get());
+    effect->Update(0.04);
+    for (const Ptr<Texture>& texture : textures) EXPECT_EQ(texture->GetImage()->GetFormat(), Image::FORMAT_RGBA);
+  }
 }
 
 // The programs run on the CPU model for one vertex, its outputs fed to the
