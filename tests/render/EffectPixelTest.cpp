@@ -1,6 +1,8 @@
-// The colour and texture effects drawn by the renderer module, under every
-// capability level the renderer can be held to: the same picture whichever
-// technique draws it.
+// The material effects drawn by the renderer module, under every
+// capability level the renderer can be held to: the colour and texture
+// effects give the same picture whichever technique draws it; the lit ones
+// match a model of their lighting, per pixel, per vertex or the device's,
+// as the level lights them.
 
 #include <gtest/gtest.h>
 
