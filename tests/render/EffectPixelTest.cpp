@@ -15,10 +15,11 @@
 
 #include "engine/animation/SkinController.h"
 #include "engine/render/ColorEffect.h"
+#include "engine/render/NormalmapTextureController.h"
 #include "engine/render/Texture1DL1PLEffect.h"
-#include "engine/render/VelvetTexture1DLEffect.h"
 #include "engine/render/TextureEffect.h"
 #include "engine/render/Texture.h"
+#include "engine/render/VelvetTexture1DLEffect.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Vector2Buffer.h"
@@ -159,6 +160,36 @@ TEST_F(EffectPixelTest, BlendingSortsCullingAndFog) {
     const float factor = level.technique == 0 ? std::exp(-std::pow(0.1f * 4.0f, 2.0f)) : std::exp(-0.1f * 4.0f);
     const int white = static_cast<int>(std::lround(255.0f * factor));
     EXPECT_TRUE(NearColor(At(pixels, 24, 44), Packed(white, white, 255), 3, false));
+  }
+}
+
+TEST_F(EffectPixelTest, AHeightMapIsDrawnAsItsNormalMapOnceConverted) {
+  for (const char* caps : {"", "ps=none"}) {
+    SCOPED_TRACE(std::string("caps \"") + caps + "\"");
+    Limit(caps);
+    Ptr<Image> image(new Image(String("height"), Image::FORMAT_GREY, 4, 4));
+    std::fill(image->GetData(), image->GetData() + 16, uint8_t{200});
+    Ptr<Texture> texture(new Texture(String("bumps"), image.Get()));
+    Ptr<TextureEffect> textured(new TextureEffect());
+    textured->SetTexture(texture.Get());
+    Ptr<Triangles> square = Square(1.05f, 0, 4, textured.Get());
+    Frame({square.Get()});
+    EXPECT_TRUE(NearColor(At(ReadBack(), 48, 32), Packed(0, 0, 0), 0, false)) << "the grey map as alpha";
+
+    // The effect's update runs the texture's controllers; the device copy is
+    // made anew for the colour format, once.
+    texture->AttachController(new NormalmapTextureController());
+    const struct {
+      int32_t uploads;
+      int32_t created;
+    } frames[] = {{1, 1}, {0, 0}};
+    for (const auto& frame : frames) {
+      square->UpdateRecursive(0.04, false);
+      Frame({square.Get()});
+      EXPECT_TRUE(NearColor(At(ReadBack(), 48, 32), Packed(128, 128, 255), 1, false));
+      EXPECT_EQ(renderer->GetStats().uploads, frame.uploads);
+      EXPECT_EQ(renderer->GetStats().deviceObjectsCreated, frame.created);
+    }
   }
 }
 
