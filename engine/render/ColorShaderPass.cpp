@@ -18,22 +18,6 @@ namespace {
 
 using R = ShaderRegisters;
 
-// The registers of a matrix for m4x4: its columns.
-void PutMatrix(float* registers, const Matrix4& matrix) {
-  std::memcpy(registers, Matrix4::Transpose(matrix).m, sizeof(matrix.m));
-}
-
-void PutVector(float* registers, float x, float y, float z, float w) {
-  registers[0] = x;
-  registers[1] = y;
-  registers[2] = z;
-  registers[3] = w;
-}
-
-void PutColor(float* registers, const Color& color) {
-  PutVector(registers, color.red, color.green, color.blue, color.alpha);
-}
-
 // Only the text's address is compared: the tables hand out one per program.
 void Use(Shader& shader, const char* text) {
   if (shader.GetText() != text) shader.SetText(text);
@@ -58,11 +42,33 @@ void ColorShaderPass::MarkDirty() {
   GeometryNodeEffectPass::MarkDirty();
   const Renderer* renderer = Renderer::GetCurrent();
   if (renderer == nullptr) return;
+  level = renderer->GetProgramLevel();
+  variant = ProgramTable::Select(*GetEffect(), level);
+  Use(*vertexShader, programs.Vertex(variant, level));
+  Use(*pixelShader, programs.Pixel(level));
+}
+
+void ColorShaderPass::PutMatrix(float* registers, const Matrix4& matrix) {
+  std::memcpy(registers, Matrix4::Transpose(matrix).m, sizeof(matrix.m));
+}
+
+void ColorShaderPass::PutVector(float* registers, float x, float y, float z, float w) {
+  registers[0] = x;
+  registers[1] = y;
+  registers[2] = z;
+  registers[3] = w;
+}
+
+void ColorShaderPass::PutColor(float* registers, const Color& color) {
+  PutVector(registers, color.red, color.green, color.blue, color.alpha);
+}
+
+void ColorShaderPass::PutFogAndSway(float* registers) const {
   const GeometryNodeEffect& effect = *GetEffect();
-  const int32_t vertexLevel = renderer->GetVertexShaderLevel();
-  variant = ProgramTable::Select(effect.GetSway(), effect.GetSkin() != nullptr, vertexLevel);
-  Use(*vertexShader, programs.Vertex(variant, vertexLevel));
-  Use(*pixelShader, programs.Pixel(renderer->GetPixelShaderLevel()));
+  PutVector(registers, effect.GetFogDensity(), effect.GetFogExponent(), effect.GetSwayAmplitude(),
+            effect.GetSwaySpeed());
+  PutVector(registers + 4, effect.GetSwayAmplitude(), effect.GetSwaySpeed(), effect.GetTime(),
+            0.0f);
 }
 
 int32_t ColorShaderPass::Apply() {
@@ -73,10 +79,12 @@ int32_t ColorShaderPass::Apply() {
   renderer->SetIndexBuffer(geometry->GetIndices());
   if (skin != nullptr) {
     renderer->SetPositionStream(skin->GetBindVertices());
+    BindNormals(*renderer, *geometry, skin);
     renderer->SetBlendWeightStream(skin->GetWeights());
     renderer->SetBlendIndexStream(skin->GetBoneIndices());
   } else {
     renderer->SetPositionStream(geometry->GetVertices());
+    BindNormals(*renderer, *geometry, nullptr);
   }
   BindTextures(*renderer, *geometry);
   renderer->SetVertexShader(vertexShader.Get());
@@ -86,35 +94,33 @@ int32_t ColorShaderPass::Apply() {
   const Matrix4 viewProjection =
       camera != nullptr ? camera->GetViewProjection() : Matrix4::Identity();
   if (skin != nullptr) {
-    SetSkinnedConstants(*renderer, *skin, view, viewProjection);
+    SetTransformsAndBones(*renderer, *skin, view, viewProjection);
+    SetSkinnedConstants(*renderer);
   } else {
     const Matrix4 world = geometry->GetWorldTransform().ToMatrix4();
-    SetConstants(*renderer, Matrix4::Multiply(world, view),
+    SetConstants(*renderer, world, Matrix4::Multiply(world, view),
                  Matrix4::Multiply(world, viewProjection));
   }
   return 0;
 }
 
+void ColorShaderPass::BindNormals(Renderer&, GeometryNode&, const SkinController*) {}
+
 void ColorShaderPass::BindTextures(Renderer&, GeometryNode&) {}
 
-void ColorShaderPass::SetConstants(Renderer& renderer, const Matrix4& toView,
+void ColorShaderPass::SetConstants(Renderer& renderer, const Matrix4&, const Matrix4& toView,
                                    const Matrix4& toClip) const {
-  const ColorEffect& effect = GetColorEffect();
   float registers[(R::SWAY + 1) * 4];
   PutMatrix(registers + R::TRANSFORM * 4, toClip);
   PutMatrix(registers + R::VIEW_TRANSFORM * 4, toView);
-  PutColor(registers + R::COLOR * 4, effect.GetColor());
-  PutVector(registers + R::FOG_SWAY * 4, effect.GetFogDensity(), effect.GetFogExponent(),
-            effect.GetSwayAmplitude(), effect.GetSwaySpeed());
-  PutVector(registers + R::SWAY * 4, effect.GetSwayAmplitude(), effect.GetSwaySpeed(),
-            effect.GetTime(), 0.0f);
+  PutColor(registers + R::COLOR * 4, GetColorEffect().GetColor());
+  static_assert(R::SWAY == R::FOG_SWAY + 1);
+  PutFogAndSway(registers + R::FOG_SWAY * 4);
   renderer.SetVertexShaderConstants(0, registers, R::SWAY + 1);
 }
 
-void ColorShaderPass::SetSkinnedConstants(Renderer& renderer, const SkinController& skin,
-                                          const Matrix4& view,
-                                          const Matrix4& viewProjection) const {
-  const ColorEffect& effect = GetColorEffect();
+void ColorShaderPass::SetTransformsAndBones(Renderer& renderer, const SkinController& skin,
+                                            const Matrix4& view, const Matrix4& viewProjection) {
   float transforms[2 * R::MATRIX_REGISTERS * 4];
   PutMatrix(transforms + R::TRANSFORM * 4, viewProjection);
   PutMatrix(transforms + R::VIEW_TRANSFORM * 4, view);
@@ -128,7 +134,10 @@ void ColorShaderPass::SetSkinnedConstants(Renderer& renderer, const SkinControll
   if (bones > 0) {
     renderer.SetVertexShaderConstants(R::BONES, boneRegisters, bones * R::MATRIX_REGISTERS);
   }
+}
 
+void ColorShaderPass::SetSkinnedConstants(Renderer& renderer) const {
+  const ColorEffect& effect = GetColorEffect();
   float tail[2 * 4];
   PutVector(tail, effect.GetFogDensity(), effect.GetFogExponent(), 0.0f, 0.0f);
   PutColor(tail + 4, effect.GetColor());

@@ -74,12 +74,19 @@ void GeometryNodeEffect::Update(double elapsed) {
   time += static_cast<float>(elapsed);
   Renderer* renderer = Renderer::GetCurrent();
   if (!skin || renderer == nullptr) return;
-  const int32_t level = renderer->GetVertexShaderLevel();
-  if (level == Renderer::SHADER_2 || level == Renderer::SHADER_3) {
+  const int32_t level = renderer->GetProgramLevel();
+  if (SkinsOnDevice(level)) {
     skin->SetActive(false);
-  } else {
+  } else if (level != Renderer::SHADER_2 && level != Renderer::SHADER_3) {
     SetSkin(nullptr);
+  } else {
+    skin->SetActive(true);
   }
+}
+
+bool GeometryNodeEffect::SkinsOnDevice(int32_t programLevel) const {
+  return skin && !sway &&
+         (programLevel == Renderer::SHADER_2 || programLevel == Renderer::SHADER_3);
 }
 
 void GeometryNodeEffect::SetFog(bool on) {

@@ -31,9 +31,11 @@ class GeometryNodeEffect : public Effect {
   void VisitReferences(const std::function<void(Object*)>& visit) const override;
 
   // The controllers, then the frame time is added to the effect's clock.
-  // With a skin controller: on a renderer with vertex shaders 2.0 or 3.0 the
-  // controller stops skinning on the processor; on any other renderer the
-  // effect hands it back (SetSkin(null)). Without a renderer, only the clock.
+  // With a skin controller: where the programs skin (SkinsOnDevice) the
+  // controller stops skinning on the processor; below program level 2.0
+  // the effect hands it back (SetSkin(null)); a swaying effect on 2.0 and
+  // up keeps it skinning on the processor, since the swaying programs
+  // read the mesh's own positions. Without a renderer, only the clock.
   void Update(double time) override;
   bool IsSorted() const override { return blend; }
   void StreamsChanged() override { MarkPassesDirty(); }
@@ -80,6 +82,10 @@ class GeometryNodeEffect : public Effect {
   // Sum of all update times, in seconds.
   float GetTime() const { return time; }
   SkinController* GetSkin() const { return skin.Get(); }
+  // The one rule every pass follows: the vertex program blends the bones
+  // when there is a skin controller, no sway (which wins), and programs of
+  // level 2.0 or 3.0 (Renderer::GetProgramLevel).
+  bool SkinsOnDevice(int32_t programLevel) const;
   bool GetCull() const { return cull; }
   // 1 wraps the stage's texture coordinates, 0 clamps them.
   int32_t GetStageWrap(int32_t stage) const { return stageWrap[stage]; }

@@ -1,18 +1,15 @@
 #include "engine/render/ProgramTable.h"
 
+#include "engine/render/GeometryNodeEffect.h"
 #include "engine/render/Renderer.h"
 
 namespace ynx {
-namespace {
 
-// -1 for a renderer without shaders.
-int32_t ModelOf(int32_t level) {
-  if (level == Renderer::SHADER_1) return ProgramTable::MODEL_1;
-  if (level == Renderer::SHADER_2 || level == Renderer::SHADER_3) return ProgramTable::MODEL_2;
+int32_t ProgramTable::ModelOf(int32_t level) {
+  if (level == Renderer::SHADER_1) return MODEL_1;
+  if (level == Renderer::SHADER_2 || level == Renderer::SHADER_3) return MODEL_2;
   return -1;
 }
-
-}  // namespace
 
 ProgramTable::ProgramTable(VertexBuilder build, const char* pixel1, const char* pixel2)
     : pixel{pixel1, pixel2} {
@@ -25,18 +22,18 @@ ProgramTable::ProgramTable(VertexBuilder build, const char* pixel1, const char* 
   }
 }
 
-ProgramTable::Variant ProgramTable::Select(bool sway, bool skin, int32_t vertexShaderLevel) {
-  if (sway) return SWAYING;
-  return skin && ModelOf(vertexShaderLevel) == MODEL_2 ? SKINNED : PLAIN;
+ProgramTable::Variant ProgramTable::Select(const GeometryNodeEffect& effect, int32_t programLevel) {
+  if (effect.GetSway()) return SWAYING;
+  return effect.SkinsOnDevice(programLevel) ? SKINNED : PLAIN;
 }
 
-const char* ProgramTable::Vertex(Variant variant, int32_t vertexShaderLevel) const {
-  const int32_t model = ModelOf(vertexShaderLevel);
+const char* ProgramTable::Vertex(Variant variant, int32_t programLevel) const {
+  const int32_t model = ModelOf(programLevel);
   return model < 0 ? nullptr : vertex[variant][model].c_str();
 }
 
-const char* ProgramTable::Pixel(int32_t pixelShaderLevel) const {
-  const int32_t model = ModelOf(pixelShaderLevel);
+const char* ProgramTable::Pixel(int32_t programLevel) const {
+  const int32_t model = ModelOf(programLevel);
   return model < 0 ? nullptr : pixel[model].c_str();
 }
 

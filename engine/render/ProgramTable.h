@@ -5,6 +5,8 @@
 
 namespace ynx {
 
+class GeometryNodeEffect;
+
 // The programs of one effect's shader technique: a vertex program for each
 // variant and model and a pixel program for each model, made once and kept
 // for the life of the process, since shaders point at their text.
@@ -19,13 +21,16 @@ class ProgramTable {
   // skinning has no 1.1 program: that entry holds the plain 1.1 one.
   ProgramTable(VertexBuilder vertex, const char* pixel1, const char* pixel2);
 
-  // What an effect draws with: sway wins over skin, and skinning runs on
-  // vertex shaders 2.0 and up only (on 1.1 the effect hands the controller
-  // back to the processor).
-  static Variant Select(bool sway, bool skin, int32_t vertexShaderLevel);
-  // The program for a renderer's shader level; null for no shaders.
-  const char* Vertex(Variant variant, int32_t vertexShaderLevel) const;
-  const char* Pixel(int32_t pixelShaderLevel) const;
+  // What an effect draws with at a program level (Renderer::
+  // GetProgramLevel): swaying wins, then skinning where the effect skins on
+  // the device (GeometryNodeEffect::SkinsOnDevice).
+  static Variant Select(const GeometryNodeEffect& effect, int32_t programLevel);
+  // The programs for a program level, vertex and pixel alike; null for no
+  // shaders.
+  const char* Vertex(Variant variant, int32_t programLevel) const;
+  const char* Pixel(int32_t programLevel) const;
+  // The model of a program level; -1 for no shaders.
+  static int32_t ModelOf(int32_t programLevel);
 
  private:
   std::string vertex[VARIANT_COUNT][MODEL_COUNT];

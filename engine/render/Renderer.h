@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -201,6 +202,12 @@ class Renderer : public BindingOwner, public SceneRenderer {
   // Both shader levels present.
   bool HasShaders() const {
     return vertexShaderLevel != SHADER_NONE && pixelShaderLevel != SHADER_NONE;
+  }
+  // The level a vertex and a pixel program run at together: the lower of
+  // the two, since a pair must agree on its interpolants and the pixel
+  // side's constants; SHADER_NONE unless both exist.
+  int32_t GetProgramLevel() const {
+    return HasShaders() ? std::min(vertexShaderLevel, pixelShaderLevel) : SHADER_NONE;
   }
   bool HasPointSprites() const { return hasPointSprites; }
   bool HasDepthTextures() const { return hasDepthTextures; }

@@ -19,12 +19,6 @@ std::string VertexProgram(ProgramTable::Model model, ProgramTable::Variant varia
          VertexProgramText::ColorOutput(variant) + "mov oT0, v3\n";
 }
 
-// The effect's coordinate set goes to the programs and the stage as set 0.
-void BindTexture(const TextureEffect& effect, Renderer& renderer, GeometryNode& geometry) {
-  renderer.SetTexCoordStream(geometry.GetTexCoords(effect.GetTexCoordSet()), 0);
-  renderer.SetTexture(effect.GetTexture(), 0);
-}
-
 class TextureShaderPass : public ColorShaderPass {
  public:
   explicit TextureShaderPass(TextureEffect* effect)
@@ -32,7 +26,7 @@ class TextureShaderPass : public ColorShaderPass {
 
  protected:
   void BindTextures(Renderer& renderer, GeometryNode& geometry) override {
-    BindTexture(static_cast<const TextureEffect&>(*GetEffect()), renderer, geometry);
+    static_cast<const TextureEffect&>(*GetEffect()).BindTexture(renderer, geometry);
   }
 };
 
@@ -52,7 +46,7 @@ class TextureFixedPass : public ColorFixedPass {
 
  protected:
   void BindTextures(Renderer& renderer, GeometryNode& geometry) override {
-    BindTexture(static_cast<const TextureEffect&>(*GetEffect()), renderer, geometry);
+    static_cast<const TextureEffect&>(*GetEffect()).BindTexture(renderer, geometry);
   }
 };
 
@@ -94,6 +88,12 @@ void TextureEffect::ReleaseReferences() {
 void TextureEffect::VisitReferences(const std::function<void(Object*)>& visit) const {
   ColorEffect::VisitReferences(visit);
   if (texture) visit(texture.Get());
+}
+
+// The effect's coordinate set goes to the programs and the stage as set 0.
+void TextureEffect::BindTexture(Renderer& renderer, GeometryNode& geometry) const {
+  renderer.SetTexCoordStream(geometry.GetTexCoords(texCoordSet), 0);
+  renderer.SetTexture(texture.Get(), 0);
 }
 
 void TextureEffect::Update(double time) {

@@ -8,6 +8,9 @@
 
 namespace ynx {
 
+class GeometryNode;
+class Renderer;
+
 // Draws a geometry node unlit, its texture (sampled with the geometry's
 // coordinate set texCoordSet) times the colour. Techniques: programs, then
 // the fixed pipeline modulating the texture by the stage constant, then the
@@ -34,6 +37,10 @@ class TextureEffect : public ColorEffect {
   int32_t GetTexCoordSet() const { return texCoordSet; }
   // The passes' vertex layouts are made anew.
   void SetTexCoordSet(int32_t set);
+
+  // The texture at stage 0 and the geometry's coordinate set
+  // texCoordSet as set 0, as every textured pass binds them.
+  void BindTexture(Renderer& renderer, GeometryNode& geometry) const;
 
   static const ProgramTable& GetPrograms();
 

@@ -13,7 +13,9 @@ static_assert(ShaderRegisters::BONES == 8 && ShaderRegisters::SKIN_FOG == 209 &&
               ShaderRegisters::SKIN_COLOR == 210);
 static_assert(ShaderRegisters::DEFINED == 240);
 static_assert(ShaderRegisters::INPUT_POSITION == 0 && ShaderRegisters::INPUT_BLEND_WEIGHTS == 1 &&
-              ShaderRegisters::INPUT_BLEND_INDICES == 2);
+              ShaderRegisters::INPUT_BLEND_INDICES == 2 && ShaderRegisters::INPUT_NORMAL == 4);
+
+std::string Register(int32_t index) { return "c" + std::to_string(index); }
 
 // c242: the sine's last coefficient, 1, -1, and -log2(e) for the fog's
 // power of e.
@@ -52,16 +54,16 @@ std::string Sine(const std::string& angle, const std::string& out) {
 }
 
 // Offsets x and z, amplitude x sin(angle), scaled by the height: the
-// ground stays, the tops move most.
-std::string SwayPosition() {
-  return "mul r2.w, c10.z, c10.y\n"
+// ground stays, the tops move most. `sway` holds (amplitude, speed, time).
+std::string SwayPosition(const std::string& sway) {
+  return "mul r2.w, " + sway + ".z, " + sway + ".y\n" +
          "mad r2.x, v0.x, c244.x, r2.w\n"
          "mad r2.x, v0.z, c244.z, r2.x\n"
          "mul r2.y, v0.y, c244.y\n"
          "mad r2.y, v0.z, c244.w, r2.y\n"
          "mad r2.y, r2.w, c243.w, r2.y\n" +
          Sine("r2.x", "r5.x") + Sine("r2.y", "r5.z") +
-         "mul r5.xz, r5, c10.x\n"
+         "mul r5.xz, r5, " + sway + ".x\n"
          "mov r0, v0\n"
          "mad r0.xz, r5, v0.y, v0\n";
 }
@@ -82,9 +84,20 @@ constexpr const char* SKIN_POSITION =
     "mad r0.xyz, r3, v1.w, r0\n"
     "mov r0.w, c242.y\n";
 
+// The normal through the same four bones, without their translation.
+constexpr const char* SKIN_NORMAL =
+    "m3x3 r3.xyz, v4, c[a0.x + 8]\n"
+    "mul r7.xyz, r3, v1.x\n"
+    "m3x3 r3.xyz, v4, c[a0.y + 8]\n"
+    "mad r7.xyz, r3, v1.y, r7\n"
+    "m3x3 r3.xyz, v4, c[a0.z + 8]\n"
+    "mad r7.xyz, r3, v1.z, r7\n"
+    "m3x3 r3.xyz, v4, c[a0.w + 8]\n"
+    "mad r7.xyz, r3, v1.w, r7\n";
+
 // lit gives (density x depth)^exponent in z, and 0 where the product is
 // not positive: no fog at or behind the eye.
-std::string Fog(const char* position, const char* parameters) {
+std::string Fog(const char* position, const std::string& parameters) {
   return std::string("dp4 r1.y, ") + position + ", c6\n" +
          "mul r1.y, r1.y, " + parameters + ".x\n" +
          "mov r1.x, c242.y\n"
@@ -97,25 +110,32 @@ std::string Fog(const char* position, const char* parameters) {
 
 }  // namespace
 
+const VertexProgramText::Layout VertexProgramText::UNLIT{ShaderRegisters::FOG_SWAY,
+                                                        ShaderRegisters::SWAY, false};
+
 std::string VertexProgramText::Prologue(ProgramTable::Model model, ProgramTable::Variant variant,
-                                        const char* inputs) {
+                                        const char* inputs, const Layout& layout) {
   std::string text = model == ProgramTable::MODEL_1 ? "vs_1_1\n" : "vs_2_0\n";
   text += "dcl_position v0\n";
   if (variant == ProgramTable::SKINNED) text += "dcl_blendweight v1\ndcl_blendindices v2\n";
+  if (layout.normals) text += "dcl_normal v4\n";
   text += inputs;
   text += FOG_CONSTANTS;
   if (variant == ProgramTable::SWAYING) {
-    text += SWAY_CONSTANTS + SwayPosition();
+    text += SWAY_CONSTANTS + SwayPosition(Register(layout.sway));
   } else if (variant == ProgramTable::SKINNED) {
     text += SKIN_CONSTANTS;
     text += SKIN_POSITION;
+    if (layout.normals) text += SKIN_NORMAL;
   } else {
     text += "mov r0, v0\n";
   }
+  if (layout.normals && variant != ProgramTable::SKINNED) text += "mov r7, v4\n";
   text += "m4x4 oPos, r0, c0\n";
   // Skinned positions are in world space already; the others measure the
   // depth before any sway.
-  text += variant == ProgramTable::SKINNED ? Fog("r0", "c209") : Fog("v0", "c9");
+  text += variant == ProgramTable::SKINNED ? Fog("r0", "c209")
+                                           : Fog("v0", Register(layout.fogSway));
   return text;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "engine/render/ProgramTable.h"
@@ -12,13 +13,24 @@ namespace ynx {
 // followed by what the effect outputs.
 class VertexProgramText {
  public:
+  // Where the plain and swaying programs find their fog and sway registers,
+  // and whether the program takes normals.
+  struct Layout {
+    int32_t fogSway;
+    int32_t sway;
+    bool normals;
+  };
+  static const Layout UNLIT;
+
   // The version and position lines, `inputs` (the effect's own dcl lines),
   // then: plain, the position as it is; swaying, moved by the sway; skinned
   // (vs_2_0 only), blended from four bones into world space. oPos through
   // c0-c3; oFog = 1 / e^((density x depth)^exponent) with the view depth
-  // of the unmoved position, 1 at or behind the eye.
+  // of the unmoved position, 1 at or behind the eye. With normals (v4) the
+  // normal is left in r7, blended into world space when skinned. r1-r6 and
+  // r8 up are free afterwards.
   static std::string Prologue(ProgramTable::Model model, ProgramTable::Variant variant,
-                              const char* inputs);
+                              const char* inputs, const Layout& layout = UNLIT);
   // oD0 = the unlit effects' colour register of the variant.
   static std::string ColorOutput(ProgramTable::Variant variant);
 };

@@ -16,7 +16,9 @@
 #include "engine/render/GeometryNodeEffectPass.h"
 #include "engine/render/SceneNodeEffect.h"
 #include "engine/render/SinglePassTechnique.h"
+#include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/TextureEffect.h"
+#include "engine/render/VelvetTexture1DLEffect.h"
 #include "engine/render/VertexShader.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/IntBuffer.h"
@@ -123,6 +125,39 @@ TEST_F(EffectFrameworkTest, ATextureEffectKeepsTheFirstTechniqueTheRendererRuns)
     renderer->SetCapabilities(Renderer::SHADER_2, Renderer::SHADER_2, 8);
     EXPECT_EQ(effect->PassCount(), 1);
     EXPECT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(c.technique));
+  }
+}
+
+// The lit effects' techniques: their programs, their fixed pass (the
+// velvet effect first tries the lit effect's programs), then the texture
+// effect's two and the colour effect's two.
+TEST_F(EffectFrameworkTest, LitEffectsTryTheirTechniquesInOrder) {
+  struct Case {
+    int32_t vertex;
+    int32_t pixel;
+    int32_t stages;
+    int32_t lights;
+    int32_t technique;  // of Texture1DLEffect and Texture1DL1PLEffect; the velvet one's is one more but for 0
+  };
+  for (const Case& c : {Case{Renderer::SHADER_2, Renderer::SHADER_2, 2, 1, 0},
+                        Case{Renderer::SHADER_1, Renderer::SHADER_1, 2, 1, 0},
+                        Case{Renderer::SHADER_2, Renderer::SHADER_NONE, 2, 1, 1},
+                        Case{Renderer::SHADER_2, Renderer::SHADER_2, 1, 1, 2},
+                        Case{Renderer::SHADER_2, Renderer::SHADER_2, 8, 0, 2},
+                        Case{Renderer::SHADER_NONE, Renderer::SHADER_NONE, 1, 8, 3},
+                        Case{Renderer::SHADER_NONE, Renderer::SHADER_2, 0, 8, 5}}) {
+    SCOPED_TRACE(std::to_string(c.stages) + " stages, " + std::to_string(c.lights) + " lights, technique " +
+                 std::to_string(c.technique));
+    renderer->SetCapabilities(c.vertex, c.pixel, c.stages, c.lights);
+    const Ptr<GeometryNodeEffect> effects[] = {new Texture1DLEffect(), new Texture1DL1PLEffect(),
+                                               new VelvetTexture1DLEffect()};
+    for (const Ptr<GeometryNodeEffect>& effect : effects) {
+      SCOPED_TRACE(effect->GetType().GetName().CStr());
+      const bool velvet = effect.Get() == effects[2].Get();
+      ASSERT_EQ(effect->GetTechniqueCount(), velvet ? 7 : 6);
+      EXPECT_EQ(effect->PassCount(), 1);
+      EXPECT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(c.technique + (velvet && c.technique > 0)));
+    }
   }
 }
 

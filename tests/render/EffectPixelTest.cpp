@@ -1,22 +1,29 @@
-// The colour and texture effects drawn by the renderer module, under every
-// capability level the renderer can be held to: the same picture whichever
-// technique draws it.
+// The material effects drawn by the renderer module, under every
+// capability level the renderer can be held to: the colour and texture
+// effects give the same picture whichever technique draws it; the lit ones
+// match a model of their lighting, per pixel, per vertex or the device's,
+// as the level lights them.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "engine/animation/SkinController.h"
 #include "engine/render/ColorEffect.h"
 #include "engine/render/NormalmapTextureController.h"
+#include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/TextureEffect.h"
 #include "engine/render/Texture.h"
+#include "engine/render/VelvetTexture1DLEffect.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Vector2Buffer.h"
+#include "engine/scene/Vector4Buffer.h"
 #include "tests/render/RendererFixture.h"
 #include "tests/support/NearColor.h"
 
@@ -53,10 +60,12 @@ class EffectPixelTest : public RendererFixture {
   }
 
   // A square of side 2 facing the camera at depth z, clockwise as seen, with
-  // texture coordinates 0..1 from the top left.
+  // texture coordinates 0..1 from the top left and normals towards the
+  // camera.
   static Ptr<Triangles> Square(float x, float y, float z, GeometryNodeEffect* effect, bool clockwise = true) {
     Ptr<Triangles> node(new Triangles(String("square")));
     node->SetVertices(new Vector3Buffer(4, new Vector3[4]{{x - 1, y - 1, z}, {x - 1, y + 1, z}, {x + 1, y + 1, z}, {x + 1, y - 1, z}}));
+    node->SetNormals(new Vector3Buffer(4, new Vector3[4]{{0, 0, -1}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}}));
     node->SetTexCoords(0, new Vector2Buffer(4, new Vector2[4]{{0, 1}, {0, 0}, {1, 0}, {1, 1}}));
     node->SetIndices(clockwise ? new IntBuffer(6, new int32_t[6]{0, 1, 2, 0, 2, 3})
                                : new IntBuffer(6, new int32_t[6]{0, 2, 1, 0, 3, 2}));
@@ -215,6 +224,488 @@ TEST_F(EffectPixelTest, OnlyWhatChangedIsRecordedOrUploadedAgain) {
     EXPECT_EQ(renderer->GetStats().uploads, step.uploads);
     EXPECT_EQ(renderer->GetStats().draws, 2);
   }
+}
+
+
+// ---- The lit effects ----
+
+// A light along `towards` reversed (the direction it shines).
+Ptr<Light> MakeLight(int32_t type, const Vector3& towards, const Color& ambient, const Color& diffuse,
+                     const Color& specular) {
+  Ptr<Light> light(new Light(String("light")));
+  light->SetLightType(type);
+  light->SetColors(ambient, diffuse, specular);
+  light->SetDirection(towards * -1.0f);
+  light->UpdateWorldTransform();
+  return light;
+}
+
+float Channel(const Color& color, int i) { return i == 0 ? color.red : i == 1 ? color.green : color.blue; }
+
+Vector3 Unit(Vector3 v) {
+  v.Normalize();
+  return v;
+}
+
+float SmoothStep(float x) {
+  x = std::clamp(x, 0.0f, 1.0f);
+  return x * x * (3.0f - 2.0f * x);
+}
+
+// How a level lights: per pixel (2.0 programs), per vertex with emissive
+// in the second colour (1.1 programs) or in the first (the device's own
+// lighting), or not at all (texture times the effect's colour, white).
+enum Lighting { PER_PIXEL, PER_VERTEX, DEVICE, UNLIT };
+
+// The lighting the effects promise, in floats, seen from the origin.
+struct LitModel {
+  Color texture{0.8f, 0.6f, 0.4f, 1.0f};
+  Color ambient{0.2f, 0.2f, 0.2f, 1.0f};
+  Color diffuse{0.8f, 0.8f, 0.8f, 1.0f};
+  Color specular{0.0f, 0.0f, 0.0f, 1.0f};
+  Color emissive{0.0f, 0.0f, 0.0f, 1.0f};
+  float shininess = 1.0f;
+  const Light* light = nullptr;
+  const Light* point = nullptr;
+  const VelvetTexture1DLEffect* velvet = nullptr;
+
+  // The part the texture multiplies and the part added to it, per channel.
+  struct Terms {
+    float times[3] = {};
+    float plus[3] = {};
+  };
+
+  Terms At(const Vector3& p, const Vector3& normal) const {
+    Terms terms;
+    const Vector3 n = Unit(normal);
+    const Vector3 v = Unit(p * -1.0f);
+    const auto add = [&](const Light& source, const Vector3& l, float attenuation) {
+      const float d = std::max(0.0f, Vector3::Dot(n, l));
+      const float s = d > 0 ? std::pow(std::max(0.0f, Vector3::Dot(n, Unit(v + l))), shininess) : 0.0f;
+      for (int i = 0; i < 3; ++i) {
+        terms.times[i] += attenuation * (Channel(ambient, i) * Channel(source.GetAmbient(), i) +
+                                         Channel(diffuse, i) * Channel(source.GetDiffuse(), i) * d);
+        terms.plus[i] += attenuation * Channel(specular, i) * Channel(source.GetSpecular(), i) * s;
+      }
+    };
+    if (light != nullptr) add(*light, Unit(light->GetForward() * -1.0f), 1.0f);
+    if (point != nullptr) {
+      const Vector3 to = point->GetPosition() - p;
+      const float distance = to.Length();
+      const Vector3 factors = point->GetAttenuation();
+      add(*point, Unit(to), 1.0f / (factors.x + factors.y * distance + factors.z * distance * distance));
+    }
+    if (velvet != nullptr && light != nullptr) {
+      const float w = velvet->GetVelvetWrap();
+      const float nl = Vector3::Dot(n, Unit(light->GetForward() * -1.0f));
+      const float scatter = std::max(0.0f, SmoothStep((nl + w) / (1 + w)) - SmoothStep(nl));
+      const float rim = 1.0f - Vector3::Dot(n, v);
+      for (int i = 0; i < 3; ++i) {
+        terms.times[i] += Channel(velvet->GetVelvetColor(), i) * scatter;
+        terms.plus[i] += Channel(velvet->GetVelvetColor(), i) * Channel(light->GetDiffuse(), i) * rim;
+      }
+    }
+    for (int i = 0; i < 3; ++i) terms.plus[i] += Channel(emissive, i);
+    return terms;
+  }
+
+  // The colour from terms, saturated where the level saturates them.
+  uint32_t Colour(const Terms& terms, Lighting lighting) const {
+    int rgb[3];
+    for (int i = 0; i < 3; ++i) {
+      float times = terms.times[i];
+      float plus = terms.plus[i];
+      if (lighting == PER_VERTEX) {
+        times = std::clamp(times, 0.0f, 1.0f);
+        plus = std::clamp(plus, 0.0f, 1.0f);
+      } else if (lighting == UNLIT) {
+        times = 1.0f;
+        plus = 0.0f;
+      }
+      rgb[i] = static_cast<int>(std::lround(255.0f * std::clamp(Channel(texture, i) * times + plus, 0.0f, 1.0f)));
+    }
+    return Packed(rgb[0], rgb[1], rgb[2]);
+  }
+
+  // What a level draws at `p` on a flat square whose vertices are
+  // `corners` (per-vertex lighting interpolates between opposite corners
+  // at the centre; the squares here are lit alike at 0 and 2).
+  uint32_t Expected(Lighting lighting, const Vector3& p, const Vector3& normal, const Vector3* corners) const {
+    if (lighting == PER_PIXEL || lighting == UNLIT) return Colour(At(p, normal), lighting);
+    const Terms a = At(corners[0], normal);
+    const Terms b = At(corners[2], normal);
+    Terms mean;
+    for (int i = 0; i < 3; ++i) {
+      const auto sat = [](float x) { return std::clamp(x, 0.0f, 1.0f); };
+      mean.times[i] = (sat(a.times[i]) + sat(b.times[i])) / 2;
+      mean.plus[i] = (sat(a.plus[i]) + sat(b.plus[i])) / 2;
+    }
+    return Colour(mean, PER_VERTEX);
+  }
+};
+
+// The lit effects' levels: capabilities, how they light, and the
+// technique each class picks (Texture1DLEffect, VelvetTexture1DLEffect,
+// Texture1DL1PLEffect).
+struct LitLevel {
+  const char* caps;
+  Lighting lighting;
+  int32_t technique[3];
+};
+constexpr LitLevel LIT_LEVELS[] = {
+    {"", PER_PIXEL, {0, 0, 0}},
+    {"vs=1.1,ps=1.1", PER_VERTEX, {0, 0, 0}},
+    {"vs=2.0,ps=1.1", PER_VERTEX, {0, 0, 0}},
+    {"ps=none", DEVICE, {1, 2, 1}},
+    {"ps=none,stages=1", UNLIT, {3, 4, 3}},
+    {"lights=0", UNLIT, {2, 3, 2}},
+};
+
+class LitEffectPixelTest : public EffectPixelTest {
+ protected:
+  void SetUp() override {
+    EffectPixelTest::SetUp();
+    Ptr<Image> image(new Image(String("cloth"), Image::FORMAT_RGBA, 4, 4));
+    for (uint32_t i = 0; i < 16; ++i) {
+      // The left half opaque, the right half clear (row 0 is the bottom).
+      const uint8_t texel[4] = {204, 153, 102, static_cast<uint8_t>(i % 4 < 2 ? 255 : 0)};
+      std::copy(texel, texel + 4, image->GetData() + i * 4);
+    }
+    cloth = new Texture(String("cloth"), image.Get());
+  }
+
+  template <class EffectType>
+  Ptr<EffectType> Make() {
+    Ptr<EffectType> effect(new EffectType());
+    effect->SetTexture(cloth.Get());
+    return effect;
+  }
+
+  // The pixel whose centre shows `p`, and the point of the plane z = depth
+  // a pixel's centre shows.
+  Vector3 Pixel(const Vector3& p) const {
+    const Vector4 clip = camera->GetViewProjection().Transform({p.x, p.y, p.z, 1});
+    return {(clip.x / clip.w + 1) * SIZE / 2, (1 - clip.y / clip.w) * SIZE / 2, 0};
+  }
+  Vector3 Seen(int32_t x, int32_t y, float depth) const {
+    const Matrix4 back = Matrix4::Inverse(camera->GetViewProjection());
+    const auto at = [&](float z) {
+      const Vector4 v = back.Transform({2.0f * x / SIZE - 1, 1 - 2.0f * y / SIZE, z, 1});
+      return Vector3{v.x / v.w, v.y / v.w, v.z / v.w};
+    };
+    const Vector3 near = at(0);
+    const Vector3 far = at(1);
+    return near + (far - near) * ((depth - near.z) / (far.z - near.z));
+  }
+
+  // Pixels across the square at (x, y, depth): its centre and the centres
+  // of its quarters, each against the model.
+  void ExpectSquare(const std::vector<uint32_t>& pixels, const LitModel& model, Lighting lighting, float x, float y,
+                    float depth, const Vector3& normal = {0, 0, -1}) const {
+    const Vector3 corners[4] = {{x - 1, y - 1, depth}, {x - 1, y + 1, depth}, {x + 1, y + 1, depth}, {x + 1, y - 1, depth}};
+    for (const Vector3& offset : {Vector3{0, 0, 0}, Vector3{-0.5f, 0.5f, 0}, Vector3{0.5f, -0.5f, 0}}) {
+      const Vector3 centre = Pixel(Vector3{x, y, depth} + offset);
+      const auto px = static_cast<int32_t>(centre.x);
+      const auto py = static_cast<int32_t>(centre.y);
+      // Per vertex, only the centre lies between opposite corners.
+      if (lighting != PER_PIXEL && lighting != UNLIT && !(offset == Vector3{})) continue;
+      SCOPED_TRACE("pixel " + std::to_string(px) + ", " + std::to_string(py));
+      const Vector3 p = lighting == PER_PIXEL ? Seen(px, py, depth) : Vector3{x, y, depth};
+      EXPECT_TRUE(NearColor(At(pixels, px, py), model.Expected(lighting, p, normal, corners), 2, false));
+    }
+  }
+
+  Ptr<Texture> cloth;
+};
+
+TEST_F(LitEffectPixelTest, DirectionalLightAtEveryLevelAndItsFallbacks) {
+  const Ptr<Light> facing = MakeLight(Light::LIGHT_DIRECTIONAL, {0, 0, -1}, {0.5f, 0.5f, 0.5f, 1}, {1, 0.75f, 0.5f, 1}, {});
+  const Ptr<Light> slanted =
+      MakeLight(Light::LIGHT_DIRECTIONAL, {0.8660254f, 0, -0.5f}, {0.5f, 0.5f, 0.5f, 1}, {1, 0.75f, 0.5f, 1}, {});
+  EXPECT_NEAR(Vector3::Dot(slanted->GetForward(), {0, 0, 1}), 0.5f, 1e-5f);
+  for (const LitLevel& level : LIT_LEVELS) {
+    SCOPED_TRACE(std::string("caps \"") + level.caps + "\"");
+    Limit(level.caps);
+    const Ptr<Texture1DLEffect> full = Make<Texture1DLEffect>();
+    full->SetLight(facing.Get());
+    const Ptr<Texture1DLEffect> half = Make<Texture1DLEffect>();
+    half->SetLight(slanted.Get());
+    const Ptr<Triangles> left = Square(-1.05f, 0, 4, full.Get());
+    const Ptr<Triangles> right = Square(1.05f, 0, 4, half.Get());
+    Frame({left.Get(), right.Get()});
+    const std::vector<uint32_t> pixels = ReadBack();
+    ASSERT_EQ(pixels.size(), size_t{SIZE * SIZE});
+    EXPECT_EQ(full->GetActiveTechnique(), full->GetTechnique(level.technique[0]));
+    // Texture left half only: the right half of the texture is clear, and
+    // shows only where blending or alpha test would hide it. It does not.
+    LitModel model;
+    model.light = facing.Get();
+    ExpectSquare(pixels, model, level.lighting, -1.05f, 0, 4);
+    model.light = slanted.Get();
+    ExpectSquare(pixels, model, level.lighting, 1.05f, 0, 4);
+  }
+}
+
+TEST_F(LitEffectPixelTest, SpecularHighlightSitsWhereTheHalfVectorMeetsTheNormal) {
+  Limit("");
+  // Light from the upper right: the highlight at x / |p| = L.x, y / |p| = L.y.
+  const Vector3 towards = Unit({0.3f, 0.2f, -1});
+  const Ptr<Light> light = MakeLight(Light::LIGHT_DIRECTIONAL, towards, {}, {0.25f, 0.25f, 0.25f, 1}, {1, 1, 1, 1});
+  const Ptr<Texture1DLEffect> effect = Make<Texture1DLEffect>();
+  effect->SetLight(light.Get());
+  effect->SetMaterial({0.8f, 0.8f, 0.8f, 1}, {0.2f, 0.2f, 0.2f, 1}, {1, 0.5f, 0.25f, 1}, {0, 0, 0, 1}, 24);
+  const Ptr<Triangles> wall = Square(0.6f, 0.4f, 2, effect.Get());
+  Frame({wall.Get()});
+  const std::vector<uint32_t> pixels = ReadBack();
+  ASSERT_EQ(pixels.size(), size_t{SIZE * SIZE});
+  LitModel model;
+  model.light = light.Get();
+  model.specular = effect->GetSpecular();
+  model.shininess = 24;
+  // The brightest green of the row through the highlight (the middle of
+  // the run of equal values) is where the model puts it; every pixel of
+  // that row matches the model.
+  const float scale = 2 / std::sqrt(1 - towards.x * towards.x - towards.y * towards.y);
+  const Vector3 peak = Pixel({towards.x * scale, towards.y * scale, 2});
+  const auto row = static_cast<int32_t>(peak.y);
+  int32_t first = 0;
+  int32_t last = 0;
+  for (int32_t x = 0; x < SIZE; ++x) {
+    const Vector3 p = Seen(x, row, 2);
+    if (p.x < -0.4f || p.x > 1.6f) continue;
+    SCOPED_TRACE("x " + std::to_string(x));
+    EXPECT_TRUE(NearColor(At(pixels, x, row), model.Colour(model.At(p, {0, 0, -1}), PER_PIXEL), 2, false));
+    const uint32_t green = At(pixels, x, row) >> 8 & 0xFF;
+    if (green > (At(pixels, first, row) >> 8 & 0xFF)) first = x;
+    if (green >= (At(pixels, first, row) >> 8 & 0xFF)) last = x;
+  }
+  EXPECT_NEAR((first + last) / 2.0f, peak.x, 1.0f);
+}
+
+TEST_F(LitEffectPixelTest, PointLightFadesWithDistance) {
+  for (const LitLevel& level : LIT_LEVELS) {
+    SCOPED_TRACE(std::string("caps \"") + level.caps + "\"");
+    Limit(level.caps);
+    const Ptr<Light> sun = MakeLight(Light::LIGHT_DIRECTIONAL, {0, 0, -1}, {0.25f, 0.25f, 0.25f, 1}, {0.25f, 0, 0, 1}, {});
+    // Two point lights at the same place, attenuated differently: close
+    // to the surface, so that distance matters across the square.
+    Ptr<Light> lamps[2];
+    const Vector3 factors[2] = {{1, 0, 0}, {0.25f, 0.25f, 0.5f}};
+    Ptr<Texture1DL1PLEffect> effects[2];
+    Ptr<Triangles> squares[2];
+    for (int i = 0; i < 2; ++i) {
+      lamps[i] = MakeLight(Light::LIGHT_POINT, {0, 0, -1}, {0.25f, 0.25f, 0.25f, 1}, {0.5f, 1, 1, 1}, {1, 1, 1, 1});
+      Transformation place;
+      place.SetTranslation({i == 0 ? -1.05f : 1.05f, 0, 3});
+      lamps[i]->SetLocalTransform(place);
+      lamps[i]->SetAttenuation(factors[i], true);
+      lamps[i]->UpdateWorldTransform();
+      effects[i] = Make<Texture1DL1PLEffect>();
+      effects[i]->SetLights(sun.Get(), lamps[i].Get());
+      // The device's specular sees the viewer far away; the programs' do not.
+      if (level.lighting != DEVICE) effects[i]->SetMaterial({0.8f, 0.8f, 0.8f, 1}, {0.2f, 0.2f, 0.2f, 1}, {0.5f, 0.25f, 0.5f, 1}, {0, 0, 0, 1}, 4);
+      squares[i] = Square(i == 0 ? -1.05f : 1.05f, 0, 4, effects[i].Get());
+    }
+    Frame({squares[0].Get(), squares[1].Get()});
+    const std::vector<uint32_t> pixels = ReadBack();
+    ASSERT_EQ(pixels.size(), size_t{SIZE * SIZE});
+    EXPECT_EQ(effects[0]->GetActiveTechnique(), effects[0]->GetTechnique(level.technique[2]));
+    for (int i = 0; i < 2; ++i) {
+      SCOPED_TRACE(i);
+      LitModel model;
+      model.light = sun.Get();
+      model.point = lamps[i].Get();
+      model.specular = effects[i]->GetSpecular();
+      model.shininess = effects[i]->GetShininess();
+      ExpectSquare(pixels, model, level.lighting, i == 0 ? -1.05f : 1.05f, 0, 4);
+    }
+  }
+}
+
+TEST_F(LitEffectPixelTest, VelvetAddsScatterAndRim) {
+  // Normals turned away from the view, so that the rim term shows.
+  const Ptr<Light> light = MakeLight(Light::LIGHT_DIRECTIONAL, {0, 0, -1}, {0.25f, 0.25f, 0.25f, 1}, {0.5f, 0.5f, 0.5f, 1}, {});
+  const Vector3 normal{0.8f, 0, -0.6f};
+  for (const LitLevel& level : LIT_LEVELS) {
+    SCOPED_TRACE(std::string("caps \"") + level.caps + "\"");
+    Limit(level.caps);
+    const Ptr<VelvetTexture1DLEffect> effect = Make<VelvetTexture1DLEffect>();
+    effect->SetLight(light.Get());
+    effect->SetVelvet({0.5f, 0.25f, 1, 1}, 0.5f);
+    const Ptr<Triangles> square = Square(0, 0, 4, effect.Get());
+    square->SetNormals(new Vector3Buffer(4, new Vector3[4]{normal, normal, normal, normal}));
+    Frame({square.Get()});
+    const std::vector<uint32_t> pixels = ReadBack();
+    ASSERT_EQ(pixels.size(), size_t{SIZE * SIZE});
+    EXPECT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(level.technique[1]));
+    LitModel model;
+    model.light = light.Get();
+    // The device's own lighting has no sheen.
+    if (level.lighting != DEVICE) model.velvet = effect.Get();
+    ExpectSquare(pixels, model, level.lighting, 0, 0, 4, normal);
+  }
+}
+
+TEST_F(LitEffectPixelTest, WithoutALightTheProgramsDrawAmbientAndEmissiveOnly) {
+  for (const char* caps : {"", "vs=1.1,ps=1.1"}) {
+    SCOPED_TRACE(caps);
+    Limit(caps);
+    const Ptr<Texture1DLEffect> effect = Make<Texture1DLEffect>();
+    effect->SetMaterial({1, 1, 1, 1}, {1, 1, 1, 1}, {1, 1, 1, 1}, {0.25f, 0.5f, 0.125f, 1}, 1);
+    const Ptr<Triangles> square = Square(0, 0, 4, effect.Get());
+    Frame({square.Get()});
+    const std::vector<uint32_t> pixels = ReadBack();
+    ASSERT_EQ(pixels.size(), size_t{SIZE * SIZE});
+    EXPECT_TRUE(renderer->GetLights().empty());
+    // The light's colours are zero: the ambient term is too.
+    EXPECT_TRUE(NearColor(At(pixels, 32, 32), Packed(64, 128, 32), 1, false));
+  }
+}
+
+TEST_F(LitEffectPixelTest, AlphaTestSeesTheTexturesAlpha) {
+  const Ptr<Light> light = MakeLight(Light::LIGHT_DIRECTIONAL, {0, 0, -1}, {}, {1, 1, 1, 1}, {1, 1, 1, 1});
+  for (const LitLevel& level : LIT_LEVELS) {
+    SCOPED_TRACE(std::string("caps \"") + level.caps + "\"");
+    Limit(level.caps);
+    const Ptr<Texture1DLEffect> effect = Make<Texture1DLEffect>();
+    effect->SetLight(light.Get());
+    // Specular and emissive would lift the alpha of a sum above the test.
+    effect->SetMaterial({1, 1, 1, 1}, {0, 0, 0, 1}, {1, 1, 1, 1}, {0.25f, 0.25f, 0.25f, 1}, 1);
+    effect->SetAlphaTest(true, 128);
+    const Ptr<Triangles> square = Square(0, 0, 4, effect.Get());
+    Frame({square.Get()});
+    const std::vector<uint32_t> pixels = ReadBack();
+    ASSERT_EQ(pixels.size(), size_t{SIZE * SIZE});
+    EXPECT_NE(At(pixels, 24, 32), BLACK);
+    EXPECT_EQ(At(pixels, 40, 32), BLACK);
+  }
+}
+
+TEST_F(LitEffectPixelTest, FogAtKnownDepths) {
+  const Ptr<Light> light = MakeLight(Light::LIGHT_DIRECTIONAL, {0, 0, -1}, {}, {1, 1, 1, 1}, {});
+  for (const LitLevel& level : LIT_LEVELS) {
+    SCOPED_TRACE(std::string("caps \"") + level.caps + "\"");
+    Limit(level.caps);
+    Ptr<Texture1DLEffect> effects[2];
+    Ptr<Triangles> squares[2];
+    const float depths[2] = {3, 6};
+    for (int i = 0; i < 2; ++i) {
+      effects[i] = Make<Texture1DLEffect>();
+      effects[i]->SetLight(light.Get());
+      effects[i]->SetFogParameters({0, 0, 1, 1}, 0.1f, 2.0f);
+      effects[i]->SetFog(true);
+      squares[i] = Square(i == 0 ? -1.05f : 1.05f * depths[1] / depths[0], 0, depths[i], effects[i].Get());
+    }
+    Frame({squares[0].Get(), squares[1].Get()});
+    const std::vector<uint32_t> pixels = ReadBack();
+    ASSERT_EQ(pixels.size(), size_t{SIZE * SIZE});
+    LitModel model;
+    model.light = light.Get();
+    for (int i = 0; i < 2; ++i) {
+      SCOPED_TRACE(depths[i]);
+      const Vector3 centre{i == 0 ? -1.05f : 1.05f * depths[1] / depths[0], 0, depths[i]};
+      const Vector3 corners[4] = {centre + Vector3{-1, -1, 0}, centre + Vector3{-1, 1, 0}, centre + Vector3{1, 1, 0},
+                                  centre + Vector3{1, -1, 0}};
+      const uint32_t lit = model.Expected(level.lighting, centre, {0, 0, -1}, corners);
+      // Programs: exp(-(d z)^2); the device's fog: exp(-d z) (exponent 2).
+      const bool programs = level.lighting == PER_PIXEL || level.lighting == PER_VERTEX ||
+                            (level.lighting == UNLIT && std::string(level.caps) == "lights=0");
+      const float factor = programs ? std::exp(-std::pow(0.1f * depths[i], 2.0f)) : std::exp(-0.1f * depths[i]);
+      const auto mix = [&](int shift, float fog) {
+        return static_cast<int>(std::lround(((lit >> shift) & 0xFF) * factor + 255.0f * fog * (1 - factor)));
+      };
+      const Vector3 at = Pixel(centre);
+      EXPECT_TRUE(NearColor(At(pixels, static_cast<int32_t>(at.x), static_cast<int32_t>(at.y)),
+                            Packed(mix(16, 0), mix(8, 0), mix(0, 1)), 3, false));
+    }
+  }
+}
+
+TEST_F(LitEffectPixelTest, SwayMovesTheTopAndKeepsTheGround) {
+  const Ptr<Light> light = MakeLight(Light::LIGHT_DIRECTIONAL, {0, 0, -1}, {}, {1, 1, 1, 1}, {});
+  for (const char* caps : {"", "vs=1.1,ps=1.1"}) {
+    SCOPED_TRACE(caps);
+    Limit(caps);
+    const Ptr<Texture1DLEffect> effect = Make<Texture1DLEffect>();
+    effect->SetLight(light.Get());
+    effect->SetSwayParameters(0.4f, 1.0f);
+    effect->SetSway(true);
+    // A square standing on y = 0 in its own space, placed below the eye.
+    const Ptr<Triangles> plant = Square(0, 1, 0, effect.Get());
+    Transformation place;
+    place.SetTranslation({0, -1.5f, 5});
+    plant->SetLocalTransform(place);
+    for (const double time : {0.0, 0.75, 1.5}) {
+      SCOPED_TRACE(time);
+      plant->UpdateRecursive(time == 0.0 ? 0.0 : 0.75, false);
+      Frame({plant.Get()});
+      const std::vector<uint32_t> pixels = ReadBack();
+      ASSERT_EQ(pixels.size(), size_t{SIZE * SIZE});
+      const float t = effect->GetTime();
+      const auto moved = [&](const Vector3& v) {
+        const float x = 0.4f * std::sin(0.50770003f * v.x + t - 0.421f * v.z);
+        return Vector3{v.x + x * v.y, v.y - 1.5f, v.z + 0.4f * std::sin(1.31415f * t + 0.30000001f * v.y - 0.6f * v.z) * v.y + 5};
+      };
+      // The left edge one pixel row above the ground and near the top: the
+      // pixel just inside is drawn, the one just outside is not.
+      for (const float height : {0.1f, 1.8f}) {
+        const Vector3 bottom = moved({-1, 0, 0});
+        const Vector3 top = moved({-1, 2, 0});
+        const Vector3 edge = Pixel(bottom + (top - bottom) * (height / 2));
+        const auto y = static_cast<int32_t>(edge.y);
+        SCOPED_TRACE("height " + std::to_string(height) + " edge x " + std::to_string(edge.x));
+        EXPECT_NE(At(pixels, static_cast<int32_t>(std::lround(edge.x + 1.5f)), y), BLACK);
+        EXPECT_EQ(At(pixels, static_cast<int32_t>(std::lround(edge.x - 1.5f)), y), BLACK);
+      }
+    }
+  }
+}
+
+TEST_F(LitEffectPixelTest, SkinningOnTheDeviceDrawsWhatTheProcessorDraws) {
+  Limit("");
+  const Ptr<Light> light = MakeLight(Light::LIGHT_DIRECTIONAL, {0, 0, -1}, {}, {1, 1, 1, 1}, {});
+  // Two bones moving apart: the bottom of the square follows one, the top
+  // the other, the middle both.
+  std::vector<uint32_t> pictures[2];
+  for (int pass = 0; pass < 2; ++pass) {
+    const bool device = pass == 0;
+    const Ptr<Texture1DLEffect> effect = Make<Texture1DLEffect>();
+    effect->SetLight(light.Get());
+    const Ptr<Triangles> mesh = Square(0, 0, 0, effect.Get());
+    const Ptr<Node> bones[2] = {new Node(String("hip")), new Node(String("head"))};
+    bones[0]->SetLocalTransform(Transformation({-0.5f, -0.25f, 5}, {}, {1, 1, 1}));
+    bones[1]->SetLocalTransform(Transformation({0.75f, 0.5f, 5.5f}, {}, {1, 1, 1}));
+    const Ptr<SkinController> skin(new SkinController());
+    for (const Ptr<Node>& bone : bones) {
+      bone->UpdateWorldTransform();
+      skin->AddBone(bone.Get(), Transformation());
+    }
+    skin->SetBindVertices(new Vector3Buffer(4, new Vector3[4]{{-1, -1, 0}, {-1, 1, 0}, {1, 1, 0}, {1, -1, 0}}));
+    skin->SetBindNormals(new Vector3Buffer(4, new Vector3[4]{{0, 0, -1}, {0, 0, -1}, {0, 0, -1}, {0, 0, -1}}));
+    skin->SetWeights(new Vector4Buffer(4, new Vector4[4]{{1, 0, 0, 0}, {0.25f, 0.75f, 0, 0}, {0, 1, 0, 0}, {0.5f, 0.5f, 0, 0}}));
+    skin->SetBoneIndices(new Vector4Buffer(4, new Vector4[4]{{0, 1, 0, 0}, {0, 1, 0, 0}, {0, 1, 0, 0}, {0, 1, 0, 0}}));
+    mesh->AttachController(skin.Get());
+    effect->SetSkin(skin.Get());
+    // Swaying without amplitude: the processor skins, the program only
+    // places.
+    if (!device) {
+      effect->SetSwayParameters(0, 1);
+      effect->SetSway(true);
+    }
+    mesh->UpdateRecursive(0.0, false);
+    EXPECT_EQ(skin->IsActive(), !device);
+    Frame({mesh.Get()});
+    pictures[pass] = ReadBack();
+    ASSERT_EQ(pictures[pass].size(), size_t{SIZE * SIZE});
+  }
+  int32_t differing = 0;
+  int32_t drawn = 0;
+  for (size_t i = 0; i < pictures[0].size(); ++i) {
+    if (pictures[0][i] != BLACK) ++drawn;
+    if (!NearColor(pictures[0][i], pictures[1][i], 2, false)) ++differing;
+  }
+  EXPECT_GT(drawn, 200);
+  EXPECT_LE(differing, 2);
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
-// The colour and texture effects' passes: what each binds, how the fixed
-// passes keep the colour, and the programs. Every program assembles with
+// The material effects' passes: what each binds, how the fixed passes keep
+// the colour, which programs a level gets, the lit constants, and the
+// programs. Every program assembles with
 // the platform's assembler; run on the CPU model of the shader arithmetic
 // with the constants the pass set, it places, fogs, sways and skins a
 // vertex as the effect promises.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -13,13 +15,16 @@
 
 #include "engine/animation/SkinController.h"
 #include "engine/render/ColorShaderPass.h"
+#include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/TextureEffect.h"
+#include "engine/render/VelvetTexture1DLEffect.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
 #include "platform/d3d9/device/D3DX9.h"
 #include "platform/d3d9/shader/ShaderDecoder.h"
+#include "platform/d3d9/shader/ShaderTranslator.h"
 #include "tests/d3d9/ShaderInterpreter.h"
 #include "tests/render/RenderFixture.h"
 
@@ -80,7 +85,8 @@ class EffectProgramTest : public test::RenderFixture {
   // its last draw on one vertex.
   ShaderInterpreter::Outputs RunVertex(const ColorEffect& effect, const Vector3& position,
                                        const Vector4& weights = {}, const Vector4& bones = {},
-                                       const Vector4& uv = {0.5f, 0.25f, 0, 1}) {
+                                       const Vector4& uv = {0.5f, 0.25f, 0, 1},
+                                       const Vector3& normal = {}) {
     const auto* pass = static_cast<const ColorShaderPass*>(effect.GetActiveTechnique()->GetPass(0));
     const DecodedShader shader = Assemble(pass->GetVertexShader()->GetText());
     ShaderInterpreter::Inputs inputs;
@@ -89,10 +95,35 @@ class EffectProgramTest : public test::RenderFixture {
     inputs.vertex[1] = {weights.x, weights.y, weights.z, weights.w};
     inputs.vertex[2] = {bones.x, bones.y, bones.z, bones.w};
     inputs.vertex[3] = {uv.x, uv.y, uv.z, uv.w};
+    inputs.vertex[4] = {normal.x, normal.y, normal.z, 1};
     ShaderInterpreter::Outputs outputs;
     std::string error;
     EXPECT_TRUE(ShaderInterpreter().Run(shader, ShaderKey{}, inputs, outputs, error)) << error;
     return outputs;
+  }
+
+  // Two bones, "hip" moved and "knee" turned and scaled, and a skin
+  // controller over them on `mesh`, its buffers named "bind",
+  // "bindNormals", "weights" and "bones".
+  Ptr<SkinController> Skin(GeometryNode& mesh) {
+    bones[0]->SetLocalTransform(Transformation({10, 0, 0}, {}, {1, 1, 1}));
+    bones[1]->SetLocalTransform(Transformation({0, 20, 0}, {0.0f, 0.6f, 0.0f, 0.8f}, {2, 2, 2}));
+    const Ptr<SkinController> skin(new SkinController());
+    for (const Ptr<SceneNode>& bone : bones) {
+      bone->UpdateWorldTransform();
+      skin->AddBone(bone.Get(), Transformation());
+    }
+    const auto named = [](auto* buffer, const char* name) {
+      buffer->SetName(String(name));
+      return buffer;
+    };
+    skin->SetBindVertices(named(new Vector3Buffer(3), "bind"));
+    skin->SetBindNormals(named(new Vector3Buffer(3), "bindNormals"));
+    skin->SetWeights(named(new Vector4Buffer(3), "weights"));
+    skin->SetBoneIndices(named(new Vector4Buffer(3), "bones"));
+    skin->ComputeBoneMatrices();
+    mesh.AttachController(skin.Get());
+    return skin;
   }
 
   // A camera at (1, 2, -10) looking along +z.
@@ -115,18 +146,35 @@ class EffectProgramTest : public test::RenderFixture {
   }
 
   const Ptr<Texture> stone{new Texture(String("stone"))};
+  const Ptr<SceneNode> bones[2] = {new SceneNode(String("hip"), 0, 1),
+                                   new SceneNode(String("knee"), 0, 1)};
 };
 
-TEST(EffectProgramsTest, EveryProgramAssemblesAtEveryLevel) {
-  for (const ProgramTable* table : {&ColorEffect::GetPrograms(), &TextureEffect::GetPrograms()}) {
+// Translated to GLSL as the device would.
+void ExpectTranslates(const char* text) {
+  std::string source;
+  ShaderInterface interface;
+  std::string error;
+  EXPECT_TRUE(ShaderTranslator::Translate(Assemble(text), ShaderKey(), source, interface, error))
+      << error << "\n"
+      << text;
+}
+
+TEST(EffectProgramsTest, EveryProgramAssemblesAndTranslatesAtEveryLevel) {
+  for (const ProgramTable* table :
+       {&ColorEffect::GetPrograms(), &TextureEffect::GetPrograms(),
+        &Texture1DLEffect::GetPrograms(), &VelvetTexture1DLEffect::GetPrograms(),
+        &Texture1DL1PLEffect::GetPrograms()}) {
     for (const int32_t level : {Renderer::SHADER_1, Renderer::SHADER_2, Renderer::SHADER_3}) {
       SCOPED_TRACE(level);
       for (const ProgramTable::Variant variant :
            {ProgramTable::PLAIN, ProgramTable::SWAYING, ProgramTable::SKINNED}) {
         EXPECT_EQ(Assemble(table->Vertex(variant, level)).Major(),
                   level == Renderer::SHADER_1 ? 1u : 2u);
+        ExpectTranslates(table->Vertex(variant, level));
       }
       EXPECT_EQ(Assemble(table->Pixel(level)).Major(), level == Renderer::SHADER_1 ? 1u : 2u);
+      ExpectTranslates(table->Pixel(level));
     }
     EXPECT_STREQ(table->Vertex(ProgramTable::SKINNED, Renderer::SHADER_1),
                  table->Vertex(ProgramTable::PLAIN, Renderer::SHADER_1));
@@ -237,25 +285,7 @@ TEST_F(EffectProgramTest, SkinnedProgramsBlendFourBonesIntoTheWorld) {
   SetCamera();
   const Ptr<ColorEffect> effect = MakeEffect(true, Renderer::SHADER_2, Renderer::SHADER_2);
   const Ptr<Triangles> mesh = MakeMesh("mesh", effect.Get());
-  const Ptr<SceneNode> bones[] = {new SceneNode(String("hip"), 0, 1),
-                                  new SceneNode(String("knee"), 0, 1)};
-  bones[0]->SetLocalTransform(Transformation({10, 0, 0}, {}, {1, 1, 1}));
-  bones[1]->SetLocalTransform(Transformation({0, 20, 0}, {0.0f, 0.6f, 0.0f, 0.8f}, {2, 2, 2}));
-  const Ptr<SkinController> skin(new SkinController());
-  for (const Ptr<SceneNode>& bone : bones) {
-    bone->UpdateWorldTransform();
-    skin->AddBone(bone.Get(), Transformation());
-  }
-  const auto named = [](auto* buffer, const char* name) {
-    buffer->SetName(String(name));
-    return buffer;
-  };
-  skin->SetBindVertices(named(new Vector3Buffer(3), "bind"));
-  skin->SetWeights(named(new Vector4Buffer(3), "weights"));
-  skin->SetBoneIndices(named(new Vector4Buffer(3), "bones"));
-  skin->ComputeBoneMatrices();
-  mesh->AttachController(skin.Get());
-  effect->SetSkin(skin.Get());
+  effect->SetSkin(Skin(*mesh).Get());
 
   EXPECT_EQ(Drawn(*mesh),
             (Calls{"ApplyPass clean", "SetIndexBuffer indices", "SetPositionStream bind",
@@ -274,6 +304,227 @@ TEST_F(EffectProgramTest, SkinnedProgramsBlendFourBonesIntoTheWorld) {
       renderer->GetCamera()->GetViewProjection().Transform({world.x, world.y, world.z, 1});
   ExpectNear(out.position, clip, 1e-3f * std::fabs(clip.w));
   ExpectNear(out.colors[0], {PAINT.red, PAINT.green, PAINT.blue, PAINT.alpha}, 1e-6f);
+}
+
+
+// ---- The lit effects ----
+
+class LitEffectProgramTest : public EffectProgramTest {
+ protected:
+  void SetUp() override {
+    EffectProgramTest::SetUp();
+    sun->SetLightType(Light::LIGHT_DIRECTIONAL);
+    sun->SetColors({0.1f, 0.2f, 0.3f, 1}, {0.4f, 0.5f, 0.6f, 1}, {0.7f, 0.8f, 0.9f, 1});
+    sun->SetDirection({0, -0.6f, 0.8f});
+    sun->UpdateWorldTransform();
+    lamp->SetLightType(Light::LIGHT_POINT);
+    Transformation place;
+    place.SetTranslation({5, 6, 7});
+    lamp->SetLocalTransform(place);
+    lamp->SetAttenuation({1, 0.5f, 0.25f}, true);
+    lamp->UpdateWorldTransform();
+  }
+
+  enum Kind { PLAIN_LIGHT, VELVET, POINT_LIGHT };
+
+  // One lit effect of a kind with the texture "stone" on set 1, lit by
+  // "sun" (and "lamp"), or by nothing.
+  Ptr<TextureEffect> MakeLit(Kind kind, bool lit = true) {
+    Ptr<TextureEffect> effect;
+    if (kind == POINT_LIGHT) {
+      auto* both = new Texture1DL1PLEffect(String("lit"));
+      if (lit) both->SetLights(sun.Get(), lamp.Get());
+      effect = both;
+    } else {
+      auto* one = kind == VELVET ? new VelvetTexture1DLEffect(String("lit")) : new Texture1DLEffect(String("lit"));
+      if (lit) one->SetLight(sun.Get());
+      effect = one;
+    }
+    effect->SetTexture(stone.Get());
+    effect->SetTexCoordSet(1);
+    return effect;
+  }
+
+  // A mesh with normals "normals".
+  Ptr<Triangles> MakeLitMesh(GeometryNodeEffect* effect, const Vector3& position = {}) {
+    Ptr<Triangles> mesh = MakeMesh("mesh", effect, position);
+    auto* normals = new Vector3Buffer(3);
+    normals->SetName(String("normals"));
+    mesh->SetNormals(normals);
+    return mesh;
+  }
+
+  const Ptr<Light> sun{new Light(String("sun"))};
+  const Ptr<Light> lamp{new Light(String("lamp"))};
+};
+
+// The programs and their constants follow the lower of the two shader
+// levels: a 2.0 vertex program cannot feed a 1.x pixel program.
+TEST_F(LitEffectProgramTest, ProgramsAndConstantsFollowTheLowerShaderLevel) {
+  struct Case {
+    int32_t vertex;
+    int32_t pixel;
+    const char* vertexVersion;
+    const char* pixelVersion;
+  };
+  for (const Case& c : {Case{Renderer::SHADER_2, Renderer::SHADER_2, "vs_2_0", "ps_2_0"},
+                        Case{Renderer::SHADER_3, Renderer::SHADER_2, "vs_2_0", "ps_2_0"},
+                        Case{Renderer::SHADER_2, Renderer::SHADER_1, "vs_1_1", "ps.1.1"},
+                        Case{Renderer::SHADER_1, Renderer::SHADER_2, "vs_1_1", "ps.1.1"}}) {
+    for (const bool lit : {false, true}) {
+      SCOPED_TRACE(std::to_string(c.vertex) + "/" + std::to_string(c.pixel) + (lit ? " lit" : " texture"));
+      renderer->SetCapabilities(c.vertex, c.pixel, 8);
+      Ptr<ColorEffect> effect = lit ? Ptr<ColorEffect>(MakeLit(PLAIN_LIGHT).Get()) : MakeEffect(true, c.vertex, c.pixel);
+      ASSERT_EQ(effect->PassCount(), 1);
+      const auto* pass = static_cast<const ColorShaderPass*>(effect->GetActiveTechnique()->GetPass(0));
+      EXPECT_EQ(std::string(pass->GetVertexShader()->GetText()).rfind(c.vertexVersion, 0), 0u);
+      EXPECT_EQ(std::string(pass->GetPixelShader()->GetText()).rfind(c.pixelVersion, 0), 0u);
+    }
+  }
+}
+
+TEST_F(LitEffectProgramTest, EachLitPassBindsItsStreamsConstantsAndLights) {
+  const Calls head{"ApplyPass clean", "SetIndexBuffer indices", "SetPositionStream positions",
+                   "SetNormalStream normals", "SetTexCoordStream uv1 0", "SetTexture stone 0",
+                   "SetVertexShader YNX.VertexShader", "SetPixelShader YNX.PixelShader"};
+  const Calls fixedHead{"ApplyPass clean", "SetPositionStream positions", "SetNormalStream normals",
+                        "SetTexCoordStream uv1 0", "SetTexture stone 0", "SetIndexBuffer indices",
+                        "SetProjectionMatrix", "SetViewMatrix", "SetWorldMatrix"};
+  struct Case {
+    const char* what;
+    Kind kind;
+    int32_t level;
+    bool lit;
+    Calls tail;
+  };
+  const Case cases[] = {
+      {"2.0", PLAIN_LIGHT, Renderer::SHADER_2, true,
+       {"SetVertexShaderConstants 0 11", "SetPixelShaderConstants 0 10"}},
+      {"1.1", PLAIN_LIGHT, Renderer::SHADER_1, true, {"SetVertexShaderConstants 0 20"}},
+      {"1.1 without a light", PLAIN_LIGHT, Renderer::SHADER_1, false, {"SetVertexShaderConstants 0 20"}},
+      {"velvet 2.0", VELVET, Renderer::SHADER_2, true,
+       {"SetVertexShaderConstants 0 11", "SetPixelShaderConstants 0 12"}},
+      {"velvet 1.1", VELVET, Renderer::SHADER_1, true, {"SetVertexShaderConstants 0 22"}},
+      {"point 2.0", POINT_LIGHT, Renderer::SHADER_2, true,
+       {"SetVertexShaderConstants 0 11", "SetPixelShaderConstants 0 15"}},
+      {"point 1.1", POINT_LIGHT, Renderer::SHADER_1, true, {"SetVertexShaderConstants 0 25"}},
+      {"fixed", PLAIN_LIGHT, Renderer::SHADER_NONE, true, {"PushLight sun"}},
+      {"fixed without a light", PLAIN_LIGHT, Renderer::SHADER_NONE, false, {}},
+      {"fixed point", POINT_LIGHT, Renderer::SHADER_NONE, true, {"PushLight sun", "PushLight lamp"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    renderer->SetCapabilities(c.level, c.level, 2, 1);
+    const Ptr<TextureEffect> effect = MakeLit(c.kind, c.lit);
+    const Ptr<Triangles> mesh = MakeLitMesh(effect.Get());
+    Calls expected = c.level == Renderer::SHADER_NONE ? fixedHead : head;
+    expected.insert(expected.end(), c.tail.begin(), c.tail.end());
+    expected.push_back("DrawIndexed mesh");
+    // Each pushed light is popped after the draw.
+    for (size_t i = 0; i < c.tail.size() && c.level == Renderer::SHADER_NONE; ++i) expected.push_back("PopLight");
+    EXPECT_EQ(Drawn(*mesh), expected);
+    EXPECT_TRUE(renderer->GetLights().empty());
+  }
+}
+
+TEST_F(LitEffectProgramTest, ConstantsCarryMaterialLightsAndCameraInObjectSpace) {
+  SetCamera();
+  for (const int32_t level : {Renderer::SHADER_1, Renderer::SHADER_2}) {
+    for (const bool lit : {true, false}) {
+      SCOPED_TRACE(std::to_string(level) + (lit ? " lit" : " dark"));
+      renderer->SetCapabilities(level, level, 8);
+      const Ptr<TextureEffect> effect = MakeLit(POINT_LIGHT, lit);
+      effect->SetMaterial({0.8f, 0.7f, 0.6f, 0.5f}, {0.1f, 0.2f, 0.3f, 1}, {0.3f, 0.3f, 0.3f, 1},
+                          {0.05f, 0.1f, 0.15f, 1}, 12);
+      effect->SetFogParameters({1, 1, 1, 1}, 0.25f, 3);
+      // Moved, so that object and world space differ.
+      const Ptr<Triangles> mesh = MakeLitMesh(effect.Get(), {10, 0, 0});
+      Drawn(*mesh);
+      const auto& vc = renderer->vertexConstants;
+      const auto& pc = renderer->pixelConstants;
+      const bool one = level == Renderer::SHADER_1;
+      const auto expect = [](const std::array<float, 4>& actual, const Vector4& wanted) {
+        ExpectNear(actual, wanted, 1e-5f);
+      };
+      // Towards the sun (it shines along (0, -0.6, 0.8)), the camera at
+      // (1, 2, -10) and the lamp at (5, 6, 7), all less the mesh's (10, 0, 0).
+      const Vector4 towards = lit ? Vector4{0, 0.6f, -0.8f, 0} : Vector4{0, 0, 1, 1};
+      const Color sunDiffuse = lit ? sun->GetDiffuse() : Color{0, 0, 0, 0};
+      expect(one ? vc[16] : pc[2], towards);
+      expect(one ? vc[14] : pc[8], {sunDiffuse.red, sunDiffuse.green, sunDiffuse.blue, sunDiffuse.alpha});
+      expect(one ? vc[9] : pc[7], {0.8f, 0.7f, 0.6f, 0.5f});
+      expect(one ? vc[11] : pc[9], {0.05f, 0.1f, 0.15f, 1});
+      EXPECT_FLOAT_EQ(one ? vc[12][0] : pc[4][0], 12);
+      expect(one ? vc[17] : vc[8], {-9, 2, -10, 1});
+      EXPECT_FLOAT_EQ(one ? vc[18][0] : vc[9][0], 0.25f);
+      EXPECT_FLOAT_EQ(one ? vc[18][1] : vc[9][1], 3);
+      if (lit) {
+        expect(one ? vc[23] : pc[13], {-5, 6, 7, 1});
+        expect(one ? vc[24] : pc[14], {1, 0.5f, 0.25f, 0});
+      } else {
+        // No point light: it lights nothing and divides by 1.
+        expect(one ? vc[21] : pc[11], {0, 0, 0, 0});
+        expect(one ? vc[24] : pc[14], {1, 0, 0, 0});
+      }
+    }
+  }
+}
+
+TEST_F(LitEffectProgramTest, SwayWinsOverSkinAndTheSkinStreamsStayUnbound) {
+  renderer->SetCapabilities(Renderer::SHADER_2, Renderer::SHADER_2, 8);
+  const Ptr<TextureEffect> effect = MakeLit(PLAIN_LIGHT);
+  const Ptr<Triangles> mesh = MakeLitMesh(effect.Get());
+  const Ptr<SkinController> skin = Skin(*mesh);
+  effect->SetSkin(skin.Get());
+  struct Case {
+    bool sway;
+    const char* positions;
+    const char* normals;
+    bool blends;
+  };
+  for (const Case& c : {Case{false, "bind", "bindNormals", true}, Case{true, "positions", "normals", false}}) {
+    SCOPED_TRACE(c.sway);
+    effect->SetSway(c.sway);
+    const Calls calls = Drawn(*mesh);
+    const auto has = [&](const std::string& call) { return std::find(calls.begin(), calls.end(), call) != calls.end(); };
+    EXPECT_TRUE(has(std::string("SetPositionStream ") + c.positions));
+    EXPECT_TRUE(has(std::string("SetNormalStream ") + c.normals));
+    EXPECT_EQ(has("SetBlendWeightStream weights"), c.blends);
+    const auto* pass = static_cast<const ColorShaderPass*>(effect->GetActiveTechnique()->GetPass(0));
+    EXPECT_EQ(pass->GetVertexShader()->GetText(),
+              Texture1DLEffect::GetPrograms().Vertex(c.sway ? ProgramTable::SWAYING : ProgramTable::SKINNED,
+                                                     Renderer::SHADER_2));
+    // The processor skins exactly when the program does not.
+    effect->Update(0.1);
+    EXPECT_EQ(skin->IsActive(), c.sway);
+  }
+}
+
+TEST_F(LitEffectProgramTest, SkinnedLitProgramsLightInTheWorld) {
+  SetCamera();
+  renderer->SetCapabilities(Renderer::SHADER_2, Renderer::SHADER_2, 8);
+  const Ptr<TextureEffect> effect = MakeLit(PLAIN_LIGHT);
+  const Ptr<Triangles> mesh = MakeLitMesh(effect.Get(), {10, 0, 0});
+  effect->SetSkin(Skin(*mesh).Get());
+  Drawn(*mesh);
+  // Positions and normals through both bones; the view vector and the
+  // light in world space, whatever the mesh's own placement.
+  const Vector3 p{1, 2, 3};
+  const Vector3 n{0, 0.6f, -0.8f};
+  const ShaderInterpreter::Outputs out = RunVertex(*effect, p, {0.25f, 0.75f, 0, 0}, {1, 0, 0, 0}, {}, n);
+  const Transformation& knee = bones[1]->GetWorldTransform();
+  const Transformation& hip = bones[0]->GetWorldTransform();
+  const Vector3 world = knee.TransformPoint(p) * 0.25f + hip.TransformPoint(p) * 0.75f;
+  const Vector3 normal = knee.TransformVector(n) * 0.25f + hip.TransformVector(n) * 0.75f;
+  const Vector3 view = renderer->GetCamera()->GetPosition() - world;
+  const float normals[3] = {normal.x, normal.y, normal.z};
+  const float views[3] = {view.x, view.y, view.z};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_NEAR(out.texcoords[1][i], normals[i], 1e-4f);
+    EXPECT_NEAR(out.texcoords[2][i], views[i], 1e-3f);
+  }
+  ExpectNear(renderer->pixelConstants[2], {0, 0.6f, -0.8f, 0}, 1e-5f);
+  EXPECT_EQ(renderer->vertexConstants[208][0], 1);
 }
 
 }  // namespace

@@ -25,15 +25,17 @@ namespace ynx::test {
 
 // A renderer without a device: each operation a device would carry out is
 // recorded as one line ("SetTexture stone 0"; an object by its name, else
-// its type, "null" for none), and vertex constants land in a register
-// file. ApplyPass records whether the pass was dirty ("ApplyPass dirty")
+// its type, "null" for none), and vertex and pixel constants land in
+// register files. ApplyPass records whether the pass was dirty ("ApplyPass dirty")
 // and then takes it as recorded.
 class RecordingRenderer : public Renderer {
  public:
-  void SetCapabilities(int32_t vertexLevel, int32_t pixelLevel, int32_t textureStages) {
+  void SetCapabilities(int32_t vertexLevel, int32_t pixelLevel, int32_t textureStages,
+                       int32_t lights = 8) {
     vertexShaderLevel = vertexLevel;
     pixelShaderLevel = pixelLevel;
     maxTextureStages = textureStages;
+    maxLights = lights;
   }
   void AddMode(const DisplayModeDesc& mode) { modes.push_back(mode); }
   std::vector<std::string> TakeCalls() { return std::exchange(calls, {}); }
@@ -41,6 +43,7 @@ class RecordingRenderer : public Renderer {
   std::vector<std::string> calls;
   int32_t beginSceneResult = 0;
   std::array<std::array<float, 4>, 256> vertexConstants{};
+  std::array<std::array<float, 4>, 32> pixelConstants{};
 
   int32_t CreateDevice(int32_t mode, const String&, uint64_t, int32_t, int32_t, int32_t,
                        int32_t) override {
@@ -64,9 +67,7 @@ class RecordingRenderer : public Renderer {
   void SetVertexShader(VertexShader* shader) override { Record("SetVertexShader", shader); }
   void SetVertexShaderConstants(int32_t first, const float* values, int32_t count) override;
   void SetPixelShader(PixelShader* shader) override { Record("SetPixelShader", shader); }
-  void SetPixelShaderConstants(int32_t first, const float*, int32_t count) override {
-    Record("SetPixelShaderConstants", first, count);
-  }
+  void SetPixelShaderConstants(int32_t first, const float* values, int32_t count) override;
   void SetTexCoordStream(Buffer* buffer, int32_t set) override {
     Record("SetTexCoordStream", buffer, set);
   }
