@@ -23,32 +23,16 @@ static_assert(R::OWN_VELVET_COLOR == 0 && R::OWN_VELVET_WRAP == 1 && R::OWN_POIN
               R::OWN_POINT_DIFFUSE == 1 && R::OWN_POINT_SPECULAR == 2 &&
               R::OWN_POINT_POSITION == 3 && R::OWN_POINT_ATTENUATION == 4);
 
-const VertexProgramText::Layout LIT_1{R::LIT_FOG_SWAY, R::LIT_SWAY, true};
-const VertexProgramText::Layout LIT_2{R::FOG_SWAY, R::SWAY, true};
+const VertexProgramText::Layout LIT_1{R::LIT_FOG_SWAY, R::LIT_SWAY, true, false};
+const VertexProgramText::Layout LIT_2{R::FOG_SWAY, R::SWAY, true, false};
 
-// Vertex programs read one constant register per instruction: a product
-// of two colours goes through a temporary. c246: 0, 1, 2, 3.
-constexpr const char* VERTEX_CONSTANTS = "def c246, 0, 1, 2, 3\n";
-
-std::string Normalize(const std::string& r) {
-  return "dp3 " + r + ".w, " + r + ", " + r + "\n" + "rsq " + r + ".w, " + r + ".w\n" + "mul " +
-         r + ".xyz, " + r + ", " + r + ".w\n";
-}
-
-// r9 = lit(N.L, N.H, shininess) for the unit vector towards a light `l`:
-// r9.y the diffuse factor, r9.z the specular one (0 where N.L is not
-// positive). N in r7, V in r8; r10 is spoilt.
-std::string VertexBlinnPhong(const std::string& l) {
-  return "add r10.xyz, r8, " + l + "\n" + Normalize("r10") + "dp3 r9.x, r7, " + l + "\n" +
-         "dp3 r9.y, r7, r10\n"
-         "mov r9.w, c12.x\n"
-         "lit r9, r9\n";
-}
+const auto Normalize = &VertexProgramText::Normalize;
 
 // Per vertex: r11 gathers ambient + diffuse, r6 specular.
 std::string VertexLighting(LitProgramText::Terms terms) {
-  std::string text = VERTEX_CONSTANTS + Normalize("r7") + "add r8.xyz, c17, -r0\n" +
-                     Normalize("r8") + VertexBlinnPhong("c16") +
+  std::string text = std::string(LitProgramText::VERTEX_CONSTANTS) + Normalize("r7") +
+                     "add r8.xyz, c17, -r0\n" +
+                     Normalize("r8") + LitProgramText::VertexBlinnPhong("c16") +
                      "mov r10, c14\n"
                      "mul r10, r10, c9\n"
                      "mov r11, c13\n"
@@ -80,18 +64,7 @@ std::string VertexLighting(LitProgramText::Terms terms) {
         "mul r2, r2, c14\n"
         "mad r6.xyz, r2, r1.y, r6\n";
   } else if (terms == LitProgramText::POINT_LIGHT) {
-    // r1 towards the point light, r3.x its attenuation 1 / (c + l d + q
-    // d^2) from r2 = (1, d, d^2).
-    text += "add r1.xyz, c23, -r0\n"
-            "dp3 r1.w, r1, r1\n"
-            "rsq r2.w, r1.w\n"
-            "mul r1.xyz, r1, r2.w\n"
-            "mov r2.x, c246.y\n"
-            "mul r2.y, r1.w, r2.w\n"
-            "mov r2.z, r1.w\n"
-            "dp3 r3.x, r2, c24\n"
-            "rcp r3.x, r3.x\n" +
-            VertexBlinnPhong("r1") +
+    text += LitProgramText::VertexPointLight() + LitProgramText::VertexBlinnPhong("r1") +
             "mul r9.yz, r9, r3.x\n"
             "mov r4, c21\n"
             "mul r4, r4, c9\n"
@@ -111,22 +84,77 @@ std::string VertexLighting(LitProgramText::Terms terms) {
          "mov oT0, v3\n";
 }
 
-// r3.x = max(0, N.L), r3.y = max(0, N.H)^shininess and 0 where r3.x is 0,
-// for the unit vector towards a light `l`, into `out`. N in r1, V in r2;
-// r4 and r5 are spoilt.
-std::string PixelBlinnPhong(const std::string& l, const std::string& out) {
+}  // namespace
+
+std::string LitProgramText::VertexBlinnPhong(const std::string& l) {
+  return "add r10.xyz, r8, " + l + "\n" + Normalize("r10") + "dp3 r9.x, r7, " + l + "\n" +
+         "dp3 r9.y, r7, r10\n"
+         "mov r9.w, c12.x\n"
+         "lit r9, r9\n";
+}
+
+// Attenuation 1 / (c + l d + q d^2) from r2 = (1, d, d^2).
+std::string LitProgramText::VertexPointLight() {
+  return "add r1.xyz, c23, -r0\n"
+         "dp3 r1.w, r1, r1\n"
+         "rsq r2.w, r1.w\n"
+         "mul r1.xyz, r1, r2.w\n"
+         "mov r2.x, c246.y\n"
+         "mul r2.y, r1.w, r2.w\n"
+         "mov r2.z, r1.w\n"
+         "dp3 r3.x, r2, c24\n"
+         "rcp r3.x, r3.x\n";
+}
+
+std::string LitProgramText::PixelBlinnPhong(const std::string& l, const std::string& out) {
   return "add r4.xyz, r2, " + l + "\n" + "nrm r5.xyz, r4\n" + "dp3 " + out + ".x, r1, " + l +
          "\n" + "max " + out + ".x, " + out + ".x, c31.x\n" + "dp3 " + out + ".y, r1, r5\n" +
          "max " + out + ".y, " + out + ".y, c31.x\n" + "pow " + out + ".y, " + out + ".y, c4.x\n" +
          "cmp " + out + ".y, -" + out + ".x, c31.x, " + out + ".y\n";
 }
 
-template <LitProgramText::Terms terms>
-std::string VertexWith(ProgramTable::Model model, ProgramTable::Variant variant) {
-  return LitProgramText::Vertex(model, variant, terms);
+std::string LitProgramText::PixelDirectionalTerms() {
+  return "mul r6, c5, c6\n"
+         "mul r4, c7, c8\n"
+         "mad r6.xyz, r4, r3.x, r6\n"
+         "mul r7, c0, c1\n"
+         "mul r7.xyz, r7, r3.y\n";
 }
 
-}  // namespace
+// d from d^2 and 1 / d: attenuation c + l d + q d^2 in two mads.
+std::string LitProgramText::PixelAttenuation(const std::string& position) {
+  return "add r9.xyz, c13, -" + position + "\n" +
+         "dp3 r9.w, r9, r9\n"
+         "rsq r10.w, r9.w\n"
+         "mul r10.y, r9.w, r10.w\n"
+         "mad r10.x, c14.y, r10.y, c14.x\n"
+         "mad r10.x, c14.z, r9.w, r10.x\n"
+         "rcp r10.x, r10.x\n";
+}
+
+std::string LitProgramText::PixelPointTerms(const std::string& l, const char* shadow) {
+  std::string text = PixelBlinnPhong(l, "r11");
+  if (shadow != nullptr) {
+    text += std::string("mul r10.y, r10.x, ") + shadow + "\nmul r11.xy, r11, r10.y\n";
+  } else {
+    text += "mul r11.xy, r11, r10.x\n";
+  }
+  return text +
+         "mul r4, c10, c5\n"
+         "mad r6.xyz, r4, r10.x, r6\n"
+         "mul r4, c11, c7\n"
+         "mad r6.xyz, r4, r11.x, r6\n"
+         "mul r4, c12, c0\n"
+         "mad r7.xyz, r4, r11.y, r7\n";
+}
+
+std::string LitProgramText::PixelTail() {
+  return "mul r6.xyz, r6, r0\n"
+         "add r6.xyz, r6, r7\n"
+         "add r6.xyz, r6, c9\n"
+         "mul r6.w, r0.w, c7.w\n"
+         "mov oC0, r6\n";
+}
 
 const char* const LitProgramText::PIXEL_1 = "ps.1.1\ntex t0\nmul r0, t0, v0\nadd r0.rgb, r0, v1\n";
 
@@ -157,12 +185,7 @@ std::string LitProgramText::Pixel(ProgramTable::Model model, Terms terms) {
           "texld r0, t0, s0\n"
           "nrm r1.xyz, t1\n"
           "nrm r2.xyz, t2\n" +
-          PixelBlinnPhong("c2", "r3") +
-          "mul r6, c5, c6\n"
-          "mul r4, c7, c8\n"
-          "mad r6.xyz, r4, r3.x, r6\n"
-          "mul r7, c0, c1\n"
-          "mul r7.xyz, r7, r3.y\n";
+          PixelBlinnPhong("c2", "r3") + PixelDirectionalTerms();
   if (terms == VELVET) {
     text +=
         "dp3 r8.x, r1, c2\n"
@@ -180,33 +203,20 @@ std::string LitProgramText::Pixel(ProgramTable::Model model, Terms terms) {
         "mul r9, c10, c8\n"
         "mad r7.xyz, r9, r8.y, r7\n";
   } else if (terms == POINT_LIGHT) {
-    // r8 towards the point light, r10.x its attenuation from r9 = (1, d,
-    // d^2); r11 its factors, attenuated.
-    text += "add r8.xyz, c13, -t3\n"
-            "dp3 r8.w, r8, r8\n"
-            "rsq r9.w, r8.w\n"
-            "mul r8.xyz, r8, r9.w\n"
-            "mov r9.x, c31.y\n"
-            "mul r9.y, r8.w, r9.w\n"
-            "mov r9.z, r8.w\n"
-            "dp3 r10.x, r9, c14\n"
-            "rcp r10.x, r10.x\n" +
-            PixelBlinnPhong("r8", "r11") +
-            "mul r11.xy, r11, r10.x\n"
-            "mul r4, c10, c5\n"
-            "mad r6.xyz, r4, r10.x, r6\n"
-            "mul r4, c11, c7\n"
-            "mad r6.xyz, r4, r11.x, r6\n"
-            "mul r4, c12, c0\n"
-            "mad r7.xyz, r4, r11.y, r7\n";
+    // r8 towards the point light.
+    text += PixelAttenuation("t3") + "mul r8.xyz, r9, r10.w\n" + PixelPointTerms("r8", nullptr);
   }
-  return text +
-         "mul r6.xyz, r6, r0\n"
-         "add r6.xyz, r6, r7\n"
-         "add r6.xyz, r6, c9\n"
-         "mul r6.w, r0.w, c7.w\n"
-         "mov oC0, r6\n";
+  return text + PixelTail();
 }
+
+namespace {
+
+template <LitProgramText::Terms terms>
+std::string VertexWith(ProgramTable::Model model, ProgramTable::Variant variant) {
+  return LitProgramText::Vertex(model, variant, terms);
+}
+
+}  // namespace
 
 const ProgramTable& LitProgramText::Programs(Terms terms) {
   static const ProgramTable tables[] = {

@@ -72,7 +72,9 @@ void LitShaderPass::SetConstants(Renderer& renderer, const Matrix4& world, const
   if (GetModel() != ProgramTable::MODEL_1) {
     PutVector(registers + R::CAMERA * 4, eye.x, eye.y, eye.z, 1.0f);
     PutFogAndSway(registers + R::FOG_SWAY * 4);
-    renderer.SetVertexShaderConstants(0, registers, R::SWAY + 1);
+    static_assert(R::TANGENT_LIGHTS == R::SWAY + 1 && R::TANGENT_LIGHTS + R::TANGENT_LIGHTS_MAX <= R::LIT_OWN + R::OWN_MAX);
+    const int32_t lights = PutVertexLights(registers + R::TANGENT_LIGHTS * 4, fromWorld);
+    renderer.SetVertexShaderConstants(0, registers, R::SWAY + 1 + lights);
     SetPixelConstants(renderer, fromWorld);
     return;
   }
@@ -98,12 +100,31 @@ void LitShaderPass::SetConstants(Renderer& renderer, const Matrix4& world, const
 void LitShaderPass::SetSkinnedConstants(Renderer& renderer) const {
   const GeometryNodeEffect& effect = *GetEffect();
   const Vector3 eye = CameraPosition(renderer);
-  float tail[2 * 4];
+  float tail[(2 + R::TANGENT_LIGHTS_MAX) * 4];
   PutVector(tail, eye.x, eye.y, eye.z, 1.0f);
   PutVector(tail + 4, effect.GetFogDensity(), effect.GetFogExponent(), 0.0f, 0.0f);
-  static_assert(R::SKIN_FOG == R::SKIN_CAMERA + 1);
-  renderer.SetVertexShaderConstants(R::SKIN_CAMERA, tail, 2);
+  static_assert(R::SKIN_FOG == R::SKIN_CAMERA + 1 && R::SKIN_TANGENT_LIGHTS == R::SKIN_FOG + 1);
+  const int32_t lights = PutVertexLights(tail + 2 * 4, Matrix4::Identity());
+  renderer.SetVertexShaderConstants(R::SKIN_CAMERA, tail, 2 + lights);
   SetPixelConstants(renderer, Matrix4::Identity());
+}
+
+int32_t LitShaderPass::PutVertexLights(float*, const Matrix4&) const { return 0; }
+
+int32_t LitShaderPass::PutLightVectors(float* registers, const Matrix4& fromWorld) const {
+  const Vector4 towards = Directional(light(*GetEffect()), fromWorld).towards;
+  PutVector(registers + R::TANGENT_LIGHT_DIRECTION * 4, towards.x, towards.y, towards.z, 0);
+  const Light* point = GetPointLight();
+  if (pointLight == nullptr) return R::TANGENT_LIGHT_DIRECTION + 1;
+  const Vector3 position = point != nullptr ? fromWorld.TransformPoint(point->GetPosition()) : Vector3{};
+  PutVector(registers + R::TANGENT_POINT_POSITION * 4, position.x, position.y, position.z, 1);
+  return R::TANGENT_POINT_POSITION + 1;
+}
+
+Light* LitShaderPass::GetLight() const { return light(*GetEffect()); }
+
+Light* LitShaderPass::GetPointLight() const {
+  return pointLight != nullptr ? pointLight(*GetEffect()) : nullptr;
 }
 
 void LitShaderPass::SetPixelConstants(Renderer& renderer, const Matrix4& fromWorld) const {

@@ -37,6 +37,17 @@ class LitShaderPass : public ColorShaderPass {
   // lights in; returns how many it wrote, at most OWN_MAX. Here: the
   // point light's when the pass has one.
   virtual int32_t PutOwn(float* registers, const Matrix4& fromWorld) const;
+  // Vertex registers of the 2.0 programs after the fog and sway (skinned:
+  // after the fog), for programs that take the lights themselves; returns
+  // how many it wrote, at most TANGENT_LIGHTS_MAX. Here: none.
+  virtual int32_t PutVertexLights(float* registers, const Matrix4& fromWorld) const;
+  // The direction towards the light (w 0; (0, 0, 1) without one) and,
+  // where the pass has a point light, its position (the origin without
+  // one), taken by `fromWorld`; returns how many registers it wrote.
+  int32_t PutLightVectors(float* registers, const Matrix4& fromWorld) const;
+  // The effect's lights, or null.
+  Light* GetLight() const;
+  Light* GetPointLight() const;
 
  private:
   // Pixel constants c0-c9 and the member's for the 2.0 programs.

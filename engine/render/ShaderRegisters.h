@@ -52,13 +52,26 @@ namespace ynx {
 // Velvet: the scatter term is multiplied by the texture and the velvet
 // colour, the rim term by the velvet colour and the light's diffuse.
 // Pixel programs at ps.1.1 read no constants (ps_1_x has c0-c7 only, and
-// the lit ones get their colours from the vertex program).
+// the lit ones get their colours from the vertex program), except the
+// normal-map ones.
+//
+// Normal-map programs (lighting in tangent space) use the lit layouts
+// above and add:
+//   vs_2_0  c11 direction towards the light, c12 point-light position
+//           (object space); skinned c210 and c211 (world space)
+//   vs_1_1  parallax c20 (scale, bias, 0.5 x scale - bias, 0)
+//   ps_2_0  parallax c10 (scale, bias, 0.5 x scale - bias, 0)
+//   ps.1.1  c0 material ambient x light ambient, c1 material diffuse x
+//           light diffuse (alpha: material diffuse alpha), c2 material
+//           diffuse x point-light diffuse
 //
 // c240 and up (vertex), c31 (pixel): constants the programs define
 // themselves (def); no pass sets them.
 //
 // Vertex inputs: v0 position, v1 blend weights, v2 blend indices, v3 the
-// texture coordinates of the effect's set, v4 the normal.
+// texture coordinates of the effect's set, v4 the normal; normal-map
+// programs v5 the normal map's coordinates (set 1), v6 the tangent (set
+// 2).
 struct ShaderRegisters {
   static constexpr int32_t TRANSFORM = 0;
   static constexpr int32_t VIEW_TRANSFORM = 4;
@@ -111,7 +124,18 @@ struct ShaderRegisters {
   static constexpr int32_t OWN_POINT_SPECULAR = 2;
   static constexpr int32_t OWN_POINT_POSITION = 3;
   static constexpr int32_t OWN_POINT_ATTENUATION = 4;
+  static constexpr int32_t OWN_PARALLAX = 0;
   static constexpr int32_t OWN_MAX = 5;
+
+  // Normal-map programs.
+  static constexpr int32_t TANGENT_LIGHTS = 11;
+  static constexpr int32_t SKIN_TANGENT_LIGHTS = 210;
+  static constexpr int32_t TANGENT_LIGHT_DIRECTION = 0;
+  static constexpr int32_t TANGENT_POINT_POSITION = 1;
+  static constexpr int32_t TANGENT_LIGHTS_MAX = 2;
+  static constexpr int32_t PIXEL_1_AMBIENT = 0;
+  static constexpr int32_t PIXEL_1_DIFFUSE = 1;
+  static constexpr int32_t PIXEL_1_POINT_DIFFUSE = 2;
 
   static constexpr int32_t DEFINED = 240;
   static constexpr int32_t PIXEL_DEFINED = 31;
@@ -121,6 +145,8 @@ struct ShaderRegisters {
   static constexpr int32_t INPUT_BLEND_INDICES = 2;
   static constexpr int32_t INPUT_TEXCOORD = 3;
   static constexpr int32_t INPUT_NORMAL = 4;
+  static constexpr int32_t INPUT_NORMAL_MAP_TEXCOORD = 5;
+  static constexpr int32_t INPUT_TANGENT = 6;
 };
 
 }  // namespace ynx

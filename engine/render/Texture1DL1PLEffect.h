@@ -2,9 +2,8 @@
 
 #include <cstdint>
 
-#include "engine/core/Ptr.h"
+#include "engine/render/LitEffect.h"
 #include "engine/render/TextureEffect.h"
-#include "engine/scene/Light.h"
 
 namespace ynx {
 
@@ -17,30 +16,13 @@ namespace ynx {
 //
 // Streamed after the texture effect's data: the directional light, then
 // the point light, as references.
-class Texture1DL1PLEffect : public TextureEffect {
+class Texture1DL1PLEffect : public LitEffect<TextureEffect, 2> {
   YNX_DECLARE_CLASS(Texture1DL1PLEffect);
 
  public:
   explicit Texture1DL1PLEffect(const String& name = String());
 
-  int32_t Save(MemoryStream& stream) const override;
-  int32_t Load(MemoryStream& stream) override;
-  void ReleaseReferences() override;
-  void VisitReferences(const std::function<void(Object*)>& visit) const override;
-
-  Light* GetLight() const { return light.Get(); }
-  Light* GetPointLight() const { return pointLight.Get(); }
-  // Read at every draw.
-  void SetLights(Light* directional, Light* point) {
-    light = directional;
-    pointLight = point;
-  }
-
   static const ProgramTable& GetPrograms();
-
- private:
-  Ptr<Light> light;
-  Ptr<Light> pointLight;
 };
 
 }  // namespace ynx

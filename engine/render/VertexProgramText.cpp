@@ -13,7 +13,8 @@ static_assert(ShaderRegisters::BONES == 8 && ShaderRegisters::SKIN_FOG == 209 &&
               ShaderRegisters::SKIN_COLOR == 210);
 static_assert(ShaderRegisters::DEFINED == 240);
 static_assert(ShaderRegisters::INPUT_POSITION == 0 && ShaderRegisters::INPUT_BLEND_WEIGHTS == 1 &&
-              ShaderRegisters::INPUT_BLEND_INDICES == 2 && ShaderRegisters::INPUT_NORMAL == 4);
+              ShaderRegisters::INPUT_BLEND_INDICES == 2 && ShaderRegisters::INPUT_NORMAL == 4 &&
+              ShaderRegisters::INPUT_TANGENT == 6);
 
 std::string Register(int32_t index) { return "c" + std::to_string(index); }
 
@@ -84,16 +85,19 @@ constexpr const char* SKIN_POSITION =
     "mad r0.xyz, r3, v1.w, r0\n"
     "mov r0.w, c242.y\n";
 
-// The normal through the same four bones, without their translation.
-constexpr const char* SKIN_NORMAL =
-    "m3x3 r3.xyz, v4, c[a0.x + 8]\n"
-    "mul r7.xyz, r3, v1.x\n"
-    "m3x3 r3.xyz, v4, c[a0.y + 8]\n"
-    "mad r7.xyz, r3, v1.y, r7\n"
-    "m3x3 r3.xyz, v4, c[a0.z + 8]\n"
-    "mad r7.xyz, r3, v1.z, r7\n"
-    "m3x3 r3.xyz, v4, c[a0.w + 8]\n"
-    "mad r7.xyz, r3, v1.w, r7\n";
+// A direction (normal, tangent) through the same four bones, without
+// their translation.
+std::string SkinDirection(const char* input, const char* out) {
+  std::string text;
+  const char* lanes = "xyzw";
+  for (int32_t k = 0; k < 4; ++k) {
+    const std::string lane(1, lanes[k]);
+    text += std::string("m3x3 r3.xyz, ") + input + ", c[a0." + lane + " + 8]\n";
+    text += k == 0 ? std::string("mul ") + out + ".xyz, r3, v1.x\n"
+                   : std::string("mad ") + out + ".xyz, r3, v1." + lane + ", " + out + "\n";
+  }
+  return text;
+}
 
 // lit gives (density x depth)^exponent in z, and 0 where the product is
 // not positive: no fog at or behind the eye.
@@ -111,7 +115,12 @@ std::string Fog(const char* position, const std::string& parameters) {
 }  // namespace
 
 const VertexProgramText::Layout VertexProgramText::UNLIT{ShaderRegisters::FOG_SWAY,
-                                                        ShaderRegisters::SWAY, false};
+                                                        ShaderRegisters::SWAY, false, false};
+
+std::string VertexProgramText::Normalize(const std::string& r) {
+  return "dp3 " + r + ".w, " + r + ", " + r + "\n" + "rsq " + r + ".w, " + r + ".w\n" + "mul " +
+         r + ".xyz, " + r + ", " + r + ".w\n";
+}
 
 std::string VertexProgramText::Prologue(ProgramTable::Model model, ProgramTable::Variant variant,
                                         const char* inputs, const Layout& layout) {
@@ -119,6 +128,7 @@ std::string VertexProgramText::Prologue(ProgramTable::Model model, ProgramTable:
   text += "dcl_position v0\n";
   if (variant == ProgramTable::SKINNED) text += "dcl_blendweight v1\ndcl_blendindices v2\n";
   if (layout.normals) text += "dcl_normal v4\n";
+  if (layout.tangents) text += "dcl_texcoord2 v6\n";
   text += inputs;
   text += FOG_CONSTANTS;
   if (variant == ProgramTable::SWAYING) {
@@ -126,11 +136,13 @@ std::string VertexProgramText::Prologue(ProgramTable::Model model, ProgramTable:
   } else if (variant == ProgramTable::SKINNED) {
     text += SKIN_CONSTANTS;
     text += SKIN_POSITION;
-    if (layout.normals) text += SKIN_NORMAL;
+    if (layout.normals) text += SkinDirection("v4", "r7");
+    if (layout.tangents) text += SkinDirection("v6", "r6");
   } else {
     text += "mov r0, v0\n";
   }
   if (layout.normals && variant != ProgramTable::SKINNED) text += "mov r7, v4\n";
+  if (layout.tangents && variant != ProgramTable::SKINNED) text += "mov r6, v6\n";
   text += "m4x4 oPos, r0, c0\n";
   // Skinned positions are in world space already; the others measure the
   // depth before any sway.

@@ -14,11 +14,12 @@ namespace ynx {
 class VertexProgramText {
  public:
   // Where the plain and swaying programs find their fog and sway registers,
-  // and whether the program takes normals.
+  // and whether the program takes normals and tangents.
   struct Layout {
     int32_t fogSway;
     int32_t sway;
     bool normals;
+    bool tangents;
   };
   static const Layout UNLIT;
 
@@ -27,10 +28,14 @@ class VertexProgramText {
   // (vs_2_0 only), blended from four bones into world space. oPos through
   // c0-c3; oFog = 1 / e^((density x depth)^exponent) with the view depth
   // of the unmoved position, 1 at or behind the eye. With normals (v4) the
-  // normal is left in r7, blended into world space when skinned. r1-r6 and
-  // r8 up are free afterwards.
+  // normal is left in r7, with tangents (v6, texture set 2) the tangent in
+  // r6, both blended into world space when skinned. r1-r5 (r1-r6 without
+  // tangents) and r8 up are free afterwards.
   static std::string Prologue(ProgramTable::Model model, ProgramTable::Variant variant,
                               const char* inputs, const Layout& layout = UNLIT);
+  // `r`.xyz scaled to unit length (dp3, rsq, mul: vs_1_1 has no nrm);
+  // `r`.w is spoilt.
+  static std::string Normalize(const std::string& r);
   // oD0 = the unlit effects' colour register of the variant.
   static std::string ColorOutput(ProgramTable::Variant variant);
 };

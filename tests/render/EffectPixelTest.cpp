@@ -15,10 +15,13 @@
 
 #include "engine/animation/SkinController.h"
 #include "engine/render/ColorEffect.h"
+#include "engine/render/NormalmapTexture1DL1PLEffect.h"
+#include "engine/render/NormalmapTexture1DLEffect.h"
 #include "engine/render/NormalmapTextureController.h"
+#include "engine/render/ParallaxTexture1DLEffect.h"
+#include "engine/render/Texture.h"
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/TextureEffect.h"
-#include "engine/render/Texture.h"
 #include "engine/render/VelvetTexture1DLEffect.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/IntBuffer.h"
@@ -708,5 +711,314 @@ TEST_F(LitEffectPixelTest, SkinningOnTheDeviceDrawsWhatTheProcessorDraws) {
   EXPECT_LE(differing, 2);
 }
 
+
+
+// ---- The normal-map effects ----
+
+// The normal-map effects' levels: 2.0 and 1.1 programs, then the lit fixed
+// pass on too few stages or without shaders (technique 1), then below it
+// the texture effect's fixed pass (technique 3).
+struct MapLevel {
+  const char* caps;
+  Lighting lighting;
+  int32_t technique;
+};
+constexpr MapLevel MAP_LEVELS[] = {
+    {"", PER_PIXEL, 0},          {"vs=1.1,ps=1.1", PER_VERTEX, 0}, {"stages=2", DEVICE, 1},
+    {"ps=none", DEVICE, 1},      {"ps=none,stages=1", UNLIT, 3},
+};
+
+Vector3 Rgb(const Color& c) { return {c.red, c.green, c.blue}; }
+Vector3 Times(const Vector3& a, const Vector3& b) { return {a.x * b.x, a.y * b.y, a.z * b.z}; }
+
+class NormalmapPixelTest : public LitEffectPixelTest {
+ protected:
+  // A square of side 2 centred on `centre`, turned by `angle` about the
+  // vertical from facing the camera, with the texture coordinates of
+  // Square and no tangents: the effect computes them (along +u, the
+  // turned x axis).
+  static Ptr<Triangles> Turned(const Vector3& centre, float angle, GeometryNodeEffect* effect) {
+    const float c = std::cos(angle);
+    const float s = std::sin(angle);
+    const auto turn = [&](float x, float y) { return centre + Vector3{x * c, y, -x * s}; };
+    Ptr<Triangles> node(new Triangles(String("turned")));
+    node->SetVertices(new Vector3Buffer(4, new Vector3[4]{turn(-1, -1), turn(-1, 1), turn(1, 1), turn(1, -1)}));
+    const Vector3 normal{-s, 0, -c};
+    node->SetNormals(new Vector3Buffer(4, new Vector3[4]{normal, normal, normal, normal}));
+    node->SetTexCoords(0, new Vector2Buffer(4, new Vector2[4]{{0, 1}, {0, 0}, {1, 0}, {1, 1}}));
+    node->SetIndices(new IntBuffer(6, new int32_t[6]{0, 1, 2, 0, 2, 3}));
+    node->UpdateModelBound();
+    node->SetEffect(effect);
+    node->UpdateRecursive(0.0, false);
+    return node;
+  }
+
+  // A 4 x 4 map of one texel, alpha the height.
+  static Ptr<Texture> Map(uint8_t r, uint8_t g, uint8_t b, uint8_t height = 255) {
+    Ptr<Image> image(new Image(String("map"), Image::FORMAT_RGBA, 4, 4));
+    for (uint32_t i = 0; i < 16; ++i) {
+      const uint8_t texel[4] = {r, g, b, height};
+      std::copy(texel, texel + 4, image->GetData() + i * 4);
+    }
+    return new Texture(String("map"), image.Get());
+  }
+
+  // The point of the plane through `centre` with `normal` that pixel (x,
+  // y) shows (where Seen places it).
+  Vector3 OnPlane(int32_t x, int32_t y, const Vector3& centre, const Vector3& normal) const {
+    const Matrix4 back = Matrix4::Inverse(camera->GetViewProjection());
+    const auto at = [&](float z) {
+      const Vector4 v = back.Transform({2.0f * x / SIZE - 1, 1 - 2.0f * y / SIZE, z, 1});
+      return Vector3{v.x / v.w, v.y / v.w, v.z / v.w};
+    };
+    const Vector3 near = at(0);
+    const Vector3 ray = at(1) - near;
+    return near + ray * (Vector3::Dot(centre - near, normal) / Vector3::Dot(ray, normal));
+  }
+
+  // What the normal-map programs draw at `p` on a turned square (tangent
+  // `t`, normal `n`), specular-free: texture x (ambient + diffuse x d x
+  // self-shadow) per light. `map` is the map's colour; 1.1 takes its
+  // normal as it is and the point light's vector, shadow, attenuation and
+  // ambient as the vertices `corners` hand them over (their mean: the
+  // centre of the square).
+  struct MappedModel {
+    const Light* sun = nullptr;
+    const Light* lamp = nullptr;
+    Vector3 map{0.5f, 0.5f, 1};
+    Vector3 texture{0.8f, 0.6f, 0.4f};
+    Vector3 ambient{0.2f, 0.2f, 0.2f};
+    Vector3 diffuse{0.8f, 0.8f, 0.8f};
+
+    uint32_t At(const Vector3& p, const Vector3& t, const Vector3& n, bool one, const Vector3* corners) const {
+      const Vector3 b = Vector3::Cross(t, n);
+      const auto toTangent = [&](const Vector3& v) { return Vector3{Vector3::Dot(v, t), Vector3::Dot(v, b), Vector3::Dot(v, n)}; };
+      const Vector3 raw = map * 2.0f - Vector3{1, 1, 1};
+      const Vector3 mapped = one ? raw : Unit(raw);
+      const auto shadow = [&](const Vector3& l) { return std::min(1.0f, 8 * std::max(0.0f, Vector3::Dot(n, l))); };
+      const auto facing = [&](const Vector3& l) {
+        const float d = Vector3::Dot(mapped, l);
+        return one ? std::clamp(d, 0.0f, 1.0f) : std::max(0.0f, d);
+      };
+      Vector3 times{0, 0, 0};
+      if (sun != nullptr) {
+        const Vector3 l = Unit(sun->GetForward() * -1.0f);
+        times = Times(ambient, Rgb(sun->GetAmbient())) +
+                Times(diffuse, Rgb(sun->GetDiffuse())) * (facing(toTangent(l)) * shadow(l));
+      }
+      if (lamp != nullptr) {
+        const Vector3 factors = lamp->GetAttenuation();
+        const auto fade = [&](const Vector3& q) {
+          const float d = (lamp->GetPosition() - q).Length();
+          return 1.0f / (factors.x + factors.y * d + factors.z * d * d);
+        };
+        const Vector3 pointAmbient = Times(ambient, Rgb(lamp->GetAmbient()));
+        const Vector3 pointDiffuse = Times(diffuse, Rgb(lamp->GetDiffuse()));
+        if (!one) {
+          const Vector3 l = Unit(lamp->GetPosition() - p);
+          times = times + pointAmbient * fade(p) + pointDiffuse * (facing(toTangent(l)) * shadow(l) * fade(p));
+        } else {
+          Vector3 l{0, 0, 0};
+          float litFade = 0;
+          float meanFade = 0;
+          for (int i : {0, 2}) {
+            const Vector3 towards = Unit(lamp->GetPosition() - corners[i]);
+            l = l + toTangent(towards) * 0.5f;
+            litFade += shadow(towards) * fade(corners[i]) * 0.5f;
+            meanFade += fade(corners[i]) * 0.5f;
+          }
+          times = times + pointAmbient * meanFade + pointDiffuse * (facing(l) * litFade);
+        }
+      }
+      const Vector3 colour = Times(texture, times);
+      const auto byte = [](float x) { return static_cast<int>(std::lround(255.0f * std::clamp(x, 0.0f, 1.0f))); };
+      return Packed(byte(colour.x), byte(colour.y), byte(colour.z));
+    }
+  };
+};
+
+TEST_F(NormalmapPixelTest, NormalMapAndSelfShadowOnTurnedPlanesAtEveryLevel) {
+  // Light from the left and a little behind the eye; the map's normal
+  // leans towards -x in tangent space, i.e. towards the light on both
+  // squares. The right square is turned so far that its own normal barely
+  // sees the light: the self-shadow factor dims it.
+  const Ptr<Light> sun = MakeLight(Light::LIGHT_DIRECTIONAL, Unit({-0.6f, 0, -0.8f}), {0.25f, 0.25f, 0.25f, 1},
+                                   {1, 0.75f, 0.5f, 1}, {});
+  const Ptr<Texture> map = Map(64, 128, 230);
+  struct Plane {
+    Vector3 centre;
+    float angle;
+  };
+  const Plane planes[2] = {{{-1.2f, 0, 5}, 0.3f}, {{1.3f, 0, 5}, -0.877f}};
+  const Vector3 normals[2] = {{-std::sin(0.3f), 0, -std::cos(0.3f)}, {std::sin(0.877f), 0, -std::cos(0.877f)}};
+  const float own = Vector3::Dot(normals[1], Unit({-0.6f, 0, -0.8f}));
+  ASSERT_GT(own, 0.0f);
+  ASSERT_LT(own, 0.125f);
+  for (const MapLevel& level : MAP_LEVELS) {
+    SCOPED_TRACE(std::string("caps \"") + level.caps + "\"");
+    Limit(level.caps);
+    Ptr<NormalmapTexture1DLEffect> effects[2];
+    Ptr<Triangles> squares[2];
+    for (int i = 0; i < 2; ++i) {
+      effects[i] = Make<NormalmapTexture1DLEffect>();
+      effects[i]->SetLight(sun.Get());
+      effects[i]->SetNormalMap(map.Get());
+      squares[i] = Turned(planes[i].centre, planes[i].angle, effects[i].Get());
+    }
+    Frame({squares[0].Get(), squares[1].Get()});
+    const std::vector<uint32_t> pixels = ReadBack();
+    ASSERT_EQ(pixels.size(), size_t{SIZE * SIZE});
+    EXPECT_EQ(effects[0]->GetActiveTechnique(), effects[0]->GetTechnique(level.technique));
+    // The programs computed the tangents the effect binds.
+    if (level.technique == 0) {
+      ASSERT_NE(squares[0]->GetTangents(), nullptr);
+    }
+    MappedModel mapped;
+    mapped.sun = sun.Get();
+    mapped.map = {64 / 255.0f, 128 / 255.0f, 230 / 255.0f};
+    LitModel plain;
+    plain.light = sun.Get();
+    for (int i = 0; i < 2; ++i) {
+      SCOPED_TRACE(i);
+      const float c = std::cos(planes[i].angle);
+      const float s = std::sin(planes[i].angle);
+      const Vector3 tangent{c, 0, -s};
+      for (const Vector3& offset : {Vector3{0, 0, 0}, Vector3{-0.5f, 0.5f, 0}, Vector3{0.5f, -0.5f, 0}}) {
+        const Vector3 at = Pixel(planes[i].centre + Vector3{offset.x * c, offset.y, -offset.x * s});
+        const auto px = static_cast<int32_t>(at.x);
+        const auto py = static_cast<int32_t>(at.y);
+        SCOPED_TRACE("pixel " + std::to_string(px) + ", " + std::to_string(py));
+        const Vector3 p = OnPlane(px, py, planes[i].centre, normals[i]);
+        uint32_t expected = 0;
+        if (level.lighting == PER_PIXEL || level.lighting == PER_VERTEX) {
+          expected = mapped.At(p, tangent, normals[i], level.lighting == PER_VERTEX, nullptr);
+        } else {
+          // The fixed passes: the vertex normal, no map, no self-shadow.
+          expected = plain.Colour(plain.At(p, normals[i]), level.lighting == DEVICE ? PER_PIXEL : UNLIT);
+        }
+        EXPECT_TRUE(NearColor(At(pixels, px, py), expected, 2, false)) << std::hex << At(pixels, px, py) << " " << expected;
+      }
+    }
+  }
+}
+
+TEST_F(NormalmapPixelTest, ParallaxMovesATextureEdgeByTheComputedShift) {
+  // Black on the left half of the texture, white on the right; a flat map
+  // at full height. On a plane turned away to the right the view vector
+  // leans along -u, so the edge moves by pixels we can count.
+  Ptr<Image> image(new Image(String("edge"), Image::FORMAT_RGB, 8, 8));
+  for (uint32_t i = 0; i < 64; ++i) std::fill_n(image->GetData() + i * 3, 3, static_cast<uint8_t>(i % 8 < 4 ? 0 : 255));
+  const Ptr<Texture> edge(new Texture(String("edge"), image.Get()));
+  const Ptr<Texture> map = Map(128, 128, 255, 255);
+  const Ptr<Light> sun = MakeLight(Light::LIGHT_DIRECTIONAL, {0, 0, -1}, {1, 1, 1, 1}, {}, {});
+  const Vector3 centre{0, 0, 3};
+  const float angle = -0.8f;
+  const Vector3 normal{std::sin(0.8f), 0, -std::cos(0.8f)};
+  const Vector3 tangent{std::cos(angle), 0, -std::sin(angle)};
+  const float scale = 0.3f;
+  const float bias = 0.05f;
+  for (const MapLevel& level : MAP_LEVELS) {
+    if (level.lighting == UNLIT) continue;
+    SCOPED_TRACE(std::string("caps \"") + level.caps + "\"");
+    Limit(level.caps);
+    const Ptr<ParallaxTexture1DLEffect> effect(new ParallaxTexture1DLEffect());
+    effect->SetTexture(edge.Get());
+    effect->SetNormalMap(map.Get());
+    effect->SetLight(sun.Get());
+    effect->SetMaterial({0, 0, 0, 1}, {1, 1, 1, 1}, {0, 0, 0, 1}, {0, 0, 0, 1}, 1);
+    effect->SetParallax(scale, bias);
+    const Ptr<Triangles> square = Turned(centre, angle, effect.Get());
+    Frame({square.Get()});
+    const std::vector<uint32_t> pixels = ReadBack();
+    ASSERT_EQ(pixels.size(), size_t{SIZE * SIZE});
+    EXPECT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(level.technique));
+    // Along the middle row: the edge after the last black pixel, drawn and
+    // modelled (the coordinates wrap: near the square's left side they
+    // are shifted below 0 and read white). 2.0 shifts by the map's height,
+    // 1.1 by the middle height, the fixed pass not at all.
+    const float height = level.lighting == PER_PIXEL ? 1.0f : level.lighting == PER_VERTEX ? 0.5f : -1.0f;
+    const int32_t row = SIZE / 2;
+    int32_t drawn = -1;
+    int32_t modelled = -1;
+    int32_t unshifted = -1;
+    for (int32_t x = 0; x < SIZE; ++x) {
+      const Vector3 p = OnPlane(x, row, centre, normal);
+      const float u = 0.5f + Vector3::Dot(p - centre, tangent) / 2;
+      if (u < 0.05f || u > 0.95f) continue;
+      const float vx = Vector3::Dot(Unit(p * -1.0f), tangent);
+      const float shifted = height < 0 ? u : u + vx * (height * scale - bias);
+      if ((At(pixels, x, row) & 0xFF) < 128) drawn = x + 1;
+      if (shifted - std::floor(shifted) < 0.5f) modelled = x + 1;
+      if (u < 0.5f) unshifted = x + 1;
+    }
+    ASSERT_GE(modelled, 0);
+    for (int32_t x = 0; x < SIZE; ++x) std::fprintf(stderr, "%x ", At(pixels, x, row) & 0xFF);
+    std::fprintf(stderr, "\n");
+    EXPECT_NEAR(drawn, modelled, 1);
+    if (height == 1.0f) {
+      EXPECT_GE(drawn - unshifted, 4);
+    }
+  }
+}
+
+TEST_F(NormalmapPixelTest, BothLightsInTangentSpace) {
+  // A lamp close in front of a turned square, a sun from the left, and a
+  // map leaning towards -x.
+  const Ptr<Light> sun = MakeLight(Light::LIGHT_DIRECTIONAL, Unit({-0.6f, 0, -0.8f}), {0.125f, 0.125f, 0.125f, 1},
+                                   {0.25f, 0.25f, 0.5f, 1}, {});
+  const Ptr<Light> lamp = MakeLight(Light::LIGHT_POINT, {0, 0, -1}, {0.25f, 0.25f, 0.25f, 1}, {1, 0.75f, 0.5f, 1}, {});
+  Transformation place;
+  place.SetTranslation({0.5f, 0.3f, 3.5f});
+  lamp->SetLocalTransform(place);
+  lamp->SetAttenuation({0.5f, 0.25f, 0.25f}, true);
+  lamp->UpdateWorldTransform();
+  const Ptr<Texture> map = Map(96, 140, 230);
+  const Vector3 centre{0, 0, 4.5f};
+  const float angle = 0.35f;
+  const Vector3 normal{-std::sin(angle), 0, -std::cos(angle)};
+  const Vector3 tangent{std::cos(angle), 0, -std::sin(angle)};
+  for (const MapLevel& level : MAP_LEVELS) {
+    SCOPED_TRACE(std::string("caps \"") + level.caps + "\"");
+    Limit(level.caps);
+    const Ptr<NormalmapTexture1DL1PLEffect> effect = Make<NormalmapTexture1DL1PLEffect>();
+    effect->SetNormalMap(map.Get());
+    effect->SetLights(sun.Get(), lamp.Get());
+    const Ptr<Triangles> square = Turned(centre, angle, effect.Get());
+    Frame({square.Get()});
+    const std::vector<uint32_t> pixels = ReadBack();
+    ASSERT_EQ(pixels.size(), size_t{SIZE * SIZE});
+    EXPECT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(level.technique));
+    MappedModel mapped;
+    mapped.sun = sun.Get();
+    mapped.lamp = lamp.Get();
+    mapped.map = {96 / 255.0f, 140 / 255.0f, 230 / 255.0f};
+    const float c = std::cos(angle);
+    const float s = std::sin(angle);
+    const auto corner = [&](float x, float y) { return centre + Vector3{x * c, y, -x * s}; };
+    const Vector3 corners[4] = {corner(-1, -1), corner(-1, 1), corner(1, 1), corner(1, -1)};
+    LitModel plain;
+    plain.light = sun.Get();
+    plain.point = lamp.Get();
+    // 2.0 across the square; 1.1 and the fixed pass (per vertex) at the
+    // centre, between opposite corners.
+    const bool perPixel = level.lighting == PER_PIXEL;
+    for (const Vector3& offset : {Vector3{0, 0, 0}, Vector3{-0.5f, 0.5f, 0}, Vector3{0.5f, -0.5f, 0}}) {
+      if (!perPixel && !(offset == Vector3{})) continue;
+      const Vector3 at = Pixel(centre + Vector3{offset.x * c, offset.y, -offset.x * s});
+      const auto px = static_cast<int32_t>(at.x);
+      const auto py = static_cast<int32_t>(at.y);
+      SCOPED_TRACE("pixel " + std::to_string(px) + ", " + std::to_string(py));
+      uint32_t expected = 0;
+      if (perPixel) {
+        expected = mapped.At(OnPlane(px, py, centre, normal), tangent, normal, false, corners);
+      } else if (level.lighting == PER_VERTEX) {
+        expected = mapped.At(centre, tangent, normal, true, corners);
+      } else {
+        expected = plain.Expected(level.lighting, centre, normal, corners);
+      }
+      EXPECT_TRUE(NearColor(At(pixels, px, py), expected, 2, false)) << std::hex << At(pixels, px, py) << " " << expected;
+    }
+  }
+}
 }  // namespace
 }  // namespace ynx::test

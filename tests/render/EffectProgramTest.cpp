@@ -15,11 +15,16 @@
 
 #include "engine/animation/SkinController.h"
 #include "engine/render/ColorShaderPass.h"
+#include "engine/render/NormalmapTexture1DL1PLEffect.h"
+#include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTextureController.h"
+#include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/TextureEffect.h"
 #include "engine/render/VelvetTexture1DLEffect.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/SceneNode.h"
+#include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
 #include "engine/scene/Vector4Buffer.h"
 #include "platform/d3d9/device/D3DX9.h"
@@ -164,7 +169,8 @@ TEST(EffectProgramsTest, EveryProgramAssemblesAndTranslatesAtEveryLevel) {
   for (const ProgramTable* table :
        {&ColorEffect::GetPrograms(), &TextureEffect::GetPrograms(),
         &Texture1DLEffect::GetPrograms(), &VelvetTexture1DLEffect::GetPrograms(),
-        &Texture1DL1PLEffect::GetPrograms()}) {
+        &Texture1DL1PLEffect::GetPrograms(), &NormalmapTexture1DLEffect::GetPrograms(),
+        &ParallaxTexture1DLEffect::GetPrograms(), &NormalmapTexture1DL1PLEffect::GetPrograms()}) {
     for (const int32_t level : {Renderer::SHADER_1, Renderer::SHADER_2, Renderer::SHADER_3}) {
       SCOPED_TRACE(level);
       for (const ProgramTable::Variant variant :
@@ -354,6 +360,11 @@ class LitEffectProgramTest : public EffectProgramTest {
     return mesh;
   }
 
+  // What the lit fixed pass binds before its lights, on the mesh of
+  // MakeLitMesh.
+  const Calls LIT_FIXED_HEAD{"ApplyPass clean", "SetPositionStream positions", "SetNormalStream normals",
+                             "SetTexCoordStream uv1 0", "SetTexture stone 0", "SetIndexBuffer indices",
+                             "SetProjectionMatrix", "SetViewMatrix", "SetWorldMatrix"};
   const Ptr<Light> sun{new Light(String("sun"))};
   const Ptr<Light> lamp{new Light(String("lamp"))};
 };
@@ -387,9 +398,6 @@ TEST_F(LitEffectProgramTest, EachLitPassBindsItsStreamsConstantsAndLights) {
   const Calls head{"ApplyPass clean", "SetIndexBuffer indices", "SetPositionStream positions",
                    "SetNormalStream normals", "SetTexCoordStream uv1 0", "SetTexture stone 0",
                    "SetVertexShader YNX.VertexShader", "SetPixelShader YNX.PixelShader"};
-  const Calls fixedHead{"ApplyPass clean", "SetPositionStream positions", "SetNormalStream normals",
-                        "SetTexCoordStream uv1 0", "SetTexture stone 0", "SetIndexBuffer indices",
-                        "SetProjectionMatrix", "SetViewMatrix", "SetWorldMatrix"};
   struct Case {
     const char* what;
     Kind kind;
@@ -417,7 +425,7 @@ TEST_F(LitEffectProgramTest, EachLitPassBindsItsStreamsConstantsAndLights) {
     renderer->SetCapabilities(c.level, c.level, 2, 1);
     const Ptr<TextureEffect> effect = MakeLit(c.kind, c.lit);
     const Ptr<Triangles> mesh = MakeLitMesh(effect.Get());
-    Calls expected = c.level == Renderer::SHADER_NONE ? fixedHead : head;
+    Calls expected = c.level == Renderer::SHADER_NONE ? LIT_FIXED_HEAD : head;
     expected.insert(expected.end(), c.tail.begin(), c.tail.end());
     expected.push_back("DrawIndexed mesh");
     // Each pushed light is popped after the draw.
@@ -497,6 +505,281 @@ TEST_F(LitEffectProgramTest, SwayWinsOverSkinAndTheSkinStreamsStayUnbound) {
     // The processor skins exactly when the program does not.
     effect->Update(0.1);
     EXPECT_EQ(skin->IsActive(), c.sway);
+  }
+}
+
+
+
+// ---- The normal-map effects ----
+
+Vector3 Unit(Vector3 v) {
+  v.Normalize();
+  return v;
+}
+
+Vector3 Times(const Vector3& a, const Vector3& b) { return {a.x * b.x, a.y * b.y, a.z * b.z}; }
+Vector3 Rgb(const Color& c) { return {c.red, c.green, c.blue}; }
+Vector3 Saturated(const Vector3& v) {
+  return {std::clamp(v.x, 0.0f, 1.0f), std::clamp(v.y, 0.0f, 1.0f), std::clamp(v.z, 0.0f, 1.0f)};
+}
+
+class NormalmapProgramTest : public LitEffectProgramTest {
+ protected:
+  enum MapKind { MAP, PARALLAX, MAP_POINT };
+
+  // A normal-map effect of a kind with texture "stone" and normal map
+  // "bumps" both on set 1, lit by "sun" (and "lamp").
+  Ptr<NormalmapTextureEffect> MakeMapped(MapKind kind) {
+    Ptr<NormalmapTextureEffect> effect;
+    if (kind == MAP_POINT) {
+      auto* both = new NormalmapTexture1DL1PLEffect(String("mapped"));
+      both->SetLights(sun.Get(), lamp.Get());
+      effect = both;
+    } else if (kind == PARALLAX) {
+      auto* parallax = new ParallaxTexture1DLEffect(String("mapped"));
+      parallax->SetLight(sun.Get());
+      parallax->SetParallax(0.1f, 0.03f);
+      effect = parallax;
+    } else {
+      auto* one = new NormalmapTexture1DLEffect(String("mapped"));
+      one->SetLight(sun.Get());
+      effect = one;
+    }
+    effect->SetTexture(stone.Get());
+    effect->SetTexCoordSet(1);
+    effect->SetNormalMap(bumps.Get());
+    effect->SetNormalMapTexCoordSet(1);
+    return effect;
+  }
+
+  // A mesh with normals "normals", tangents "tangents" unless `tangents` is
+  // false, and coordinates along x (s) and y (t).
+  Ptr<Triangles> MakeMappedMesh(GeometryNodeEffect* effect, bool tangents = true) {
+    Ptr<Triangles> mesh = MakeLitMesh(effect);
+    auto* uv = static_cast<Vector2Buffer*>(mesh->GetTexCoords(1));
+    uv->GetElements()[1] = {1, 0};
+    uv->GetElements()[2] = {0, 1};
+    if (tangents) {
+      auto* named = new Vector3Buffer(3);
+      named->SetName(String("tangents"));
+      mesh->SetTangents(named);
+    }
+    return mesh;
+  }
+
+  const Ptr<Texture> bumps{new Texture(String("bumps"))};
+};
+
+TEST_F(NormalmapProgramTest, EachPassBindsTangentsNormalMapAndConstantsOrFallsBack) {
+  const Calls head{"ApplyPass clean", "SetIndexBuffer indices", "SetPositionStream positions",
+                   "SetNormalStream normals", "SetTexCoordStream tangents 2",
+                   "SetTexCoordStream uv1 0", "SetTexture stone 0", "SetTexCoordStream uv1 1",
+                   "SetTexture bumps 1", "SetVertexShader YNX.VertexShader",
+                   "SetPixelShader YNX.PixelShader"};
+  struct Case {
+    const char* what;
+    MapKind kind;
+    int32_t level;
+    int32_t stages;
+    int32_t technique;
+    Calls tail;
+  };
+  const Case cases[] = {
+      {"2.0", MAP, Renderer::SHADER_2, 3, 0,
+       {"SetVertexShaderConstants 0 12", "SetPixelShaderConstants 0 10"}},
+      {"1.1", MAP, Renderer::SHADER_1, 3, 0,
+       {"SetVertexShaderConstants 0 20", "SetPixelShaderConstants 0 3"}},
+      {"parallax 2.0", PARALLAX, Renderer::SHADER_2, 3, 0,
+       {"SetVertexShaderConstants 0 12", "SetPixelShaderConstants 0 11"}},
+      {"parallax 1.1", PARALLAX, Renderer::SHADER_1, 3, 0,
+       {"SetVertexShaderConstants 0 21", "SetPixelShaderConstants 0 3"}},
+      {"point 2.0", MAP_POINT, Renderer::SHADER_2, 3, 0,
+       {"SetVertexShaderConstants 0 13", "SetPixelShaderConstants 0 15"}},
+      {"point 1.1", MAP_POINT, Renderer::SHADER_1, 3, 0,
+       {"SetVertexShaderConstants 0 25", "SetPixelShaderConstants 0 3"}},
+      {"two stages: lit fixed pass", MAP, Renderer::SHADER_2, 2, 1, {"PushLight sun"}},
+      {"no shaders: lit fixed pass", PARALLAX, Renderer::SHADER_NONE, 3, 1, {"PushLight sun"}},
+      {"point, two stages", MAP_POINT, Renderer::SHADER_2, 2, 1, {"PushLight sun", "PushLight lamp"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    renderer->SetCapabilities(c.level, c.level, c.stages, 1);
+    const Ptr<NormalmapTextureEffect> effect = MakeMapped(c.kind);
+    const Ptr<Triangles> mesh = MakeMappedMesh(effect.Get());
+    // The lit fixed pass leaves the normal map unbound.
+    Calls expected = c.technique == 1 ? LIT_FIXED_HEAD : head;
+    expected.insert(expected.end(), c.tail.begin(), c.tail.end());
+    expected.push_back("DrawIndexed mesh");
+    for (size_t i = 0; i < c.tail.size() && c.technique == 1; ++i) expected.push_back("PopLight");
+    EXPECT_EQ(Drawn(*mesh), expected);
+    EXPECT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(c.technique));
+  }
+  // Without lights the texture effect's passes follow, then the colour
+  // effect's: two after the normal-map effect's own.
+  renderer->SetCapabilities(Renderer::SHADER_NONE, Renderer::SHADER_NONE, 1, 0);
+  const Ptr<NormalmapTextureEffect> effect = MakeMapped(MAP);
+  ASSERT_EQ(effect->PassCount(), 1);
+  EXPECT_EQ(effect->GetActiveTechnique(), effect->GetTechnique(3));
+}
+
+TEST_F(NormalmapProgramTest, TangentsComeFromTheSkinOrAreComputedAlongTheTextureSet) {
+  renderer->SetCapabilities(Renderer::SHADER_2, Renderer::SHADER_2, 8);
+  const Ptr<NormalmapTextureEffect> effect = MakeMapped(MAP);
+  const Ptr<Triangles> mesh = MakeMappedMesh(effect.Get(), false);
+  // Coordinates along set 1 run with x: the tangent is +x.
+  mesh->Draw(*renderer);
+  ASSERT_NE(mesh->GetTangents(), nullptr);
+  for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(mesh->GetTangents()->GetElements()[i], (Vector3{1, 0, 0}));
+  const Ptr<SkinController> skin = Skin(*mesh);
+  auto* bindTangents = new Vector3Buffer(3);
+  bindTangents->SetName(String("bindTangents"));
+  skin->SetBindTangents(bindTangents);
+  effect->SetSkin(skin.Get());
+  const Calls calls = Drawn(*mesh);
+  EXPECT_NE(std::find(calls.begin(), calls.end(), "SetTexCoordStream bindTangents 2"), calls.end());
+}
+
+TEST_F(NormalmapProgramTest, TheEffectsUpdateRunsBothTexturesControllers) {
+  for (const MapKind kind : {MAP, PARALLAX, MAP_POINT}) {
+    SCOPED_TRACE(kind);
+    const Ptr<NormalmapTextureEffect> effect = MakeMapped(kind);
+    // Two grey height maps, each turned into a normal map by its controller.
+    Ptr<Texture> textures[2];
+    for (Ptr<Texture>& texture : textures) {
+      texture = new Texture(String("height"), new Image(String("height"), Image::FORMAT_GREY, 2, 2));
+      auto* controller = new NormalmapTextureController();
+      controller->SetWithAlpha(true);
+      texture->AttachController(controller);
+    }
+    effect->SetTexture(textures[0].Get());
+    effect->SetNormalMap(textures[1].Get());
+    effect->Update(0.04);
+    for (const Ptr<Texture>& texture : textures) EXPECT_EQ(texture->GetImage()->GetFormat(), Image::FORMAT_RGBA);
+  }
+}
+
+// The programs run on the CPU model for one vertex, its outputs fed to the
+// pixel program with a texture and a normal map of one colour each, against
+// the lighting in tangent space worked out here.
+TEST_F(NormalmapProgramTest, ProgramsLightInTangentSpaceAsTheModelDoes) {
+  SetCamera();
+  const Vector3 p{0.5f, 1, 2};
+  const Vector3 texel{0.8f, 0.6f, 0.4f};
+  // A map normal leaning towards +x and -y, and a height of 0.75.
+  const ShaderInterpreter::Vector mapColour{0.7f, 0.4f, 0.9f, 0.75f};
+  struct Case {
+    MapKind kind;
+    int32_t level;
+    bool skinned = false;
+  };
+  // Normal and tangent (at right angles): the first faces the sun, the
+  // second only just (the self-shadow factor about 0.4).
+  const Vector3 frames[2][2] = {{Unit({0.2f, 0.3f, -1}), Unit({1, 0, 0.2f})},
+                                {Unit({0, -0.75f, -0.62f}), {1, 0, 0}}};
+  for (const auto& frame : frames)
+  for (const Case c : {Case{MAP, Renderer::SHADER_2}, Case{MAP, Renderer::SHADER_1},
+                       Case{PARALLAX, Renderer::SHADER_2}, Case{PARALLAX, Renderer::SHADER_1},
+                       Case{MAP_POINT, Renderer::SHADER_2}, Case{MAP_POINT, Renderer::SHADER_1},
+                       Case{MAP, Renderer::SHADER_2, true}, Case{MAP_POINT, Renderer::SHADER_2, true}}) {
+    const Vector3& normal = frame[0];
+    const Vector3& tangent = frame[1];
+    const bool one = c.level == Renderer::SHADER_1;
+    SCOPED_TRACE(std::to_string(c.kind) + (one ? " 1.1 " : " 2.0 ") + std::to_string(normal.y) +
+                 (c.skinned ? " skinned" : ""));
+    renderer->SetCapabilities(c.level, c.level, 8);
+    const Ptr<NormalmapTextureEffect> effect = MakeMapped(c.kind);
+    effect->SetMaterial({0.9f, 0.8f, 0.7f, 1}, {0.3f, 0.2f, 0.1f, 1}, {0.5f, 0.5f, 0.5f, 1},
+                        {0.05f, 0.1f, 0.0f, 1}, 6);
+    const Ptr<Triangles> mesh = MakeMappedMesh(effect.Get());
+    // Skinned: the turned and scaled "knee" alone takes position, normal
+    // and tangent into the world.
+    if (c.skinned) {
+      const Ptr<SkinController> skin = Skin(*mesh);
+      skin->SetBindTangents(new Vector3Buffer(3));
+      effect->SetSkin(skin.Get());
+    }
+    Drawn(*mesh);
+    const auto* pass = static_cast<const ColorShaderPass*>(effect->GetActiveTechnique()->GetPass(0));
+
+    ShaderInterpreter::Inputs vertexIn;
+    vertexIn.constants = renderer->vertexConstants;
+    vertexIn.vertex[0] = {p.x, p.y, p.z, 1};
+    vertexIn.vertex[1] = {1, 0, 0, 0};
+    vertexIn.vertex[2] = {1, 0, 0, 0};
+    vertexIn.vertex[3] = {0.25f, 0.5f, 0, 1};
+    vertexIn.vertex[4] = {normal.x, normal.y, normal.z, 1};
+    vertexIn.vertex[5] = {0.75f, 0.125f, 0, 1};
+    vertexIn.vertex[6] = {tangent.x, tangent.y, tangent.z, 1};
+    ShaderInterpreter::Outputs vertexOut;
+    std::string error;
+    ASSERT_TRUE(ShaderInterpreter().Run(Assemble(pass->GetVertexShader()->GetText()), ShaderKey{},
+                                        vertexIn, vertexOut, error))
+        << error;
+    ShaderInterpreter::Inputs pixelIn;
+    for (size_t i = 0; i < renderer->pixelConstants.size(); ++i) pixelIn.constants[i] = renderer->pixelConstants[i];
+    pixelIn.colors = vertexOut.colors;
+    pixelIn.texcoords = vertexOut.texcoords;
+    ShaderInterpreter::Vector sampled[2];
+    pixelIn.sampler = [&](uint32_t unit, const ShaderInterpreter::Vector& at, float) {
+      sampled[unit == 0 ? 0 : 1] = at;
+      return unit == 0 ? ShaderInterpreter::Vector{texel.x, texel.y, texel.z, 1} : mapColour;
+    };
+    ShaderInterpreter::Outputs pixelOut;
+    ASSERT_TRUE(ShaderInterpreter().Run(Assemble(pass->GetPixelShader()->GetText()), ShaderKey{},
+                                        pixelIn, pixelOut, error))
+        << error;
+
+    // The model, in the world: tangent space from T, N and B = T x N.
+    const Transformation& placed = bones[1]->GetWorldTransform();
+    const Vector3 wp = c.skinned ? placed.TransformPoint(p) : p;
+    const Vector3 wn = c.skinned ? Unit(placed.TransformVector(normal)) : normal;
+    const Vector3 wt = c.skinned ? Unit(placed.TransformVector(tangent)) : tangent;
+    const Vector3 b = Vector3::Cross(wt, wn);
+    const auto toTangent = [&](const Vector3& v) {
+      return Vector3{Vector3::Dot(v, wt), Vector3::Dot(v, b), Vector3::Dot(v, wn)};
+    };
+    const Vector3 eye = Vector3{1, 2, -10} - wp;
+    const Vector3 v = Unit(toTangent(eye));
+    const Vector3 mapNormal{2 * mapColour[0] - 1, 2 * mapColour[1] - 1, 2 * mapColour[2] - 1};
+    const Vector3 n = one ? mapNormal : Unit(mapNormal);
+    const RenderStateBlock& block = *pass->GetStateBlock();
+    Vector3 times = Times(Rgb(block.ambient), Rgb(sun->GetAmbient()));
+    Vector3 plus = Rgb(block.emissive);
+    const auto light = [&](const Light& source, const Vector3& towards, float attenuation) {
+      const float shadow = std::min(1.0f, 8 * std::max(0.0f, Vector3::Dot(wn, towards)));
+      // 1.1 does not normalise the interpolated vector again.
+      const Vector3 l = one ? toTangent(towards) : Unit(toTangent(towards));
+      const float d = one ? std::clamp(Vector3::Dot(n, l), 0.0f, 1.0f) : std::max(0.0f, Vector3::Dot(n, l));
+      // 1.1: specular per vertex with the vertex normal.
+      const Vector3 specularNormal = one ? wn : n;
+      const Vector3 h = one ? Unit(Unit(eye) + towards) : Unit(v + l);
+      const float nl = Vector3::Dot(specularNormal, one ? towards : l);
+      const float s = nl > 0 ? std::pow(std::max(0.0f, Vector3::Dot(specularNormal, h)), 6.0f) : 0.0f;
+      times = times + Times(Rgb(block.diffuse), Rgb(source.GetDiffuse())) * (d * shadow * attenuation);
+      plus = plus + Times(Rgb(block.specular), Rgb(source.GetSpecular())) * (s * shadow * attenuation);
+      return shadow;
+    };
+    const Vector3 towardsSun = Unit(sun->GetForward() * -1.0f);
+    EXPECT_NEAR(vertexOut.texcoords[4][0] * !one + vertexOut.colors[0][3] * one,
+                light(*sun, towardsSun, 1), 1e-4f);
+    if (c.kind == MAP_POINT) {
+      const Vector3 to = lamp->GetPosition() - wp;
+      const float distance = to.Length();
+      const float attenuation = 1 / (1 + 0.5f * distance + 0.25f * distance * distance);
+      times = times + Times(Rgb(block.ambient), Rgb(lamp->GetAmbient())) * attenuation;
+      light(*lamp, Unit(to), attenuation);
+    }
+    Vector3 expected = Times(texel, one ? Saturated(times) : times) + (one ? Saturated(plus) : plus);
+    if (c.kind == PARALLAX) {
+      // 1.1 shifts per vertex at the middle height.
+      const float height = one ? 0.5f : mapColour[3];
+      const float shift = height * 0.1f - 0.03f;
+      EXPECT_NEAR(sampled[0][0], 0.25f + v.x * shift, 1e-4f);
+      EXPECT_NEAR(sampled[0][1], 0.5f - v.y * shift, 1e-4f);
+      EXPECT_NEAR(sampled[1][0], 0.75f + v.x * shift, 1e-4f);
+      EXPECT_NEAR(sampled[1][1], 0.125f - v.y * shift, 1e-4f);
+    }
+    ExpectNear(pixelOut.targets[0], {expected.x, expected.y, expected.z, 1}, one ? 3e-3f : 1e-4f);
   }
 }
 

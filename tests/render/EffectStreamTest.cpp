@@ -6,6 +6,9 @@
 
 #include "engine/core/Factory.h"
 #include "engine/core/MemoryStream.h"
+#include "engine/render/NormalmapTexture1DL1PLEffect.h"
+#include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/TextureEffect.h"
 #include "engine/render/VelvetTexture1DLEffect.h"
@@ -113,7 +116,10 @@ TEST(EffectStreamTest, FactoriesMakeTheConcreteClassesOnly) {
         Case{"YNX.CubeTexture", true}, Case{"YNX.VolumeTexture", true},
         Case{"YNX.ColorEffect", true}, Case{"YNX.TextureEffect", true},
         Case{"YNX.Texture1DLEffect", true}, Case{"YNX.VelvetTexture1DLEffect", true},
-        Case{"YNX.Texture1DL1PLEffect", true}}) {
+        Case{"YNX.Texture1DL1PLEffect", true}, Case{"YNX.NormalmapTextureEffect", true},
+        Case{"YNX.ParallaxTextureEffect", true}, Case{"YNX.NormalmapTexture1DLEffect", true},
+        Case{"YNX.ParallaxTexture1DLEffect", true},
+        Case{"YNX.NormalmapTexture1DL1PLEffect", true}}) {
     SCOPED_TRACE(c.type);
     const CreateFunction create = Factory::Find(String(c.type));
     ASSERT_NE(create, nullptr);
@@ -137,19 +143,28 @@ void LightBytes(ByteWriter& bytes, int32_t id, const char* name, int32_t type) {
   bytes.F32(1).F32(0.5f).F32(0.25f).I8(1).F32(1).F32(0.5f);
 }
 
+bool Mapped(const std::string& kind) {
+  return kind.find("Normalmap") != std::string::npos || kind.find("Parallax") != std::string::npos;
+}
+
 // A lit effect of `type` with texture "stone" on set 2 and its own part:
-// the lights inline (or null references where their IDs are 0), velvet
-// colour and wrap for the velvet effect.
+// the normal-map effects' map (none) on set 3, the parallax scale and
+// bias, the lights inline (or null references where their IDs are 0),
+// velvet colour and wrap for the velvet effect. The normal-map and
+// parallax effects without a light end after their own data.
 ByteWriter LitBytes(const char* type, int32_t id, int32_t textureId, int32_t sunId, int32_t lampId = 0) {
   ByteWriter bytes = EffectBytes(type, id, 0, textureId, 2);
   const std::string kind = type;
+  if (Mapped(kind)) bytes.I32(-1).I32(3);
+  if (kind.find("Parallax") != std::string::npos) bytes.F32(0.125f).F32(0.0625f);
+  if (kind.find("1DL") == std::string::npos) return bytes;
   if (sunId != 0) {
     LightBytes(bytes, sunId, "sun", 1);
   } else {
     bytes.I32(-1);
   }
   if (kind == "YNX.VelvetTexture1DLEffect") bytes.F32(0.5f).F32(0.25f).F32(1).F32(1).F32(0.3f);
-  if (kind != "YNX.Texture1DL1PLEffect") return bytes;
+  if (kind.find("1DL1PL") == std::string::npos) return bytes;
   if (lampId != 0) {
     LightBytes(bytes, lampId, "lamp", 2);
   } else {
@@ -160,11 +175,23 @@ ByteWriter LitBytes(const char* type, int32_t id, int32_t textureId, int32_t sun
 
 Light* LightOf(Object* effect) {
   if (auto* both = dynamic_cast<Texture1DL1PLEffect*>(effect)) return both->GetLight();
+  if (auto* both = dynamic_cast<NormalmapTexture1DL1PLEffect*>(effect)) return both->GetLight();
+  if (auto* mapped = dynamic_cast<NormalmapTexture1DLEffect*>(effect)) return mapped->GetLight();
+  if (auto* parallax = dynamic_cast<ParallaxTexture1DLEffect*>(effect)) return parallax->GetLight();
   return static_cast<Texture1DLEffect*>(effect)->GetLight();
 }
 
+Light* PointLightOf(Object* effect) {
+  if (auto* both = dynamic_cast<Texture1DL1PLEffect*>(effect)) return both->GetPointLight();
+  if (auto* both = dynamic_cast<NormalmapTexture1DL1PLEffect*>(effect)) return both->GetPointLight();
+  return nullptr;
+}
+
 TEST(EffectStreamTest, LitEffectsReadAndWriteTheirBytes) {
-  for (const char* type : {"YNX.Texture1DLEffect", "YNX.VelvetTexture1DLEffect", "YNX.Texture1DL1PLEffect"}) {
+  for (const char* type : {"YNX.Texture1DLEffect", "YNX.VelvetTexture1DLEffect", "YNX.Texture1DL1PLEffect",
+                           "YNX.NormalmapTexture1DLEffect", "YNX.ParallaxTexture1DLEffect",
+                           "YNX.NormalmapTexture1DL1PLEffect", "YNX.NormalmapTextureEffect",
+                           "YNX.ParallaxTextureEffect"}) {
     SCOPED_TRACE(type);
     int32_t state = 1;
     const Ptr<Object> loaded = test::ReadOne(LitBytes(type, 1, 2, 3, 4), &state);
@@ -172,15 +199,27 @@ TEST(EffectStreamTest, LitEffectsReadAndWriteTheirBytes) {
     auto* effect = static_cast<TextureEffect*>(loaded.Get());
     EXPECT_EQ(effect->GetType().GetName(), String(type));
     EXPECT_EQ(effect->GetTexCoordSet(), 2);
+    if (auto* mapped = dynamic_cast<NormalmapTextureEffect*>(effect)) {
+      EXPECT_EQ(mapped->GetNormalMap(), nullptr);
+      EXPECT_EQ(mapped->GetNormalMapTexCoordSet(), 3);
+    }
+    if (auto* parallax = dynamic_cast<ParallaxTextureEffect*>(effect)) {
+      EXPECT_EQ(parallax->GetParallaxScale(), 0.125f);
+      EXPECT_EQ(parallax->GetParallaxBias(), 0.0625f);
+    }
+    if (std::string(type).find("1DL") == std::string::npos) {
+      EXPECT_TRUE(test::SameBytes(test::Written(effect),
+                                  LitBytes(type, effect->GetID(), effect->GetTexture()->GetID(), 0).Bytes()));
+      continue;
+    }
     Light* sun = LightOf(effect);
     ASSERT_NE(sun, nullptr);
     EXPECT_EQ(sun->GetName(), String("sun"));
     EXPECT_EQ(sun->GetLightType(), Light::LIGHT_DIRECTIONAL);
     int32_t lampId = 0;
-    if (auto* both = dynamic_cast<Texture1DL1PLEffect*>(effect)) {
-      ASSERT_NE(both->GetPointLight(), nullptr);
-      EXPECT_EQ(both->GetPointLight()->GetLightType(), Light::LIGHT_POINT);
-      lampId = both->GetPointLight()->GetID();
+    if (Light* lamp = PointLightOf(effect)) {
+      EXPECT_EQ(lamp->GetLightType(), Light::LIGHT_POINT);
+      lampId = lamp->GetID();
     }
     if (auto* velvet = dynamic_cast<VelvetTexture1DLEffect*>(effect)) {
       EXPECT_EQ(velvet->GetVelvetColor(), (Color{0.5f, 0.25f, 1, 1}));
@@ -205,6 +244,13 @@ TEST(EffectStreamTest, LitEffectsFailWithTheirOwnMessages) {
                                 [](ByteWriter& w) { w.F32(1).F32(1).F32(1).F32(1).F32(0.5f); }});
   test::ExpectOneErrorPerLevel("YNX.Texture1DL1PLEffect",
                                {object, geometry, colour, texture, [](ByteWriter& w) { w.I32(-1).I32(-1); }});
+  const ClassPart map = [](ByteWriter& w) { w.I32(-1).I32(1); };
+  const ClassPart parallax = [](ByteWriter& w) { w.F32(0.1f).F32(0.05f); };
+  test::ExpectOneErrorPerLevel("YNX.NormalmapTexture1DLEffect", {object, geometry, colour, texture, map, light});
+  test::ExpectOneErrorPerLevel("YNX.ParallaxTexture1DLEffect",
+                               {object, geometry, colour, texture, map, parallax, light});
+  test::ExpectOneErrorPerLevel("YNX.NormalmapTexture1DL1PLEffect",
+                               {object, geometry, colour, texture, map, [](ByteWriter& w) { w.I32(-1).I32(-1); }});
 
   // The exact lines: loading names nothing, saving names the light.
   struct Case {
@@ -218,7 +264,14 @@ TEST(EffectStreamTest, LitEffectsFailWithTheirOwnMessages) {
                         Case{"YNX.VelvetTexture1DLEffect", 1, "ERROR. Невозможно загрузить данные бархата.",
                              "ERROR. Невозможно сохранить данные бархата."},
                         Case{"YNX.Texture1DL1PLEffect", 1, "ERROR. Невозможно загрузить источник света.",
-                             "ERROR. Невозможно сохранить источник света. Имя[lamp] ID["}}) {
+                             "ERROR. Невозможно сохранить источник света. Имя[lamp] ID["},
+                        Case{"YNX.NormalmapTexture1DL1PLEffect", 1, "ERROR. Невозможно загрузить источник света.",
+                             "ERROR. Невозможно сохранить источник света. Имя[lamp] ID["},
+                        Case{"YNX.ParallaxTextureEffect", 1, "ERROR. Невозможно загрузить данные параллакса. Имя[paint] ID[",
+                             "ERROR. Невозможно сохранить данные параллакса. Имя[paint] ID["},
+                        Case{"YNX.NormalmapTextureEffect", 1,
+                             "ERROR. Невозможно загрузить номер набора текстурных координат. ID[",
+                             "ERROR. Невозможно сохранить номер набора текстурных координат. Имя[paint] ID["}}) {
     SCOPED_TRACE(c.type);
     const ByteWriter full = LitBytes(c.type, 1, 2, 3, 4);
     test::CapturedLog log;
@@ -226,7 +279,9 @@ TEST(EffectStreamTest, LitEffectsFailWithTheirOwnMessages) {
     ByteWriter cut;
     cut.Raw(full.Bytes().data(), full.Bytes().size() - c.cutBefore);
     EXPECT_FALSE(test::ReadOne(cut, &state));
-    EXPECT_TRUE(log.Contains(c.load));
+    // A line naming the loaded object ends in its ID, which the stream gives.
+    const std::string load = c.load;
+    EXPECT_TRUE(load.back() == '[' ? test::HasLineStartingWith(log, load) : log.Contains(load));
     const Ptr<Object> whole = test::ReadOne(full, &state);
     ASSERT_TRUE(whole);
     log.Clear();
