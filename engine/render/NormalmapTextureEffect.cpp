@@ -60,7 +60,9 @@ void NormalmapTextureEffect::BindNormalMap(Renderer& renderer, GeometryNode& geo
 
 void NormalmapTextureEffect::BindTangents(Renderer& renderer, GeometryNode& geometry,
                                           const SkinController* skin) const {
-  if (skin != nullptr) {
+  // A skin stored without tangents blends the mesh's own, which start in
+  // the same bind space, rather than none.
+  if (skin != nullptr && skin->GetBindTangents() != nullptr) {
     renderer.SetTexCoordStream(skin->GetBindTangents(), 2);
     return;
   }

@@ -37,8 +37,8 @@ class NormalmapTextureEffect : public TextureEffect {
   // normalMapTexCoordSet as set 1.
   void BindNormalMap(Renderer& renderer, GeometryNode& geometry) const;
   // The tangents as coordinate set 2: the skin's bind tangents when the
-  // program skins, else the geometry's, computed along texCoordSet first
-  // when it has none.
+  // program skins and the skin has them, else the geometry's, computed
+  // along texCoordSet first when it has none.
   void BindTangents(Renderer& renderer, GeometryNode& geometry, const SkinController* skin) const;
 
   // What the normal-map programs need: vertex and pixel shaders and three
