@@ -19,6 +19,7 @@
 #include "engine/render/NormalmapTexture1DLEffect.h"
 #include "engine/render/NormalmapTextureController.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
+#include "engine/render/ScreensaverController.h"
 #include "engine/render/Texture.h"
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/TextureEffect.h"
@@ -193,6 +194,36 @@ TEST_F(EffectPixelTest, AHeightMapIsDrawnAsItsNormalMapOnceConverted) {
       EXPECT_EQ(renderer->GetStats().uploads, frame.uploads);
       EXPECT_EQ(renderer->GetStats().deviceObjectsCreated, frame.created);
     }
+  }
+}
+
+TEST_F(EffectPixelTest, EachShotOpensWithAFadeFromBlack) {
+  // A white square under the director's black overlay, whose alpha is the
+  // fade: one second of fade-in on three-second shots.
+  for (const Level& level : LEVELS) {
+    SCOPED_TRACE(std::string("caps \"") + level.caps + "\"");
+    Limit(level.caps);
+    renderer->SetCamera(nullptr);
+    Ptr<ScreensaverController> director(new ScreensaverController());
+    director->AddSet(camera.Get(), 1.0, 3.0);
+    director->Reset();
+    ASSERT_EQ(renderer->GetCamera(), camera.Get()) << "the shot's camera is current";
+    Ptr<ColorEffect> white(new ColorEffect());
+    white->SetColor({1.0f, 1.0f, 1.0f, 1.0f});
+    Ptr<ColorEffect> fade(new ColorEffect());
+    fade->SetBlend(true, RenderStateBlock::BLEND_SRC_ALPHA, RenderStateBlock::BLEND_INV_SRC_ALPHA);
+    Ptr<Triangles> picture = Square(0, 0, 4, white.Get());
+    Ptr<Triangles> overlay = Square(0, 0, 3, fade.Get());
+    for (const double frame : {0.0, 0.25, 0.5, 0.5, 2.0}) {
+      director->Update(frame);
+      const double amount = director->GetFade();
+      SCOPED_TRACE("fade " + std::to_string(amount));
+      fade->SetColor({0.0f, 0.0f, 0.0f, static_cast<float>(amount)});
+      Frame({picture.Get(), overlay.Get()});
+      const int grey = static_cast<int>(std::lround(255.0 * (1.0 - std::min(amount, 1.0))));
+      EXPECT_TRUE(NearColor(At(ReadBack(), 32, 32), Packed(grey, grey, grey), 2, false));
+    }
+    EXPECT_NEAR(director->GetFade(), 0.75, 1e-12) << "the cut opened the next shot";
   }
 }
 
