@@ -30,22 +30,23 @@ HRESULT DeviceBuffer::Unlock() {
   return D3D_OK;
 }
 
-uint32_t DeviceBuffer::Prepare() {
-  if (buffer == 0) {
-    glCreateBuffers(1, &buffer);
-    glNamedBufferData(buffer, static_cast<GLsizeiptr>(bytes.size()), bytes.data(),
-                      usage & D3DUSAGE_DYNAMIC ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+const BufferArena::Slice& DeviceBuffer::Prepare(BufferArena& from) {
+  const bool dynamic = (usage & D3DUSAGE_DYNAMIC) != 0;
+  if (slice.buffer == 0) {
+    slice = from.Allocate(static_cast<uint32_t>(bytes.size()), bytes.data(), !dynamic, dynamic);
+    arena = &from;
   } else if (dirtyBegin < dirtyEnd) {
-    glNamedBufferSubData(buffer, static_cast<GLintptr>(dirtyBegin), static_cast<GLsizeiptr>(dirtyEnd - dirtyBegin),
-                         bytes.data() + dirtyBegin);
+    glNamedBufferSubData(slice.buffer, static_cast<GLintptr>(slice.offset + dirtyBegin),
+                         static_cast<GLsizeiptr>(dirtyEnd - dirtyBegin), bytes.data() + dirtyBegin);
   }
   dirtyBegin = dirtyEnd = 0;
-  return buffer;
+  return slice;
 }
 
 void DeviceBuffer::ReleaseGl() {
-  if (buffer) glDeleteBuffers(1, &buffer);
-  buffer = 0;
+  if (arena) arena->Free(slice);
+  arena = nullptr;
+  slice = {};
   dirtyBegin = 0;
   dirtyEnd = bytes.size();
 }

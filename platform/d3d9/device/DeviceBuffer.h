@@ -3,14 +3,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/d3d9/device/BufferArena.h"
 #include "platform/d3d9/device/Resource.h"
 
 namespace ynx {
 
 // What vertex and index buffers share: the system-memory copy is the
-// authority (Lock hands out a pointer into it), and the GL buffer is
+// authority (Lock hands out a pointer into it), and the GL copy is
 // refreshed from it at draw time, only over the bytes locked for writing
 // since the last draw. So buffers of any pool survive a reset untouched.
+// Static buffers share GL buffers through the device's BufferArena.
 class DeviceBuffer : public IDirect3DResource9 {
  public:
   HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
@@ -19,9 +21,9 @@ class DeviceBuffer : public IDirect3DResource9 {
   UINT Size() const { return static_cast<UINT>(bytes.size()); }
   DWORD Usage() const { return usage; }
   const uint8_t* Bytes() const { return bytes.data(); }
-  // The GL buffer, created and brought up to date as needed. The device's
-  // context must be current.
-  uint32_t Prepare();
+  // Where the bytes lie on the GL side, created in `arena` and brought up
+  // to date as needed. The device's context must be current.
+  const BufferArena::Slice& Prepare(BufferArena& arena);
 
  protected:
   DeviceBuffer(IDirect3DDevice9* device, D3DRESOURCETYPE type, UINT size, DWORD usage, D3DPOOL pool);
@@ -30,7 +32,8 @@ class DeviceBuffer : public IDirect3DResource9 {
  private:
   std::vector<uint8_t> bytes;
   DWORD usage;
-  uint32_t buffer = 0;
+  BufferArena* arena = nullptr;  // where `slice` came from
+  BufferArena::Slice slice;
   size_t dirtyBegin = 0;
   size_t dirtyEnd = 0;
   int locks = 0;
