@@ -20,7 +20,6 @@ bool BufferArena::Take(Block& block, uint32_t size, uint32_t& offset) {
 
 BufferArena::Slice BufferArena::Allocate(uint32_t size, const void* data, bool shareable, bool dynamic) {
   Slice slice;
-  slice.size = size;
   if (!shareable || size == 0 || size > LARGEST_SHARED) {
     glCreateBuffers(1, &slice.buffer);
     glNamedBufferData(slice.buffer, static_cast<GLsizeiptr>(size), data, dynamic ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
@@ -45,22 +44,20 @@ BufferArena::Slice BufferArena::Allocate(uint32_t size, const void* data, bool s
   }
   slice.buffer = found->buffer;
   slice.serial = found->serial;
-  slice.shared = true;
   glNamedBufferSubData(slice.buffer, slice.offset, size, data);
   return slice;
 }
 
-void BufferArena::Free(const Slice& slice) {
+void BufferArena::Free(const Slice& slice, uint32_t size) {
   if (slice.buffer == 0) return;
-  if (!slice.shared) {
+  const auto block = std::find_if(blocks.begin(), blocks.end(),
+                                  [&](const Block& candidate) { return candidate.buffer == slice.buffer; });
+  if (block == blocks.end()) {
     glDeleteBuffers(1, &slice.buffer);
     return;
   }
-  const auto block = std::find_if(blocks.begin(), blocks.end(),
-                                  [&](const Block& candidate) { return candidate.buffer == slice.buffer; });
-  if (block == blocks.end()) return;
   std::vector<Range>& free = block->free;
-  const uint32_t rounded = (slice.size + ALIGNMENT - 1) / ALIGNMENT * ALIGNMENT;
+  const uint32_t rounded = (size + ALIGNMENT - 1) / ALIGNMENT * ALIGNMENT;
   auto next = std::lower_bound(free.begin(), free.end(), slice.offset,
                                [](const Range& range, uint32_t offset) { return range.offset < offset; });
   next = free.insert(next, {slice.offset, rounded});

@@ -22,11 +22,9 @@ class BufferArena {
 
   // Where a buffer's bytes lie on the GL side. `buffer` 0: none.
   struct Slice {
+    uint64_t serial = 0;
     uint32_t buffer = 0;
     uint32_t offset = 0;
-    uint32_t size = 0;
-    uint64_t serial = 0;
-    bool shared = false;
   };
 
   BufferArena() = default;
@@ -36,8 +34,8 @@ class BufferArena {
   // `size` bytes holding `data`: a shared slice when `shareable` and small
   // enough, else a GL buffer of its own (`dynamic` picks its usage hint).
   Slice Allocate(uint32_t size, const void* data, bool shareable, bool dynamic);
-  // Gives the slice's bytes back (deletes its own GL buffer).
-  void Free(const Slice& slice);
+  // Gives the `size` bytes of the slice back (deletes its own GL buffer).
+  void Free(const Slice& slice, uint32_t size);
   // Deletes every shared GL buffer; slices still out must not be used.
   void Clear();
 

@@ -13,12 +13,16 @@ namespace ynx {
 // refreshed from it at draw time, only over the bytes locked for writing
 // since the last draw. So buffers of any pool survive a reset untouched.
 // Static buffers share GL buffers through the device's BufferArena.
-class DeviceBuffer : public IDirect3DResource9 {
+//
+// What a draw reads (the reference count, the GL slice, the dirty range,
+// the size) fits the object's first cache line: a frame of many meshes
+// meets each buffer cold.
+class alignas(64) DeviceBuffer : public IDirect3DResource9 {
  public:
-  HRESULT Lock(UINT offset, UINT size, void** data, DWORD flags);
+  HRESULT Lock(UINT offset, UINT length, void** data, DWORD flags);
   HRESULT Unlock();
 
-  UINT Size() const { return static_cast<UINT>(bytes.size()); }
+  UINT Size() const { return size; }
   DWORD Usage() const { return usage; }
   const uint8_t* Bytes() const { return bytes.data(); }
   // Where the bytes lie on the GL side, created in `arena` and brought up
@@ -30,12 +34,13 @@ class DeviceBuffer : public IDirect3DResource9 {
   void ReleaseGl() override;
 
  private:
-  std::vector<uint8_t> bytes;
-  DWORD usage;
-  BufferArena* arena = nullptr;  // where `slice` came from
   BufferArena::Slice slice;
-  size_t dirtyBegin = 0;
-  size_t dirtyEnd = 0;
+  UINT dirtyBegin = 0;
+  UINT dirtyEnd = 0;
+  UINT size;
+  DWORD usage;
+  std::vector<uint8_t> bytes;
+  BufferArena* arena = nullptr;  // where `slice` came from
   int locks = 0;
 };
 
