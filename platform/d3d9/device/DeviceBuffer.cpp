@@ -6,8 +6,9 @@
 
 namespace ynx {
 
-DeviceBuffer::DeviceBuffer(IDirect3DDevice9* device, D3DRESOURCETYPE type, UINT size, DWORD usage, D3DPOOL pool)
-    : IDirect3DResource9(device, type, pool), dirtyEnd(size), size(size), usage(usage), bytes(size) {}
+DeviceBuffer::DeviceBuffer(IDirect3DDevice9* device, D3DRESOURCETYPE type, UINT size, DWORD usage, D3DPOOL pool,
+                           D3DFORMAT format)
+    : IDirect3DResource9(device, type, pool), dirtyEnd(size), size(size), format(format), usage(usage), bytes(size) {}
 
 HRESULT DeviceBuffer::Lock(UINT offset, UINT length, void** data, DWORD flags) {
   if (!data) return D3DERR_INVALIDCALL;
@@ -31,8 +32,8 @@ HRESULT DeviceBuffer::Unlock() {
 }
 
 const BufferArena::Slice& DeviceBuffer::Prepare(BufferArena& from) {
-  const bool dynamic = (usage & D3DUSAGE_DYNAMIC) != 0;
   if (slice.buffer == 0) {
+    const bool dynamic = (usage & D3DUSAGE_DYNAMIC) != 0;
     slice = from.Allocate(size, bytes.data(), !dynamic, dynamic);
     arena = &from;
   } else if (dirtyBegin < dirtyEnd) {

@@ -15,8 +15,8 @@ namespace ynx {
 // Static buffers share GL buffers through the device's BufferArena.
 //
 // What a draw reads (the reference count, the GL slice, the dirty range,
-// the size) fits the object's first cache line: a frame of many meshes
-// meets each buffer cold.
+// the size, the format) fits the object's first cache line: a frame of
+// many meshes meets each buffer cold.
 class alignas(64) DeviceBuffer : public IDirect3DResource9 {
  public:
   HRESULT Lock(UINT offset, UINT length, void** data, DWORD flags);
@@ -24,13 +24,16 @@ class alignas(64) DeviceBuffer : public IDirect3DResource9 {
 
   UINT Size() const { return size; }
   DWORD Usage() const { return usage; }
+  // D3DFMT_VERTEXDATA or the index format.
+  D3DFORMAT Format() const { return format; }
   const uint8_t* Bytes() const { return bytes.data(); }
   // Where the bytes lie on the GL side, created in `arena` and brought up
   // to date as needed. The device's context must be current.
   const BufferArena::Slice& Prepare(BufferArena& arena);
 
  protected:
-  DeviceBuffer(IDirect3DDevice9* device, D3DRESOURCETYPE type, UINT size, DWORD usage, D3DPOOL pool);
+  DeviceBuffer(IDirect3DDevice9* device, D3DRESOURCETYPE type, UINT size, DWORD usage, D3DPOOL pool,
+               D3DFORMAT format);
   void ReleaseGl() override;
 
  private:
@@ -38,6 +41,7 @@ class alignas(64) DeviceBuffer : public IDirect3DResource9 {
   UINT dirtyBegin = 0;
   UINT dirtyEnd = 0;
   UINT size;
+  D3DFORMAT format;
   DWORD usage;
   std::vector<uint8_t> bytes;
   BufferArena* arena = nullptr;  // where `slice` came from
