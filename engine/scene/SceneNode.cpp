@@ -11,6 +11,13 @@
 #include "engine/scene/BoundingVolume.h"
 
 namespace ynx {
+namespace {
+
+// What drawing a child reads of the child itself: a geometry node's fields
+// (320 bytes) wherever its allocation starts within a cache line.
+constexpr size_t PREFETCHED_BYTES = 384;
+
+}  // namespace
 
 YNX_IMPLEMENT_CLASS(SceneNode, Node)
 
@@ -163,9 +170,18 @@ void SceneNode::Update(double time) {
 }
 
 void SceneNode::Draw(SceneRenderer& renderer) {
+  // Children lie apart in memory and a frame meets each of them cold: each
+  // is asked for two children ahead, its world bound one ahead, so that
+  // culling does not wait for either.
   const auto renderChildren = [&] {
-    for (const Ptr<Node>& slot : *children) {
-      if (slot) slot->Render(renderer);
+    const Ptr<Node>* end = children->end();
+    for (const Ptr<Node>* slot = children->begin(); slot != end; ++slot) {
+      if (end - slot > 2 && slot[2]) {
+        const char* ahead = reinterpret_cast<const char*>(slot[2].Get());
+        for (size_t line = 0; line < PREFETCHED_BYTES; line += 64) __builtin_prefetch(ahead + line);
+      }
+      if (end - slot > 1 && slot[1]) __builtin_prefetch(slot[1]->GetWorldBound());
+      if (*slot) (*slot)->Render(renderer);
     }
   };
   if (effects == nullptr) {

@@ -148,7 +148,14 @@ bool D3D9Renderer::CommitPass() {
   replayLayout = copy;
   ++stats.passesRecorded;
   // The recording reached only the block: the first draw needs it as well.
-  if (block) block->Apply();
+  if (block) {
+    block->Apply();
+    // Every later draw binds its own buffers: replaying the first draw's
+    // would only add references to drop again.
+    StateMask& recorded = block->Mask();
+    recorded.streams = 0;
+    recorded.indices = false;
+  }
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "tests/d3d9device/DeviceFixture.h"
 
@@ -222,6 +223,109 @@ TEST_F(DrawTest, IndicesOfSixteenAndThirtyTwoBits) {
   short16->Release();
   long32->Release();
   vertices->Release();
+}
+
+// Small static buffers share GL storage: each draw must still read its own
+// bytes after neighbours are released and made anew, after a lock rewrites
+// part of one, and next to a dynamic buffer with storage of its own.
+TEST_F(DrawTest, SmallBuffersDrawTheirOwnBytes) {
+  constexpr int COLUMNS = 4;
+  struct Column {
+    IDirect3DVertexBuffer9* vertices = nullptr;
+    IDirect3DIndexBuffer9* indices = nullptr;
+  };
+  Column columns[COLUMNS];
+  // Column c's quad follows c vertices off screen and its indices skip
+  // them, so that another column's indices would draw nothing right.
+  const auto make = [&](int column, D3DCOLOR color, DWORD usage) {
+    Column& made = columns[column];
+    const float x0 = -1.0f + 0.5f * static_cast<float>(column);
+    std::vector<ColorVertex> vertices(static_cast<size_t>(column), ColorVertex{2, 2, 0.5f, 0});
+    vertices.insert(vertices.end(), {{x0, 1, 0.5f, color},
+                                     {x0 + 0.5f, 1, 0.5f, color},
+                                     {x0, -1, 0.5f, color},
+                                     {x0 + 0.5f, -1, 0.5f, color}});
+    const auto size = static_cast<UINT>(vertices.size() * sizeof(ColorVertex));
+    ASSERT_EQ(device->CreateVertexBuffer(size, usage, 0, usage & D3DUSAGE_DYNAMIC ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED,
+                                         &made.vertices, nullptr),
+              D3D_OK);
+    void* data = nullptr;
+    made.vertices->Lock(0, 0, &data, 0);
+    std::memcpy(data, vertices.data(), size);
+    made.vertices->Unlock();
+    ASSERT_EQ(device->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &made.indices, nullptr), D3D_OK);
+    made.indices->Lock(0, 0, &data, 0);
+    const auto first = static_cast<uint16_t>(column);
+    const uint16_t indices[6] = {first,
+                                 static_cast<uint16_t>(first + 1),
+                                 static_cast<uint16_t>(first + 2),
+                                 static_cast<uint16_t>(first + 1),
+                                 static_cast<uint16_t>(first + 3),
+                                 static_cast<uint16_t>(first + 2)};
+    std::memcpy(data, indices, sizeof indices);
+    made.indices->Unlock();
+  };
+  const auto release = [&](int column) {
+    columns[column].vertices->Release();
+    columns[column].indices->Release();
+  };
+  const auto drawAll = [&] {
+    UseColorPipeline();
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, BLACK, 1.0f, 0);
+    device->BeginScene();
+    for (const Column& column : columns) {
+      device->SetStreamSource(0, column.vertices, 0, sizeof(ColorVertex));
+      device->SetIndices(column.indices);
+      EXPECT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 7, 0, 2), D3D_OK);
+    }
+    device->EndScene();
+    return ReadBack();
+  };
+  make(0, RED, 0);
+  make(1, GREEN, 0);
+  make(2, BLUE, 0);
+  make(3, RED, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY);
+
+  struct Round {
+    const char* change;
+    D3DCOLOR expected[COLUMNS];
+  };
+  const Round rounds[] = {
+      {"as made", {RED, GREEN, BLUE, RED}},
+      {"column 1 made anew in blue", {RED, BLUE, BLUE, RED}},
+      {"column 2 relocked in green, in two ranges", {RED, BLUE, GREEN, RED}},
+      {"column 3 rewritten in green", {RED, BLUE, GREEN, GREEN}},
+  };
+  for (const Round& round : rounds) {
+    SCOPED_TRACE(round.change);
+    if (round.change == rounds[1].change) {
+      release(1);
+      make(1, BLUE, 0);
+    } else if (round.change == rounds[2].change) {
+      // Its quad is vertices 2 to 5: two locks at offsets of their own.
+      for (UINT pair = 0; pair < 2; ++pair) {
+        void* data = nullptr;
+        columns[2].vertices->Lock((2 + 2 * pair) * sizeof(ColorVertex), 2 * sizeof(ColorVertex), &data, 0);
+        auto* v = static_cast<ColorVertex*>(data);
+        v[0].color = v[1].color = GREEN;
+        columns[2].vertices->Unlock();
+      }
+    } else if (round.change == rounds[3].change) {
+      void* data = nullptr;
+      columns[3].vertices->Lock(0, 0, &data, 0);
+      auto* v = static_cast<ColorVertex*>(data);
+      for (int i = 3; i < 7; ++i) v[i].color = GREEN;
+      columns[3].vertices->Unlock();
+    }
+    const std::vector<uint32_t> pixels = drawAll();
+    for (int column = 0; column < COLUMNS; ++column) {
+      EXPECT_EQ(At(pixels, WIDTH, static_cast<UINT>(16 + 32 * column), HEIGHT / 2), round.expected[column])
+          << "column " << column;
+    }
+  }
+  device->SetIndices(nullptr);
+  device->SetStreamSource(0, nullptr, 0, 0);
+  for (int column = 0; column < COLUMNS; ++column) release(column);
 }
 
 TEST_F(DrawTest, AlphaBlendingMixesWithTheTarget) {

@@ -83,6 +83,52 @@ TEST_F(StateBlockTest, RecordingKeepsSetsFromTheDeviceUntilApplied) {
   block->Release();
 }
 
+// A replay skips values the device holds already, except into a recording:
+// there every value of the block must reach the new one.
+TEST_F(StateBlockTest, ApplyingInsideARecordingRecordsEveryValue) {
+  struct Value {
+    const char* name;
+    void (*set)(IDirect3DDevice9*, DWORD);
+    DWORD (*get)(IDirect3DDevice9*);
+    DWORD recorded;  // the device's value while the block is applied into the recording
+    DWORD later;     // what the device holds when the recording is applied
+  };
+  const Value values[] = {
+      {"render state", [](IDirect3DDevice9* d, DWORD v) { d->SetRenderState(D3DRS_ZFUNC, v); },
+       [](IDirect3DDevice9* d) { return RenderState(d, D3DRS_ZFUNC); }, D3DCMP_LESSEQUAL, D3DCMP_GREATER},
+      {"stage state", [](IDirect3DDevice9* d, DWORD v) { d->SetTextureStageState(1, D3DTSS_COLOROP, v); },
+       [](IDirect3DDevice9* d) {
+         DWORD v = 0;
+         d->GetTextureStageState(1, D3DTSS_COLOROP, &v);
+         return v;
+       },
+       D3DTOP_DISABLE, D3DTOP_ADD},
+      {"sampler state", [](IDirect3DDevice9* d, DWORD v) { d->SetSamplerState(2, D3DSAMP_MAGFILTER, v); },
+       [](IDirect3DDevice9* d) {
+         DWORD v = 0;
+         d->GetSamplerState(2, D3DSAMP_MAGFILTER, &v);
+         return v;
+       },
+       D3DTEXF_POINT, D3DTEXF_LINEAR},
+  };
+  ASSERT_EQ(device->BeginStateBlock(), D3D_OK);
+  for (const Value& value : values) value.set(device, value.recorded);
+  IDirect3DStateBlock9* first = nullptr;
+  ASSERT_EQ(device->EndStateBlock(&first), D3D_OK);
+  // The device holds the block's values: the replay into the second
+  // recording finds nothing to change.
+  first->Apply();
+  ASSERT_EQ(device->BeginStateBlock(), D3D_OK);
+  first->Apply();
+  IDirect3DStateBlock9* second = nullptr;
+  ASSERT_EQ(device->EndStateBlock(&second), D3D_OK);
+  for (const Value& value : values) value.set(device, value.later);
+  second->Apply();
+  for (const Value& value : values) EXPECT_EQ(value.get(device), value.recorded) << value.name;
+  first->Release();
+  second->Release();
+}
+
 TEST_F(StateBlockTest, ARecordedPassDrawsAfterTheDeviceWasCleared) {
   IDirect3DVertexShader9* vertexShader = VertexShader("vs_2_0\ndcl_position v0\nmov oPos, v0\nmov oD0, c0\n");
   const ColorVertex quad[4] = {{-1, 1, 0.5f, 0}, {1, 1, 0.5f, 0}, {-1, -1, 0.5f, 0}, {1, -1, 0.5f, 0}};

@@ -71,6 +71,7 @@ IDirect3DDevice9::~IDirect3DDevice9() {
     impl->framebuffers.Clear();
     impl->samplers.Destroy();
     impl->uniforms.Destroy();
+    impl->arena.Clear();
   }
 }
 

@@ -130,6 +130,7 @@ class IDirect3DDevice9 final : public IUnknown {
   void ForgetTexture(uint32_t texture);
   void ForgetShader(uint32_t shader);
   const DeviceState& State() const { return state; }
+  bool IsRecording() const { return recording.Get() != nullptr; }
 
  protected:
   ~IDirect3DDevice9() override;

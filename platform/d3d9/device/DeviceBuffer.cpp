@@ -6,17 +6,18 @@
 
 namespace ynx {
 
-DeviceBuffer::DeviceBuffer(IDirect3DDevice9* device, D3DRESOURCETYPE type, UINT size, DWORD usage, D3DPOOL pool)
-    : IDirect3DResource9(device, type, pool), bytes(size), usage(usage), dirtyEnd(size) {}
+DeviceBuffer::DeviceBuffer(IDirect3DDevice9* device, D3DRESOURCETYPE type, UINT size, DWORD usage, D3DPOOL pool,
+                           D3DFORMAT format)
+    : IDirect3DResource9(device, type, pool), dirtyEnd(size), size(size), format(format), usage(usage), bytes(size) {}
 
-HRESULT DeviceBuffer::Lock(UINT offset, UINT size, void** data, DWORD flags) {
+HRESULT DeviceBuffer::Lock(UINT offset, UINT length, void** data, DWORD flags) {
   if (!data) return D3DERR_INVALIDCALL;
   *data = nullptr;
-  if (offset > bytes.size() || size > bytes.size() - offset) return D3DERR_INVALIDCALL;
-  // A size of 0 locks everything from the offset on.
-  const size_t end = size == 0 ? bytes.size() : size_t{offset} + size;
+  if (offset > size || length > size - offset) return D3DERR_INVALIDCALL;
+  // A length of 0 locks everything from the offset on.
+  const UINT end = length == 0 ? size : offset + length;
   if (!(flags & D3DLOCK_READONLY)) {
-    dirtyBegin = dirtyBegin < dirtyEnd ? std::min<size_t>(dirtyBegin, offset) : offset;
+    dirtyBegin = dirtyBegin < dirtyEnd ? std::min(dirtyBegin, offset) : offset;
     dirtyEnd = std::max(dirtyEnd, end);
   }
   ++locks;
@@ -30,24 +31,25 @@ HRESULT DeviceBuffer::Unlock() {
   return D3D_OK;
 }
 
-uint32_t DeviceBuffer::Prepare() {
-  if (buffer == 0) {
-    glCreateBuffers(1, &buffer);
-    glNamedBufferData(buffer, static_cast<GLsizeiptr>(bytes.size()), bytes.data(),
-                      usage & D3DUSAGE_DYNAMIC ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+const BufferArena::Slice& DeviceBuffer::Prepare(BufferArena& from) {
+  if (slice.buffer == 0) {
+    const bool dynamic = (usage & D3DUSAGE_DYNAMIC) != 0;
+    slice = from.Allocate(size, bytes.data(), !dynamic, dynamic);
+    arena = &from;
   } else if (dirtyBegin < dirtyEnd) {
-    glNamedBufferSubData(buffer, static_cast<GLintptr>(dirtyBegin), static_cast<GLsizeiptr>(dirtyEnd - dirtyBegin),
-                         bytes.data() + dirtyBegin);
+    glNamedBufferSubData(slice.buffer, static_cast<GLintptr>(slice.offset) + dirtyBegin,
+                         static_cast<GLsizeiptr>(dirtyEnd - dirtyBegin), bytes.data() + dirtyBegin);
   }
   dirtyBegin = dirtyEnd = 0;
-  return buffer;
+  return slice;
 }
 
 void DeviceBuffer::ReleaseGl() {
-  if (buffer) glDeleteBuffers(1, &buffer);
-  buffer = 0;
+  if (arena) arena->Free(slice, size);
+  arena = nullptr;
+  slice = {};
   dirtyBegin = 0;
-  dirtyEnd = bytes.size();
+  dirtyEnd = size;
 }
 
 }  // namespace ynx

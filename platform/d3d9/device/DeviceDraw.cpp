@@ -261,8 +261,9 @@ uint32_t IDirect3DDevice9::Impl::StageObject(DeviceShader*& shader, bool pixel, 
   return object;
 }
 
-bool IDirect3DDevice9::Impl::BindStreams(uint32_t vertexArray, uint32_t streams, bool indexed) {
+bool IDirect3DDevice9::Impl::BindStreams(IDirect3DVertexDeclaration9& declaration, bool indexed) {
   const DeviceState& state = device.state;
+  const uint32_t streams = declaration.StreamsUsed();
   for (uint32_t stream = 0; stream < DeviceState::STREAMS; ++stream) {
     if (!(streams >> stream & 1)) continue;
     const DeviceState::Stream& source = state.streams[stream];
@@ -270,10 +271,13 @@ bool IDirect3DDevice9::Impl::BindStreams(uint32_t vertexArray, uint32_t streams,
       device.Report("cannot draw: stream " + std::to_string(stream) + " has no vertex buffer");
       return false;
     }
-    glVertexArrayVertexBuffer(vertexArray, stream, source.buffer->Prepare(), source.offset,
-                              static_cast<GLsizei>(source.stride));
+    declaration.BindStream(stream, source.buffer->Prepare(arena), source.offset, source.stride);
   }
-  if (indexed) glVertexArrayElementBuffer(vertexArray, state.indices->Prepare());
+  if (indexed) {
+    const BufferArena::Slice& indices = state.indices->Prepare(arena);
+    declaration.BindIndices(indices);
+    indexOffset = indices.offset;
+  }
   return true;
 }
 
@@ -325,7 +329,7 @@ HRESULT IDirect3DDevice9::Impl::PrepareDraw(D3DPRIMITIVETYPE type, bool indexed,
 
   const GLuint vertexArray =
       declaration->Prepare(vertexShader ? vertexShader->Interface().inputs : declaration->FixedFunctionInputs());
-  if (!BindStreams(vertexArray, declaration->StreamsUsed(), indexed)) return D3DERR_INVALIDCALL;
+  if (!BindStreams(*declaration, indexed)) return D3DERR_INVALIDCALL;
   glUseProgram(program);
   glBindVertexArray(vertexArray);
   BindTargets();
@@ -359,7 +363,8 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVe
     return D3DERR_INVALIDCALL;
   }
   glDrawElementsBaseVertex(mode, vertices, size == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                           reinterpret_cast<const void*>(uintptr_t{startIndex} * size), baseVertex);
+                           reinterpret_cast<const void*>(impl->indexOffset + uintptr_t{startIndex} * size),
+                           baseVertex);
   return result;
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/d3d9/device/BufferArena.h"
 #include "platform/d3d9/device/Device.h"
 #include "platform/d3d9/device/DeviceShader.h"
 #include "platform/d3d9/device/Direct3D9.h"
@@ -95,9 +96,10 @@ struct IDirect3DDevice9::Impl {
   // fixed-function program's. A shader that cannot be built is reported and
   // left unbound (`shader` becomes null).
   uint32_t StageObject(DeviceShader*& shader, bool pixel, const ShaderKey& key, D3DPRIMITIVETYPE type);
-  // The vertex buffers of `streams` (a bit each) and the index buffer into
-  // `vertexArray`; false when a stream has no buffer.
-  bool BindStreams(uint32_t vertexArray, uint32_t streams, bool indexed);
+  // The vertex buffers of the streams the declaration's vertex array reads
+  // and the index buffer (its offset into `indexOffset`) into that array;
+  // false when a stream has no buffer.
+  bool BindStreams(IDirect3DVertexDeclaration9& declaration, bool indexed);
   // The textures the pixel shader samples, or the fixed-function stages'.
   void BindTextures(const DeviceShader* pixelShader, D3DPRIMITIVETYPE type);
   // The GL state outside programs, for the current depth buffer and the
@@ -122,6 +124,9 @@ struct IDirect3DDevice9::Impl {
   PipelineState pipeline;
   SamplerObjects samplers;
   UniformBlocks uniforms;
+  BufferArena arena;
+  // Where the bound index buffer's bytes start in its GL buffer.
+  uint32_t indexOffset = 0;
   uint32_t fixedDirty = FIXED_ALL;
   FixedFunctionKey fixedKey;
   bool fixedKeyPoints = false;  // the key was made for a point list

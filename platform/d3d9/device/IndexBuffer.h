@@ -8,18 +8,14 @@ namespace ynx {
 class IDirect3DIndexBuffer9 final : public DeviceBuffer {
  public:
   IDirect3DIndexBuffer9(IDirect3DDevice9* device, UINT size, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-      : DeviceBuffer(device, D3DRTYPE_INDEXBUFFER, size, usage, pool), format(format) {}
+      : DeviceBuffer(device, D3DRTYPE_INDEXBUFFER, size, usage, pool, format) {}
 
   HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) const {
     if (!desc) return D3DERR_INVALIDCALL;
-    *desc = {format, D3DRTYPE_INDEXBUFFER, Usage(), Pool(), Size()};
+    *desc = {Format(), D3DRTYPE_INDEXBUFFER, Usage(), Pool(), Size()};
     return D3D_OK;
   }
-  D3DFORMAT Format() const { return format; }
-  UINT IndexSize() const { return format == D3DFMT_INDEX32 ? 4 : 2; }
-
- private:
-  D3DFORMAT format;
+  UINT IndexSize() const { return Format() == D3DFMT_INDEX32 ? 4 : 2; }
 };
 
 }  // namespace ynx

@@ -100,13 +100,26 @@ HRESULT IDirect3DStateBlock9::Apply() {
   IDirect3DDevice9* device = OwningDevice();
   if (!device) return D3DERR_INVALIDCALL;
   List();
-  for (uint8_t i : renderStates) device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(i), state.renderStates[i]);
+  // A replayed block mostly finds its values in place, and the setters
+  // leave equal values alone: outside a recording (where every value must
+  // reach the recorded block) those are skipped before the call.
+  const DeviceState& current = device->State();
+  const bool all = device->IsRecording();
+  for (uint8_t i : renderStates) {
+    if (all || current.renderStates[i] != state.renderStates[i]) {
+      device->SetRenderState(static_cast<D3DRENDERSTATETYPE>(i), state.renderStates[i]);
+    }
+  }
   for (const Element& e : stageStates) {
-    device->SetTextureStageState(e.unit, static_cast<D3DTEXTURESTAGESTATETYPE>(e.type),
-                                 state.stageStates[e.unit][e.type]);
+    if (all || current.stageStates[e.unit][e.type] != state.stageStates[e.unit][e.type]) {
+      device->SetTextureStageState(e.unit, static_cast<D3DTEXTURESTAGESTATETYPE>(e.type),
+                                   state.stageStates[e.unit][e.type]);
+    }
   }
   for (const Element& e : samplerStates) {
-    device->SetSamplerState(e.unit, static_cast<D3DSAMPLERSTATETYPE>(e.type), state.samplerStates[e.unit][e.type]);
+    if (all || current.samplerStates[e.unit][e.type] != state.samplerStates[e.unit][e.type]) {
+      device->SetSamplerState(e.unit, static_cast<D3DSAMPLERSTATETYPE>(e.type), state.samplerStates[e.unit][e.type]);
+    }
   }
   if (mask.transforms >> StateMask::WORLD & 1) device->SetTransform(D3DTS_WORLD, &state.world);
   if (mask.transforms >> StateMask::VIEW & 1) device->SetTransform(D3DTS_VIEW, &state.view);
@@ -118,10 +131,16 @@ HRESULT IDirect3DStateBlock9::Apply() {
     if (mask.lights >> light & 1) device->SetLight(light, &state.lights[light]);
     if (mask.lightEnables >> light & 1) device->LightEnable(light, state.lightEnables >> light & 1);
   });
-  if (mask.material) device->SetMaterial(&state.material);
+  if (mask.material && (all || std::memcmp(&current.material, &state.material, sizeof state.material) != 0)) {
+    device->SetMaterial(&state.material);
+  }
   if (mask.viewport) device->SetViewport(&state.viewport);
-  if (mask.vertexShader) device->SetVertexShader(state.vertexShader.Get());
-  if (mask.pixelShader) device->SetPixelShader(state.pixelShader.Get());
+  if (mask.vertexShader && (all || current.vertexShader != state.vertexShader)) {
+    device->SetVertexShader(state.vertexShader.Get());
+  }
+  if (mask.pixelShader && (all || current.pixelShader != state.pixelShader)) {
+    device->SetPixelShader(state.pixelShader.Get());
+  }
   if (mask.declaration) device->SetVertexDeclaration(state.declaration.Get());
   if (mask.indices) device->SetIndices(state.indices.Get());
   for (const Run& run : vertexConstants) {
@@ -134,7 +153,11 @@ HRESULT IDirect3DStateBlock9::Apply() {
     const DeviceState::Stream& source = state.streams[stream];
     device->SetStreamSource(stream, source.buffer.Get(), source.offset, source.stride);
   });
-  ForEachBit(mask.textures, [&](uint32_t sampler) { device->SetTexture(sampler, state.textures[sampler].Get()); });
+  ForEachBit(mask.textures, [&](uint32_t sampler) {
+    if (all || current.textures[sampler] != state.textures[sampler]) {
+      device->SetTexture(sampler, state.textures[sampler].Get());
+    }
+  });
   return D3D_OK;
 }
 

@@ -13,7 +13,9 @@ namespace ynx {
 // the mask. Made by CreateStateBlock (a typed subset, captured at once) or
 // by recording between BeginStateBlock and EndStateBlock (whatever was set
 // meanwhile). Apply pushes the elements through the device's ordinary
-// setters; Capture refreshes them from the device.
+// setters (outside a recording, states, textures, shaders and the material
+// only where they differ from the device's); Capture refreshes them from
+// the device.
 class IDirect3DStateBlock9 final : public DeviceChild {
  public:
   explicit IDirect3DStateBlock9(IDirect3DDevice9* device);

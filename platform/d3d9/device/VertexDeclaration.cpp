@@ -92,6 +92,8 @@ uint32_t IDirect3DVertexDeclaration9::Prepare(const std::vector<ShaderInterface:
   if (vertexArray == 0) {
     glCreateVertexArrays(1, &vertexArray);
     prepared = false;
+    for (Bound& stream : bound) stream = {};
+    boundIndices = 0;
   }
   if (prepared && SameInputs(inputs, current)) return vertexArray;
   for (GLuint location = 0; location < ShaderInterface::VERTEX_INPUTS; ++location) {
@@ -114,6 +116,21 @@ uint32_t IDirect3DVertexDeclaration9::Prepare(const std::vector<ShaderInterface:
   current = inputs;
   prepared = true;
   return vertexArray;
+}
+
+void IDirect3DVertexDeclaration9::BindStream(uint32_t stream, const BufferArena::Slice& slice, uint32_t offset,
+                                             uint32_t stride) {
+  Bound& last = bound[stream];
+  const uint32_t start = slice.offset + offset;
+  if (last.serial == slice.serial && last.offset == start && last.stride == stride) return;
+  glVertexArrayVertexBuffer(vertexArray, stream, slice.buffer, start, static_cast<GLsizei>(stride));
+  last = {slice.serial, start, stride};
+}
+
+void IDirect3DVertexDeclaration9::BindIndices(const BufferArena::Slice& slice) {
+  if (boundIndices == slice.serial) return;
+  glVertexArrayElementBuffer(vertexArray, slice.buffer);
+  boundIndices = slice.serial;
 }
 
 void IDirect3DVertexDeclaration9::ReleaseGl() {

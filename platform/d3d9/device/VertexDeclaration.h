@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/d3d9/device/BufferArena.h"
 #include "platform/d3d9/device/DeviceChild.h"
 #include "platform/d3d9/device/FixedFunctionKey.h"
 #include "platform/d3d9/shader/ShaderInterface.h"
@@ -37,6 +38,11 @@ class IDirect3DVertexDeclaration9 final : public DeviceChild {
   // The GL vertex array with its attributes set for `inputs` (kept until
   // another input list comes). The device's context must be current.
   uint32_t Prepare(const std::vector<ShaderInterface::Input>& inputs);
+  // The vertex array's buffer of `stream` and its index buffer, each set
+  // only when it differs from what the array holds: draws of one mesh
+  // after another change offsets, rarely buffers.
+  void BindStream(uint32_t stream, const BufferArena::Slice& slice, uint32_t offset, uint32_t stride);
+  void BindIndices(const BufferArena::Slice& slice);
 
  protected:
   void ReleaseGl() override;
@@ -49,6 +55,14 @@ class IDirect3DVertexDeclaration9 final : public DeviceChild {
   std::vector<ShaderInterface::Input> current;
   bool prepared = false;
   uint32_t streamsUsed = 0;
+  // What the vertex array holds, by the slices' serials (0: nothing).
+  struct Bound {
+    uint64_t serial = 0;
+    uint32_t offset = 0;
+    uint32_t stride = 0;
+  };
+  Bound bound[16];
+  uint64_t boundIndices = 0;
 };
 
 }  // namespace ynx
