@@ -27,6 +27,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -353,16 +354,9 @@ class Race {
  public:
   bool Create(std::string& error) {
     if (!window.Create(SIZE, error)) return false;
-    shared = new Shared();
-    scenes[0] = new MaterialScene(*shared);
-    scenes[1] = new MaterialScene(*shared);
+    shared = std::make_unique<Shared>();
+    for (std::unique_ptr<MaterialScene>& scene : scenes) scene = std::make_unique<MaterialScene>(*shared);
     return true;
-  }
-
-  ~Race() {
-    delete scenes[0];
-    delete scenes[1];
-    delete shared;
   }
 
   // The device the path needs, everything on it uploaded and recorded.
@@ -405,9 +399,10 @@ class Race {
       const auto y = static_cast<int32_t>(i / SIZE);
       if (std::abs(x - SIZE / 2) < SIZE / 8 && std::abs(y - SIZE / 2) < SIZE / 8) ++centre;
     }
-    std::printf("%-21s caps \"%s\", program level %d: %d draws, %d uploads; %d pixels drawn, %d of %d in the centre\n",
-                path.name, path.limits, renderer.GetProgramLevel(), stats.draws, stats.uploads, covered, centre,
-                SIZE * SIZE / 16);
+    std::printf("%-21s caps \"%s\", program level %d: %d draws, %d uploads, %d device objects made; %d pixels "
+                "drawn, %d of %d in the centre\n",
+                path.name, path.limits, renderer.GetProgramLevel(), stats.draws, stats.uploads, stats.deviceObjectsCreated,
+                covered, centre, SIZE * SIZE / 16);
     const bool programs = renderer.GetProgramLevel() == Renderer::SHADER_2 || renderer.GetProgramLevel() == Renderer::SHADER_3;
     const std::string mismatch = SceneOf(path).Mismatch(path.technique, path.skinsOnDevice);
     if (pixels.empty() || 4 * centre < SIZE * SIZE / 16) {
@@ -449,8 +444,8 @@ class Race {
   // First made, last gone: the scenes go before the renderer.
   RendererWindow window;
   bool ready = false;
-  Shared* shared = nullptr;
-  MaterialScene* scenes[2] = {};  // the program path's, the fixed path's
+  std::unique_ptr<Shared> shared;
+  std::unique_ptr<MaterialScene> scenes[2];  // the program path's, the fixed path's
 };
 
 Race* race = nullptr;
