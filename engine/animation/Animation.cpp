@@ -62,6 +62,16 @@ void Animation::CollectByType(const Rtti& type, Array<Object*>& result) {
   for (const std::unique_ptr<Keyframe>& key : keys) key->CollectByType(type, result);
 }
 
+void Animation::ReleaseReferences() {
+  keys.clear();
+  Object::ReleaseReferences();
+}
+
+void Animation::VisitReferences(const std::function<void(Object*)>& visit) const {
+  Object::VisitReferences(visit);
+  for (const std::unique_ptr<Keyframe>& key : keys) key->VisitReferences(visit);
+}
+
 Keyframe* Animation::AddKey(double time) {
   Keyframe* key = NewKeyframe();
   if (key == nullptr) return nullptr;

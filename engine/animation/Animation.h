@@ -28,6 +28,9 @@ class Animation : public Object {
   // This object and its controllers, then each key in order.
   Object* FindByName(const String& name) override;
   void CollectByType(const Rtti& type, Array<Object*>& result) override;
+  // Drops the keys too, with whatever they hold.
+  void ReleaseReferences() override;
+  void VisitReferences(const std::function<void(Object*)>& visit) const override;
 
   int32_t GetKeyCount() const { return static_cast<int32_t>(keys.size()); }
   // Index must be below the key count.

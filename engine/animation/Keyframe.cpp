@@ -14,4 +14,6 @@ Object* Keyframe::FindByName(const String&) { return nullptr; }
 
 void Keyframe::CollectByType(const Rtti&, Array<Object*>&) {}
 
+void Keyframe::VisitReferences(const std::function<void(Object*)>&) const {}
+
 }  // namespace ynx

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "engine/core/Array.h"
 
@@ -28,6 +29,8 @@ class Keyframe {
   // base holds none.
   virtual Object* FindByName(const String& name);
   virtual void CollectByType(const Rtti& type, Array<Object*>& result);
+  // Every object the key holds a counted reference to.
+  virtual void VisitReferences(const std::function<void(Object*)>& visit) const;
 
   // On the animation's 0-to-1 cycle.
   double time = 0.0;

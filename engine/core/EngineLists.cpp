@@ -1,10 +1,10 @@
 #include "engine/core/EngineLists.h"
 
-#include <cstdlib>
 #include <ctime>
 #include <new>
 
 #include "engine/core/Log.h"
+#include "engine/core/Random.h"
 
 namespace ynx {
 namespace {
@@ -58,7 +58,7 @@ void EngineLists::AddShutdown(EngineFunction function) {
 int32_t EngineLists::Initialize() {
   LogInfo("Инициализация движка v.%d.%d.%d:", ENGINE_VERSION_MAJOR, ENGINE_VERSION_MINOR,
           ENGINE_VERSION_BUILD);
-  std::srand(static_cast<unsigned>(std::time(nullptr)));
+  Random::Seed(static_cast<uint32_t>(std::time(nullptr)));
   if (!RunAll(init)) {
     LogError("Инициализация движка неудачно.");
     return 1;

@@ -63,6 +63,13 @@ class Image : public Object {
   int32_t GetFormat() const { return format; }
   // Null until pixels are made or loaded.
   uint8_t* GetData() const { return data.get(); }
+  // A conversion in place: the image takes the block, which holds the same
+  // pixels in the new format (DataSize of that format and the image's
+  // size), and the format.
+  void ReplacePixels(int32_t newFormat, std::unique_ptr<uint8_t[]> block) {
+    format = newFormat;
+    data = std::move(block);
+  }
 
  protected:
   // Codecs fill images through ImageCodec::SetPicture.

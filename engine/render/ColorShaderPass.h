@@ -17,8 +17,8 @@ class Renderer;
 class SkinController;
 
 // The colour effect's pass on vertex and pixel programs, and the base of
-// the textured effect's: the programs come from the effect's table, the
-// constants fill the registers of ShaderRegisters.h.
+// the textured and lit effects': the programs come from the effect's
+// table, the constants fill the registers of ShaderRegisters.h.
 class ColorShaderPass : public GeometryNodeEffectPass {
  public:
   // With the colour effect's programs.

@@ -85,7 +85,8 @@ void GeometryNodeEffect::Update(double elapsed) {
 }
 
 bool GeometryNodeEffect::SkinsOnDevice(int32_t programLevel) const {
-  return skin && !sway && (programLevel == Renderer::SHADER_2 || programLevel == Renderer::SHADER_3);
+  return skin && !sway &&
+         (programLevel == Renderer::SHADER_2 || programLevel == Renderer::SHADER_3);
 }
 
 void GeometryNodeEffect::SetFog(bool on) {

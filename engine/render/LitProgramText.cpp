@@ -209,4 +209,22 @@ std::string LitProgramText::Pixel(ProgramTable::Model model, Terms terms) {
   return text + PixelTail();
 }
 
+namespace {
+
+template <LitProgramText::Terms terms>
+std::string VertexWith(ProgramTable::Model model, ProgramTable::Variant variant) {
+  return LitProgramText::Vertex(model, variant, terms);
+}
+
+}  // namespace
+
+const ProgramTable& LitProgramText::Programs(Terms terms) {
+  static const ProgramTable tables[] = {
+      {&VertexWith<DIRECTIONAL>, PIXEL_1, Pixel(ProgramTable::MODEL_2, DIRECTIONAL).c_str()},
+      {&VertexWith<VELVET>, PIXEL_1, Pixel(ProgramTable::MODEL_2, VELVET).c_str()},
+      {&VertexWith<POINT_LIGHT>, PIXEL_1, Pixel(ProgramTable::MODEL_2, POINT_LIGHT).c_str()},
+  };
+  return tables[terms];
+}
+
 }  // namespace ynx

@@ -26,6 +26,8 @@ class LitProgramText {
 
   static std::string Vertex(ProgramTable::Model model, ProgramTable::Variant variant, Terms terms);
   static std::string Pixel(ProgramTable::Model model, Terms terms);
+  // The table of every program with these terms, made at first use.
+  static const ProgramTable& Programs(Terms terms);
 
   // The ps.1.1 program: texture x first colour + second colour in colour,
   // texture alpha x first colour's alpha in alpha, so that alpha test and

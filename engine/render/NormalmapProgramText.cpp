@@ -162,4 +162,26 @@ std::string NormalmapProgramText::Pixel(ProgramTable::Model model, Kind kind) {
   return text + LitProgramText::PixelTail();
 }
 
+namespace {
+
+template <NormalmapProgramText::Kind kind>
+std::string VertexWith(ProgramTable::Model model, ProgramTable::Variant variant) {
+  return NormalmapProgramText::Vertex(model, variant, kind);
+}
+
+}  // namespace
+
+const ProgramTable& NormalmapProgramText::Programs(Kind kind) {
+  using Table = ProgramTable;
+  static const Table tables[] = {
+      {&VertexWith<NORMAL_MAP>, Pixel(Table::MODEL_1, NORMAL_MAP).c_str(),
+       Pixel(Table::MODEL_2, NORMAL_MAP).c_str()},
+      {&VertexWith<PARALLAX>, Pixel(Table::MODEL_1, PARALLAX).c_str(),
+       Pixel(Table::MODEL_2, PARALLAX).c_str()},
+      {&VertexWith<POINT_LIGHT>, Pixel(Table::MODEL_1, POINT_LIGHT).c_str(),
+       Pixel(Table::MODEL_2, POINT_LIGHT).c_str()},
+  };
+  return tables[kind];
+}
+
 }  // namespace ynx

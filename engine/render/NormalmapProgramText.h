@@ -36,6 +36,8 @@ class NormalmapProgramText {
 
   static std::string Vertex(ProgramTable::Model model, ProgramTable::Variant variant, Kind kind);
   static std::string Pixel(ProgramTable::Model model, Kind kind);
+  // The table of every program of a kind, made at first use.
+  static const ProgramTable& Programs(Kind kind);
 };
 
 }  // namespace ynx

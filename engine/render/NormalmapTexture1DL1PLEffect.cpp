@@ -8,15 +8,6 @@
 #include "engine/render/SinglePassTechnique.h"
 
 namespace ynx {
-namespace {
-
-constexpr NormalmapProgramText::Kind KIND = NormalmapProgramText::POINT_LIGHT;
-
-std::string VertexProgram(ProgramTable::Model model, ProgramTable::Variant variant) {
-  return NormalmapProgramText::Vertex(model, variant, KIND);
-}
-
-}  // namespace
 
 YNX_IMPLEMENT_CLASS(NormalmapTexture1DL1PLEffect, NormalmapTextureEffect)
 
@@ -28,10 +19,7 @@ NormalmapTexture1DL1PLEffect::NormalmapTexture1DL1PLEffect(const String& name) :
 }
 
 const ProgramTable& NormalmapTexture1DL1PLEffect::GetPrograms() {
-  static const ProgramTable programs(&VertexProgram,
-                                     NormalmapProgramText::Pixel(ProgramTable::MODEL_1, KIND).c_str(),
-                                     NormalmapProgramText::Pixel(ProgramTable::MODEL_2, KIND).c_str());
-  return programs;
+  return NormalmapProgramText::Programs(NormalmapProgramText::POINT_LIGHT);
 }
 
 }  // namespace ynx

@@ -8,15 +8,6 @@
 #include "engine/render/SinglePassTechnique.h"
 
 namespace ynx {
-namespace {
-
-constexpr NormalmapProgramText::Kind KIND = NormalmapProgramText::NORMAL_MAP;
-
-std::string VertexProgram(ProgramTable::Model model, ProgramTable::Variant variant) {
-  return NormalmapProgramText::Vertex(model, variant, KIND);
-}
-
-}  // namespace
 
 YNX_IMPLEMENT_CLASS(NormalmapTexture1DLEffect, NormalmapTextureEffect)
 
@@ -28,10 +19,7 @@ NormalmapTexture1DLEffect::NormalmapTexture1DLEffect(const String& name) : LitEf
 }
 
 const ProgramTable& NormalmapTexture1DLEffect::GetPrograms() {
-  static const ProgramTable programs(&VertexProgram,
-                                     NormalmapProgramText::Pixel(ProgramTable::MODEL_1, KIND).c_str(),
-                                     NormalmapProgramText::Pixel(ProgramTable::MODEL_2, KIND).c_str());
-  return programs;
+  return NormalmapProgramText::Programs(NormalmapProgramText::NORMAL_MAP);
 }
 
 }  // namespace ynx

@@ -43,6 +43,11 @@ void NormalmapTextureEffect::VisitReferences(const std::function<void(Object*)>&
   if (normalMap) visit(normalMap.Get());
 }
 
+void NormalmapTextureEffect::UpdateTextures(double time) {
+  TextureEffect::UpdateTextures(time);
+  if (normalMap) normalMap->UpdateControllers(time);
+}
+
 void NormalmapTextureEffect::SetNormalMapTexCoordSet(int32_t set) {
   normalMapTexCoordSet = set;
   MarkPassesDirty();

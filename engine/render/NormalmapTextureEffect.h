@@ -45,6 +45,10 @@ class NormalmapTextureEffect : public TextureEffect {
   // texture stages.
   static bool CanMapWithShaders(const Renderer& renderer);
 
+ protected:
+  // The texture's controllers, then the normal map's.
+  void UpdateTextures(double time) override;
+
  private:
   Ptr<Texture> normalMap;
   int32_t normalMapTexCoordSet = 0;

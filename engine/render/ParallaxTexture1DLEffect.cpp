@@ -8,15 +8,6 @@
 #include "engine/render/SinglePassTechnique.h"
 
 namespace ynx {
-namespace {
-
-constexpr NormalmapProgramText::Kind KIND = NormalmapProgramText::PARALLAX;
-
-std::string VertexProgram(ProgramTable::Model model, ProgramTable::Variant variant) {
-  return NormalmapProgramText::Vertex(model, variant, KIND);
-}
-
-}  // namespace
 
 YNX_IMPLEMENT_CLASS(ParallaxTexture1DLEffect, ParallaxTextureEffect)
 
@@ -28,10 +19,7 @@ ParallaxTexture1DLEffect::ParallaxTexture1DLEffect(const String& name) : LitEffe
 }
 
 const ProgramTable& ParallaxTexture1DLEffect::GetPrograms() {
-  static const ProgramTable programs(&VertexProgram,
-                                     NormalmapProgramText::Pixel(ProgramTable::MODEL_1, KIND).c_str(),
-                                     NormalmapProgramText::Pixel(ProgramTable::MODEL_2, KIND).c_str());
-  return programs;
+  return NormalmapProgramText::Programs(NormalmapProgramText::PARALLAX);
 }
 
 }  // namespace ynx

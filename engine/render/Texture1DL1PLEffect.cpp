@@ -8,13 +8,6 @@
 #include "engine/render/SinglePassTechnique.h"
 
 namespace ynx {
-namespace {
-
-std::string VertexProgram(ProgramTable::Model model, ProgramTable::Variant variant) {
-  return LitProgramText::Vertex(model, variant, LitProgramText::POINT_LIGHT);
-}
-
-}  // namespace
 
 YNX_IMPLEMENT_CLASS(Texture1DL1PLEffect, TextureEffect)
 
@@ -25,11 +18,6 @@ Texture1DL1PLEffect::Texture1DL1PLEffect(const String& name) : LitEffect(name) {
       this, &CanLightWithShaders, &MakeShaderPass<Texture1DL1PLEffect, LitShaderPass>));
 }
 
-const ProgramTable& Texture1DL1PLEffect::GetPrograms() {
-  static const ProgramTable programs(
-      &VertexProgram, LitProgramText::PIXEL_1,
-      LitProgramText::Pixel(ProgramTable::MODEL_2, LitProgramText::POINT_LIGHT).c_str());
-  return programs;
-}
+const ProgramTable& Texture1DL1PLEffect::GetPrograms() { return LitProgramText::Programs(LitProgramText::POINT_LIGHT); }
 
 }  // namespace ynx

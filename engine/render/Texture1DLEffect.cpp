@@ -8,13 +8,6 @@
 #include "engine/render/SinglePassTechnique.h"
 
 namespace ynx {
-namespace {
-
-std::string VertexProgram(ProgramTable::Model model, ProgramTable::Variant variant) {
-  return LitProgramText::Vertex(model, variant, LitProgramText::DIRECTIONAL);
-}
-
-}  // namespace
 
 YNX_IMPLEMENT_CLASS(Texture1DLEffect, TextureEffect)
 
@@ -25,11 +18,6 @@ Texture1DLEffect::Texture1DLEffect(const String& name) : LitEffect(name) {
       this, &CanLightWithShaders, &MakeShaderPass<Texture1DLEffect, LitShaderPass>));
 }
 
-const ProgramTable& Texture1DLEffect::GetPrograms() {
-  static const ProgramTable programs(
-      &VertexProgram, LitProgramText::PIXEL_1,
-      LitProgramText::Pixel(ProgramTable::MODEL_2, LitProgramText::DIRECTIONAL).c_str());
-  return programs;
-}
+const ProgramTable& Texture1DLEffect::GetPrograms() { return LitProgramText::Programs(LitProgramText::DIRECTIONAL); }
 
 }  // namespace ynx

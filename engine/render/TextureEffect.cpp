@@ -96,6 +96,15 @@ void TextureEffect::BindTexture(Renderer& renderer, GeometryNode& geometry) cons
   renderer.SetTexture(texture.Get(), 0);
 }
 
+void TextureEffect::Update(double time) {
+  ColorEffect::Update(time);
+  UpdateTextures(time);
+}
+
+void TextureEffect::UpdateTextures(double time) {
+  if (texture) texture->UpdateControllers(time);
+}
+
 void TextureEffect::SetTexCoordSet(int32_t set) {
   texCoordSet = set;
   MarkPassesDirty();

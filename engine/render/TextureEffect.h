@@ -28,6 +28,8 @@ class TextureEffect : public ColorEffect {
   int32_t Load(MemoryStream& stream) override;
   void ReleaseReferences() override;
   void VisitReferences(const std::function<void(Object*)>& visit) const override;
+  // The geometry effect's update, then UpdateTextures.
+  void Update(double time) override;
 
   Texture* GetTexture() const { return texture.Get(); }
   // Bound at every draw; the recorded passes stay.
@@ -41,6 +43,12 @@ class TextureEffect : public ColorEffect {
   void BindTexture(Renderer& renderer, GeometryNode& geometry) const;
 
   static const ProgramTable& GetPrograms();
+
+ protected:
+  // Runs the controllers of the textures the effect binds, once per effect
+  // update: textures have no update of their own in the frame. Effects
+  // binding more textures add theirs.
+  virtual void UpdateTextures(double time);
 
  private:
   Ptr<Texture> texture;

@@ -15,10 +15,6 @@ namespace {
 
 using R = ShaderRegisters;
 
-std::string VertexProgram(ProgramTable::Model model, ProgramTable::Variant variant) {
-  return LitProgramText::Vertex(model, variant, LitProgramText::VELVET);
-}
-
 // The velvet colour and (wrap, 1 / (1 + wrap)): the programs multiply
 // rather than divide. A wrap of -1 wraps nothing.
 class VelvetShaderPass : public LitShaderPass {
@@ -61,10 +57,7 @@ int32_t VelvetTexture1DLEffect::Load(MemoryStream& stream) {
 }
 
 const ProgramTable& VelvetTexture1DLEffect::GetPrograms() {
-  static const ProgramTable programs(
-      &VertexProgram, LitProgramText::PIXEL_1,
-      LitProgramText::Pixel(ProgramTable::MODEL_2, LitProgramText::VELVET).c_str());
-  return programs;
+  return LitProgramText::Programs(LitProgramText::VELVET);
 }
 
 }  // namespace ynx

@@ -146,7 +146,8 @@ std::string VertexProgramText::Prologue(ProgramTable::Model model, ProgramTable:
   text += "m4x4 oPos, r0, c0\n";
   // Skinned positions are in world space already; the others measure the
   // depth before any sway.
-  text += variant == ProgramTable::SKINNED ? Fog("r0", "c209") : Fog("v0", Register(layout.fogSway));
+  text += variant == ProgramTable::SKINNED ? Fog("r0", "c209")
+                                           : Fog("v0", Register(layout.fogSway));
   return text;
 }
 

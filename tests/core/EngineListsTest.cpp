@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "engine/core/EngineLists.h"
+#include "engine/core/Random.h"
 #include "tests/support/CapturedLog.h"
 
 namespace ynx {
@@ -93,6 +95,30 @@ TEST_F(EngineListsTest, ListsThatWereNeverMadeAreEmpty) {
                                       "INFO. Завершение работы движка завершилось удачно."}));
   EXPECT_EQ(lists.Initialize(), 0);
   EXPECT_EQ(lists.InitCount(), 0u);
+}
+
+TEST(RandomTest, ASeedReplaysTheClassicFifteenBitSequence) {
+  struct Case {
+    uint32_t seed;
+    std::vector<int32_t> first;
+  };
+  for (const Case& c : {Case{1, {41, 18467, 6334, 26500, 19169}}, Case{0, {38, 7719, 21238, 2437}}}) {
+    Random::Seed(c.seed);
+    std::vector<int32_t> values;
+    for (size_t i = 0; i < c.first.size(); ++i) values.push_back(Random::Next());
+    EXPECT_EQ(values, c.first) << "seed " << c.seed;
+  }
+}
+
+TEST_F(EngineListsTest, InitializeSeedsTheGeneratorFromTheClock) {
+  const auto second = static_cast<uint32_t>(std::time(nullptr));
+  ASSERT_EQ(lists.Initialize(), 0);
+  const int32_t drawn = Random::Next();
+  // The clock may have ticked meanwhile.
+  Random::Seed(second);
+  const int32_t then = Random::Next();
+  Random::Seed(second + 1);
+  EXPECT_TRUE(drawn == then || drawn == Random::Next());
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "engine/render/ColorEffect.h"
 #include "engine/render/NormalmapTexture1DL1PLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTextureController.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/VelvetTexture1DLEffect.h"
@@ -160,6 +161,36 @@ TEST_F(EffectPixelTest, BlendingSortsCullingAndFog) {
     const float factor = level.technique == 0 ? std::exp(-std::pow(0.1f * 4.0f, 2.0f)) : std::exp(-0.1f * 4.0f);
     const int white = static_cast<int>(std::lround(255.0f * factor));
     EXPECT_TRUE(NearColor(At(pixels, 24, 44), Packed(white, white, 255), 3, false));
+  }
+}
+
+TEST_F(EffectPixelTest, AHeightMapIsDrawnAsItsNormalMapOnceConverted) {
+  for (const char* caps : {"", "ps=none"}) {
+    SCOPED_TRACE(std::string("caps \"") + caps + "\"");
+    Limit(caps);
+    Ptr<Image> image(new Image(String("height"), Image::FORMAT_GREY, 4, 4));
+    std::fill(image->GetData(), image->GetData() + 16, uint8_t{200});
+    Ptr<Texture> texture(new Texture(String("bumps"), image.Get()));
+    Ptr<TextureEffect> textured(new TextureEffect());
+    textured->SetTexture(texture.Get());
+    Ptr<Triangles> square = Square(1.05f, 0, 4, textured.Get());
+    Frame({square.Get()});
+    EXPECT_TRUE(NearColor(At(ReadBack(), 48, 32), Packed(0, 0, 0), 0, false)) << "the grey map as alpha";
+
+    // The effect's update runs the texture's controllers; the device copy is
+    // made anew for the colour format, once.
+    texture->AttachController(new NormalmapTextureController());
+    const struct {
+      int32_t uploads;
+      int32_t created;
+    } frames[] = {{1, 1}, {0, 0}};
+    for (const auto& frame : frames) {
+      square->UpdateRecursive(0.04, false);
+      Frame({square.Get()});
+      EXPECT_TRUE(NearColor(At(ReadBack(), 48, 32), Packed(128, 128, 255), 1, false));
+      EXPECT_EQ(renderer->GetStats().uploads, frame.uploads);
+      EXPECT_EQ(renderer->GetStats().deviceObjectsCreated, frame.created);
+    }
   }
 }
 
@@ -464,7 +495,7 @@ TEST_F(LitEffectPixelTest, PointLightFadesWithDistance) {
     Ptr<Texture1DL1PLEffect> effects[2];
     Ptr<Triangles> squares[2];
     for (int i = 0; i < 2; ++i) {
-      lamps[i] = MakeLight(Light::LIGHT_POINT, {0, 0, -1}, {0.25f, 0.25f, 0.25f, 1}, {0.5f, 1, 1, 1}, {});
+      lamps[i] = MakeLight(Light::LIGHT_POINT, {0, 0, -1}, {0.25f, 0.25f, 0.25f, 1}, {0.5f, 1, 1, 1}, {1, 1, 1, 1});
       Transformation place;
       place.SetTranslation({i == 0 ? -1.05f : 1.05f, 0, 3});
       lamps[i]->SetLocalTransform(place);
@@ -472,6 +503,8 @@ TEST_F(LitEffectPixelTest, PointLightFadesWithDistance) {
       lamps[i]->UpdateWorldTransform();
       effects[i] = Make<Texture1DL1PLEffect>();
       effects[i]->SetLights(sun.Get(), lamps[i].Get());
+      // The device's specular sees the viewer far away; the programs' do not.
+      if (level.lighting != DEVICE) effects[i]->SetMaterial({0.8f, 0.8f, 0.8f, 1}, {0.2f, 0.2f, 0.2f, 1}, {0.5f, 0.25f, 0.5f, 1}, {0, 0, 0, 1}, 4);
       squares[i] = Square(i == 0 ? -1.05f : 1.05f, 0, 4, effects[i].Get());
     }
     Frame({squares[0].Get(), squares[1].Get()});
@@ -483,6 +516,8 @@ TEST_F(LitEffectPixelTest, PointLightFadesWithDistance) {
       LitModel model;
       model.light = sun.Get();
       model.point = lamps[i].Get();
+      model.specular = effects[i]->GetSpecular();
+      model.shininess = effects[i]->GetShininess();
       ExpectSquare(pixels, model, level.lighting, i == 0 ? -1.05f : 1.05f, 0, 4);
     }
   }

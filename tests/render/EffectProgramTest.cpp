@@ -16,6 +16,7 @@
 #include "engine/render/ColorShaderPass.h"
 #include "engine/render/NormalmapTexture1DL1PLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTextureController.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/TextureEffect.h"
@@ -88,7 +89,8 @@ class EffectProgramTest : public test::RenderFixture {
   // its last draw on one vertex.
   ShaderInterpreter::Outputs RunVertex(const ColorEffect& effect, const Vector3& position,
                                        const Vector4& weights = {}, const Vector4& bones = {},
-                                       const Vector4& uv = {0.5f, 0.25f, 0, 1}) {
+                                       const Vector4& uv = {0.5f, 0.25f, 0, 1},
+                                       const Vector3& normal = {}) {
     const auto* pass = static_cast<const ColorShaderPass*>(effect.GetActiveTechnique()->GetPass(0));
     const DecodedShader shader = Assemble(pass->GetVertexShader()->GetText());
     ShaderInterpreter::Inputs inputs;
@@ -97,6 +99,7 @@ class EffectProgramTest : public test::RenderFixture {
     inputs.vertex[1] = {weights.x, weights.y, weights.z, weights.w};
     inputs.vertex[2] = {bones.x, bones.y, bones.z, bones.w};
     inputs.vertex[3] = {uv.x, uv.y, uv.z, uv.w};
+    inputs.vertex[4] = {normal.x, normal.y, normal.z, 1};
     ShaderInterpreter::Outputs outputs;
     std::string error;
     EXPECT_TRUE(ShaderInterpreter().Run(shader, ShaderKey{}, inputs, outputs, error)) << error;
@@ -637,6 +640,25 @@ TEST_F(NormalmapProgramTest, TangentsComeFromTheSkinOrAreComputedAlongTheTexture
   EXPECT_NE(std::find(calls.begin(), calls.end(), "SetTexCoordStream bindTangents 2"), calls.end());
 }
 
+TEST_F(NormalmapProgramTest, TheEffectsUpdateRunsBothTexturesControllers) {
+  for (const MapKind kind : {MAP, PARALLAX, MAP_POINT}) {
+    SCOPED_TRACE(kind);
+    const Ptr<NormalmapTextureEffect> effect = MakeMapped(kind);
+    // Two grey height maps, each turned into a normal map by its controller.
+    Ptr<Texture> textures[2];
+    for (Ptr<Texture>& texture : textures) {
+      texture = new Texture(String("height"), new Image(String("height"), Image::FORMAT_GREY, 2, 2));
+      auto* controller = new NormalmapTextureController();
+      controller->SetWithAlpha(true);
+      texture->AttachController(controller);
+    }
+    effect->SetTexture(textures[0].Get());
+    effect->SetNormalMap(textures[1].Get());
+    effect->Update(0.04);
+    for (const Ptr<Texture>& texture : textures) EXPECT_EQ(texture->GetImage()->GetFormat(), Image::FORMAT_RGBA);
+  }
+}
+
 // The programs run on the CPU model for one vertex, its outputs fed to the
 // pixel program with a texture and a normal map of one colour each, against
 // the lighting in tangent space worked out here.
@@ -744,6 +766,47 @@ TEST_F(NormalmapProgramTest, ProgramsLightInTangentSpaceAsTheModelDoes) {
     }
     ExpectNear(pixelOut.targets[0], {expected.x, expected.y, expected.z, 1}, one ? 3e-3f : 1e-4f);
   }
+}
+
+TEST_F(LitEffectProgramTest, SkinnedLitProgramsLightInTheWorld) {
+  SetCamera();
+  renderer->SetCapabilities(Renderer::SHADER_2, Renderer::SHADER_2, 8);
+  const Ptr<TextureEffect> effect = MakeLit(PLAIN_LIGHT);
+  const Ptr<Triangles> mesh = MakeLitMesh(effect.Get(), {10, 0, 0});
+  const Ptr<SceneNode> bones[] = {new SceneNode(String("hip"), 0, 1), new SceneNode(String("knee"), 0, 1)};
+  bones[0]->SetLocalTransform(Transformation({10, 0, 0}, {}, {1, 1, 1}));
+  bones[1]->SetLocalTransform(Transformation({0, 20, 0}, {0.0f, 0.6f, 0.0f, 0.8f}, {2, 2, 2}));
+  const Ptr<SkinController> skin(new SkinController());
+  for (const Ptr<SceneNode>& bone : bones) {
+    bone->UpdateWorldTransform();
+    skin->AddBone(bone.Get(), Transformation());
+  }
+  skin->SetBindVertices(new Vector3Buffer(3));
+  skin->SetBindNormals(new Vector3Buffer(3));
+  skin->SetWeights(new Vector4Buffer(3));
+  skin->SetBoneIndices(new Vector4Buffer(3));
+  skin->ComputeBoneMatrices();
+  mesh->AttachController(skin.Get());
+  effect->SetSkin(skin.Get());
+  Drawn(*mesh);
+  // Positions and normals through both bones; the view vector and the
+  // light in world space, whatever the mesh's own placement.
+  const Vector3 p{1, 2, 3};
+  const Vector3 n{0, 0.6f, -0.8f};
+  const ShaderInterpreter::Outputs out = RunVertex(*effect, p, {0.25f, 0.75f, 0, 0}, {1, 0, 0, 0}, {}, n);
+  const Transformation& knee = bones[1]->GetWorldTransform();
+  const Transformation& hip = bones[0]->GetWorldTransform();
+  const Vector3 world = knee.TransformPoint(p) * 0.25f + hip.TransformPoint(p) * 0.75f;
+  const Vector3 normal = knee.TransformVector(n) * 0.25f + hip.TransformVector(n) * 0.75f;
+  const Vector3 view = renderer->GetCamera()->GetPosition() - world;
+  const float normals[3] = {normal.x, normal.y, normal.z};
+  const float views[3] = {view.x, view.y, view.z};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_NEAR(out.texcoords[1][i], normals[i], 1e-4f);
+    EXPECT_NEAR(out.texcoords[2][i], views[i], 1e-3f);
+  }
+  ExpectNear(renderer->pixelConstants[2], {0, 0.6f, -0.8f, 0}, 1e-5f);
+  EXPECT_EQ(renderer->vertexConstants[208][0], 1);
 }
 
 }  // namespace
