@@ -1,6 +1,8 @@
-// The colour and texture effects drawn by the renderer module, under every
-// capability level the renderer can be held to: the same picture whichever
-// technique draws it.
+// The material effects drawn by the renderer module, under every
+// capability level the renderer can be held to: the colour and texture
+// effects give the same picture whichever technique draws it; the lit ones
+// match a model of their lighting, per pixel, per vertex or the device's,
+// as the level lights them.
 
 #include <gtest/gtest.h>
 
@@ -18,9 +20,9 @@
 #include "engine/render/NormalmapTextureController.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
-#include "engine/render/VelvetTexture1DLEffect.h"
 #include "engine/render/TextureEffect.h"
 #include "engine/render/Texture.h"
+#include "engine/render/VelvetTexture1DLEffect.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Vector2Buffer.h"

@@ -1,4 +1,4 @@
-// The stored forms of the colour and texture effects and of textures:
+// The stored forms of the material effects and of textures:
 // golden bytes both ways, bad data, every cut, and which types the
 // factories make.
 
