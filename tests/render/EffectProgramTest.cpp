@@ -398,7 +398,6 @@ TEST_F(LitEffectProgramTest, EachLitPassBindsItsStreamsConstantsAndLights) {
   const Calls head{"ApplyPass clean", "SetIndexBuffer indices", "SetPositionStream positions",
                    "SetNormalStream normals", "SetTexCoordStream uv1 0", "SetTexture stone 0",
                    "SetVertexShader YNX.VertexShader", "SetPixelShader YNX.PixelShader"};
-  const Calls& fixedHead = LIT_FIXED_HEAD;
   struct Case {
     const char* what;
     Kind kind;
@@ -426,7 +425,7 @@ TEST_F(LitEffectProgramTest, EachLitPassBindsItsStreamsConstantsAndLights) {
     renderer->SetCapabilities(c.level, c.level, 2, 1);
     const Ptr<TextureEffect> effect = MakeLit(c.kind, c.lit);
     const Ptr<Triangles> mesh = MakeLitMesh(effect.Get());
-    Calls expected = c.level == Renderer::SHADER_NONE ? fixedHead : head;
+    Calls expected = c.level == Renderer::SHADER_NONE ? LIT_FIXED_HEAD : head;
     expected.insert(expected.end(), c.tail.begin(), c.tail.end());
     expected.push_back("DrawIndexed mesh");
     // Each pushed light is popped after the draw.
@@ -577,8 +576,6 @@ TEST_F(NormalmapProgramTest, EachPassBindsTangentsNormalMapAndConstantsOrFallsBa
                    "SetTexCoordStream uv1 0", "SetTexture stone 0", "SetTexCoordStream uv1 1",
                    "SetTexture bumps 1", "SetVertexShader YNX.VertexShader",
                    "SetPixelShader YNX.PixelShader"};
-  // The lit fixed pass: the normal map is not bound.
-  const Calls& fixedHead = LIT_FIXED_HEAD;
   struct Case {
     const char* what;
     MapKind kind;
@@ -609,7 +606,8 @@ TEST_F(NormalmapProgramTest, EachPassBindsTangentsNormalMapAndConstantsOrFallsBa
     renderer->SetCapabilities(c.level, c.level, c.stages, 1);
     const Ptr<NormalmapTextureEffect> effect = MakeMapped(c.kind);
     const Ptr<Triangles> mesh = MakeMappedMesh(effect.Get());
-    Calls expected = c.technique == 1 ? fixedHead : head;
+    // The lit fixed pass leaves the normal map unbound.
+    Calls expected = c.technique == 1 ? LIT_FIXED_HEAD : head;
     expected.insert(expected.end(), c.tail.begin(), c.tail.end());
     expected.push_back("DrawIndexed mesh");
     for (size_t i = 0; i < c.tail.size() && c.technique == 1; ++i) expected.push_back("PopLight");
@@ -632,11 +630,10 @@ TEST_F(NormalmapProgramTest, TangentsComeFromTheSkinOrAreComputedAlongTheTexture
   mesh->Draw(*renderer);
   ASSERT_NE(mesh->GetTangents(), nullptr);
   for (int32_t i = 0; i < 3; ++i) EXPECT_EQ(mesh->GetTangents()->GetElements()[i], (Vector3{1, 0, 0}));
-  const Ptr<SkinController> skin(new SkinController());
+  const Ptr<SkinController> skin = Skin(*mesh);
   auto* bindTangents = new Vector3Buffer(3);
   bindTangents->SetName(String("bindTangents"));
   skin->SetBindTangents(bindTangents);
-  mesh->AttachController(skin.Get());
   effect->SetSkin(skin.Get());
   const Calls calls = Drawn(*mesh);
   EXPECT_NE(std::find(calls.begin(), calls.end(), "SetTexCoordStream bindTangents 2"), calls.end());
@@ -673,6 +670,7 @@ TEST_F(NormalmapProgramTest, ProgramsLightInTangentSpaceAsTheModelDoes) {
   struct Case {
     MapKind kind;
     int32_t level;
+    bool skinned = false;
   };
   // Normal and tangent (at right angles): the first faces the sun, the
   // second only just (the self-shadow factor about 0.4).
@@ -681,22 +679,33 @@ TEST_F(NormalmapProgramTest, ProgramsLightInTangentSpaceAsTheModelDoes) {
   for (const auto& frame : frames)
   for (const Case c : {Case{MAP, Renderer::SHADER_2}, Case{MAP, Renderer::SHADER_1},
                        Case{PARALLAX, Renderer::SHADER_2}, Case{PARALLAX, Renderer::SHADER_1},
-                       Case{MAP_POINT, Renderer::SHADER_2}, Case{MAP_POINT, Renderer::SHADER_1}}) {
+                       Case{MAP_POINT, Renderer::SHADER_2}, Case{MAP_POINT, Renderer::SHADER_1},
+                       Case{MAP, Renderer::SHADER_2, true}, Case{MAP_POINT, Renderer::SHADER_2, true}}) {
     const Vector3& normal = frame[0];
     const Vector3& tangent = frame[1];
     const bool one = c.level == Renderer::SHADER_1;
-    SCOPED_TRACE(std::to_string(c.kind) + (one ? " 1.1 " : " 2.0 ") + std::to_string(normal.y));
+    SCOPED_TRACE(std::to_string(c.kind) + (one ? " 1.1 " : " 2.0 ") + std::to_string(normal.y) +
+                 (c.skinned ? " skinned" : ""));
     renderer->SetCapabilities(c.level, c.level, 8);
     const Ptr<NormalmapTextureEffect> effect = MakeMapped(c.kind);
     effect->SetMaterial({0.9f, 0.8f, 0.7f, 1}, {0.3f, 0.2f, 0.1f, 1}, {0.5f, 0.5f, 0.5f, 1},
                         {0.05f, 0.1f, 0.0f, 1}, 6);
     const Ptr<Triangles> mesh = MakeMappedMesh(effect.Get());
+    // Skinned: the turned and scaled "knee" alone takes position, normal
+    // and tangent into the world.
+    if (c.skinned) {
+      const Ptr<SkinController> skin = Skin(*mesh);
+      skin->SetBindTangents(new Vector3Buffer(3));
+      effect->SetSkin(skin.Get());
+    }
     Drawn(*mesh);
     const auto* pass = static_cast<const ColorShaderPass*>(effect->GetActiveTechnique()->GetPass(0));
 
     ShaderInterpreter::Inputs vertexIn;
     vertexIn.constants = renderer->vertexConstants;
     vertexIn.vertex[0] = {p.x, p.y, p.z, 1};
+    vertexIn.vertex[1] = {1, 0, 0, 0};
+    vertexIn.vertex[2] = {1, 0, 0, 0};
     vertexIn.vertex[3] = {0.25f, 0.5f, 0, 1};
     vertexIn.vertex[4] = {normal.x, normal.y, normal.z, 1};
     vertexIn.vertex[5] = {0.75f, 0.125f, 0, 1};
@@ -720,12 +729,16 @@ TEST_F(NormalmapProgramTest, ProgramsLightInTangentSpaceAsTheModelDoes) {
                                         pixelIn, pixelOut, error))
         << error;
 
-    // The model: tangent space from T, N and B = T x N.
-    const Vector3 b = Vector3::Cross(tangent, normal);
+    // The model, in the world: tangent space from T, N and B = T x N.
+    const Transformation& placed = bones[1]->GetWorldTransform();
+    const Vector3 wp = c.skinned ? placed.TransformPoint(p) : p;
+    const Vector3 wn = c.skinned ? Unit(placed.TransformVector(normal)) : normal;
+    const Vector3 wt = c.skinned ? Unit(placed.TransformVector(tangent)) : tangent;
+    const Vector3 b = Vector3::Cross(wt, wn);
     const auto toTangent = [&](const Vector3& v) {
-      return Vector3{Vector3::Dot(v, tangent), Vector3::Dot(v, b), Vector3::Dot(v, normal)};
+      return Vector3{Vector3::Dot(v, wt), Vector3::Dot(v, b), Vector3::Dot(v, wn)};
     };
-    const Vector3 eye = Vector3{1, 2, -10} - p;
+    const Vector3 eye = Vector3{1, 2, -10} - wp;
     const Vector3 v = Unit(toTangent(eye));
     const Vector3 mapNormal{2 * mapColour[0] - 1, 2 * mapColour[1] - 1, 2 * mapColour[2] - 1};
     const Vector3 n = one ? mapNormal : Unit(mapNormal);
@@ -733,12 +746,12 @@ TEST_F(NormalmapProgramTest, ProgramsLightInTangentSpaceAsTheModelDoes) {
     Vector3 times = Times(Rgb(block.ambient), Rgb(sun->GetAmbient()));
     Vector3 plus = Rgb(block.emissive);
     const auto light = [&](const Light& source, const Vector3& towards, float attenuation) {
-      const float shadow = std::min(1.0f, 8 * std::max(0.0f, Vector3::Dot(normal, towards)));
+      const float shadow = std::min(1.0f, 8 * std::max(0.0f, Vector3::Dot(wn, towards)));
       // 1.1 does not normalise the interpolated vector again.
       const Vector3 l = one ? toTangent(towards) : Unit(toTangent(towards));
       const float d = one ? std::clamp(Vector3::Dot(n, l), 0.0f, 1.0f) : std::max(0.0f, Vector3::Dot(n, l));
       // 1.1: specular per vertex with the vertex normal.
-      const Vector3 specularNormal = one ? normal : n;
+      const Vector3 specularNormal = one ? wn : n;
       const Vector3 h = one ? Unit(Unit(eye) + towards) : Unit(v + l);
       const float nl = Vector3::Dot(specularNormal, one ? towards : l);
       const float s = nl > 0 ? std::pow(std::max(0.0f, Vector3::Dot(specularNormal, h)), 6.0f) : 0.0f;
@@ -750,7 +763,7 @@ TEST_F(NormalmapProgramTest, ProgramsLightInTangentSpaceAsTheModelDoes) {
     EXPECT_NEAR(vertexOut.texcoords[4][0] * !one + vertexOut.colors[0][3] * one,
                 light(*sun, towardsSun, 1), 1e-4f);
     if (c.kind == MAP_POINT) {
-      const Vector3 to = lamp->GetPosition() - p;
+      const Vector3 to = lamp->GetPosition() - wp;
       const float distance = to.Length();
       const float attenuation = 1 / (1 + 0.5f * distance + 0.25f * distance * distance);
       times = times + Times(Rgb(block.ambient), Rgb(lamp->GetAmbient())) * attenuation;
