@@ -562,10 +562,8 @@ int Run(int argc, char** argv) {
                   test::ColorCompare::Differences(devicePixels, cleared, 0), devicePixels.size(), differing,
                   differing ? " (the comparison is unfair)" : "");
       scenes = &made;
-      MedianReporter reporter;
-      benchmark::RunSpecifiedBenchmarks(&reporter);
+      MedianReporter::RunAll(PrintSummary);
       scenes = nullptr;
-      PrintSummary(reporter);
     }
   }
   benchmark::Shutdown();

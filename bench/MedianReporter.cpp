@@ -35,4 +35,10 @@ bool MedianReporter::Initialize(int argc, char** argv) {
   return !benchmark::ReportUnrecognizedArguments(count, arguments.data());
 }
 
+void MedianReporter::RunAll(void (*summary)(const MedianReporter&)) {
+  MedianReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  summary(reporter);
+}
+
 }  // namespace ynx

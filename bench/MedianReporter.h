@@ -28,6 +28,9 @@ class MedianReporter : public benchmark::ConsoleReporter {
   // otherwise) and the heap kept. False after a message for an argument
   // it does not know.
   static bool Initialize(int argc, char** argv);
+  // Every benchmark the command line selects, reported by one of these,
+  // then `summary` from its medians.
+  static void RunAll(void (*summary)(const MedianReporter&));
 
  private:
   std::map<std::string, Times> medians;

@@ -35,9 +35,7 @@
 
 #include "bench/GlTarget.h"
 #include "bench/MedianReporter.h"
-#include "engine/core/EngineLists.h"
-#include "engine/core/Log.h"
-#include "engine/core/MessageOutput.h"
+#include "bench/RendererWindow.h"
 #include "engine/io/Image.h"
 #include "engine/render/Renderer.h"
 #include "engine/render/ShaderRegisters.h"
@@ -78,38 +76,13 @@ uint32_t Texel(int32_t which, uint32_t x, uint32_t y) {
   return COLORS[which][((x / 16) ^ (y / 16)) & 1];
 }
 
-// What the renderer logs as a warning or worse: the frames must draw
-// without any.
-class Complaints : public MessageOutput {
- public:
-  Complaints() : MessageOutput(String("benchmark")) {}
-  void Print(int32_t level, const String& message) override {
-    if (level >= LOG_WARNING) lines.emplace_back(message.CStr());
-  }
-  std::vector<std::string> lines;
-};
-
 // The engine's scene and the renderer that draws it, current on its own
 // window.
 class RendererScene {
  public:
   bool Create(std::string& error) {
-    RegisterMessageOutput(complaints.Get());
-    engineRunning = InitializeEngine() == 0;
-    if (!engineRunning || CreateRendererFromModule(String("DirectX9")) != 0) {
-      error = "the engine or its DirectX9 renderer does not start";
-      return false;
-    }
-    renderer = Renderer::GetCurrent();
-    const std::vector<DisplayModeDesc>& modes = renderer->GetModes();
-    const auto mode = std::find_if(modes.begin(), modes.end(), [](const DisplayModeDesc& m) {
-      return !m.fullscreen && m.colorBits == 32 && m.depthBits == 24 && m.stencilBits == 8 && m.samples == 1;
-    });
-    if (mode == modes.end() ||
-        renderer->Open(static_cast<int32_t>(mode - modes.begin()), String("renderer"), 0, 0, 0, SIZE, SIZE) != 0) {
-      error = "the renderer opens no 256 x 256 window with 32-bit colour and depth 24 + stencil 8";
-      return false;
-    }
+    if (!window.Create(SIZE, error)) return false;
+    renderer = &window.GetRenderer();
     camera = new Camera(String("eye"));
     camera->Update(0.0);
     renderer->SetCamera(camera.Get());
@@ -117,16 +90,6 @@ class RendererScene {
     MakeMeshes();
     root->UpdateRecursive(0.0, true);
     return true;
-  }
-
-  ~RendererScene() {
-    root = nullptr;
-    camera = nullptr;
-    effects.clear();
-    if (renderer != nullptr) renderer->Close();
-    ReleaseRenderer();
-    if (engineRunning) ShutdownEngine();
-    UnregisterMessageOutput(complaints.Get());
   }
 
   void Frame() {
@@ -139,16 +102,8 @@ class RendererScene {
   // read back.
   std::vector<uint32_t> Capture() {
     Draw();
-    const Ptr<Image> picture = renderer->CaptureFrame();
+    std::vector<uint32_t> pixels = window.Capture();
     renderer->EndFrame();
-    std::vector<uint32_t> pixels;
-    if (!picture || picture->GetWidth() != SIZE || picture->GetHeight() != SIZE) return pixels;
-    for (uint32_t row = SIZE; row-- > 0;) {
-      const uint8_t* rgb = picture->GetData() + size_t{row} * SIZE * 3;
-      for (uint32_t x = 0; x < SIZE; ++x, rgb += 3) {
-        pixels.push_back(0xFF000000u | uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2]);
-      }
-    }
     return pixels;
   }
 
@@ -156,7 +111,7 @@ class RendererScene {
   const Camera& GetCamera() const { return *camera; }
   const Renderer& GetRenderer() const { return *renderer; }
   const std::vector<Ptr<TextureEffect>>& GetEffects() const { return effects; }
-  std::vector<std::string>& GetComplaints() { return complaints->lines; }
+  std::vector<std::string>& GetComplaints() { return window.GetComplaints(); }
 
  private:
   void Draw() {
@@ -232,9 +187,9 @@ class RendererScene {
     }
   }
 
-  Ptr<Complaints> complaints = new Complaints();
-  bool engineRunning = false;
-  Renderer* renderer = nullptr;  // the current one's
+  // First made, last gone: the scene goes before the renderer.
+  RendererWindow window;
+  Renderer* renderer = nullptr;  // the window's
   Ptr<Camera> camera;
   Ptr<SceneNode> root;
   std::vector<Ptr<TextureEffect>> effects;
@@ -537,10 +492,8 @@ int Run(int argc, char** argv) {
       std::fprintf(stderr, "cannot set the benchmark up: %s\n", error.c_str());
     } else if (Compare(made)) {
       scenes = &made;
-      MedianReporter reporter;
-      benchmark::RunSpecifiedBenchmarks(&reporter);
+      MedianReporter::RunAll(PrintSummary);
       scenes = nullptr;
-      PrintSummary(reporter);
       result = 0;
     }
   }

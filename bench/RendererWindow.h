@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/core/MessageOutput.h"
+#include "engine/core/Ptr.h"
+#include "engine/render/Renderer.h"
+
+namespace ynx {
+
+// The engine running with its "DirectX9" renderer current on a square
+// window (32-bit colour, depth 24 + stencil 8), and what the renderer logs
+// as a warning or worse: a benchmark's frames must draw without any.
+class RendererWindow {
+ public:
+  RendererWindow() = default;
+  RendererWindow(const RendererWindow&) = delete;
+  RendererWindow& operator=(const RendererWindow&) = delete;
+  ~RendererWindow();
+
+  // False with the reason in `error`.
+  bool Create(int32_t size, std::string& error);
+  // Closes the window and opens it again on a device held to `limits` (as
+  // YNX_RENDERER_CAPS says them; empty for everything the device has).
+  // Every device copy is made anew at the next use.
+  bool Reopen(const std::string& limits, std::string& error);
+  // What has been drawn since BeginFrame, rows top first as A8R8G8B8
+  // words; empty when it cannot be read back.
+  std::vector<uint32_t> Capture();
+
+  Renderer& GetRenderer() const { return *renderer; }
+  const std::string& GetLimits() const { return limits; }
+  std::vector<std::string>& GetComplaints() { return complaints->lines; }
+
+ private:
+  class Complaints : public MessageOutput {
+   public:
+    Complaints() : MessageOutput(String("benchmark")) {}
+    void Print(int32_t level, const String& message) override;
+    std::vector<std::string> lines;
+  };
+
+  bool Open(std::string& error);
+
+  Ptr<Complaints> complaints = new Complaints();
+  bool engineRunning = false;
+  Renderer* renderer = nullptr;  // the current one
+  int32_t size = 0;
+  std::string limits;
+};
+
+}  // namespace ynx
