@@ -19,6 +19,8 @@ namespace {
 constexpr int32_t CELL = 4;
 constexpr int32_t ATLAS = 16 * CELL;
 constexpr unsigned char INKED = 'A';
+// Blue, so that a transparent cell drawn unblended would show.
+constexpr uint32_t BACKGROUND = 0x0000FFu;
 
 // Only the cell of INKED is opaque white; every other cell is transparent.
 // Image rows run bottom first, and cell row 0 lies at the top (v = 0).
@@ -49,7 +51,7 @@ TEST_F(FontPixelTest, TheInkedGlyphCoversItsLaidOutRectangleAtEverySize) {
     font->SetTexture(atlas.Get());
     font->SetCharSize(0.25f, 0.25f, 0.125f);
 
-    renderer->Clear(Renderer::CLEAR_COLOR | Renderer::CLEAR_DEPTH, Color{0, 0, 0, 1}, 1.0f, 0);
+    renderer->Clear(Renderer::CLEAR_COLOR | Renderer::CLEAR_DEPTH, Color{0, 0, 1, 1}, 1.0f, 0);
     ASSERT_EQ(renderer->BeginFrame(), 0);
     Camera* frameCamera = renderer->GetCamera();
     ASSERT_NE(frameCamera, nullptr);
@@ -72,7 +74,7 @@ TEST_F(FontPixelTest, TheInkedGlyphCoversItsLaidOutRectangleAtEverySize) {
         const bool inside = x >= x0 && x < x1 && y >= y0 && y < y1;
         const bool core = x >= x0 + soft && x < x1 - soft && y >= y0 + soft && y < y1 - soft;
         const bool edge = inside && (x == x0 || x == x1 - 1 || y == y0 || y == y1 - 1);
-        if ((!inside && rgb != 0) || (core && rgb != 0xFFFFFFu) || (edge && rgb == 0)) {
+        if ((!inside && rgb != BACKGROUND) || (core && rgb != 0xFFFFFFu) || (edge && rgb == BACKGROUND)) {
           if (++wrong <= 5) ADD_FAILURE() << "pixel " << x << ", " << y << ": " << std::hex << rgb;
         }
       }
