@@ -53,9 +53,11 @@ void Camera::Update(double time) {
   UpdateMatrices();
 }
 
-void Camera::UpdateMatrices() {
-  projection = BuildProjection();
-  view = BuildView();
+void Camera::UpdateMatrices() { SetMatrices(BuildView(), BuildProjection()); }
+
+void Camera::SetMatrices(const Matrix4& newView, const Matrix4& newProjection) {
+  projection = newProjection;
+  view = newView;
   viewProjection = Matrix4::Multiply(view, projection);
   UpdatePlanes();
 }

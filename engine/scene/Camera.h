@@ -42,6 +42,9 @@ class Camera : public Node {
   // Projection, view, their product and the planes, from the current world
   // transformation.
   void UpdateMatrices();
+  // Fixed view and projection instead of the built ones (a screen-space
+  // camera), their product and the planes.
+  void SetMatrices(const Matrix4& newView, const Matrix4& newProjection);
   Matrix4 BuildProjection() const;
   Matrix4 BuildView() const;
   void UpdatePlanes();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -31,6 +32,9 @@ class TypedBuffer : public Buffer {
   int32_t GetCount() const override { return count; }
   void* GetData() const override { return elements; }
   Element* GetElements() const { return elements; }
+  // Shows only the first `newCount` elements (0 up to the allocated ones)
+  // until set back: a caller drawing part of a buffer keeps its memory.
+  void SetCount(int32_t newCount) { count = std::clamp(newCount, 0, capacity); }
 
   int32_t Save(MemoryStream& stream) const override {
     return FieldWriter(stream, *this, Buffer::Save(stream))
@@ -61,7 +65,7 @@ class TypedBuffer : public Buffer {
       if (!loaded) return in.Fail("Недостаточно памяти для создания буффера. ID[%d] Имя[%s]", 2);
       if (stream.Read(loaded.get(), static_cast<int32_t>(bytes)) != 0) return in.Fail(LOAD_DATA);
       elements = loaded.release();
-      count = stored;
+      count = capacity = stored;
     }
     MarkChanged();
     return 0;
@@ -75,7 +79,7 @@ class TypedBuffer : public Buffer {
   TypedBuffer(int32_t newCount, Element* data) {
     if (data != nullptr) {
       elements = data;
-      count = newCount > 0 ? newCount : 0;
+      count = capacity = newCount > 0 ? newCount : 0;
       return;
     }
     if (newCount <= 0) return;
@@ -85,7 +89,7 @@ class TypedBuffer : public Buffer {
       LogError("Недостаточно памяти для создания массива данных буффера. ID[%d].", GetID());
       return;
     }
-    count = newCount;
+    count = capacity = newCount;
   }
 
  private:
@@ -94,11 +98,12 @@ class TypedBuffer : public Buffer {
   void Clear() {
     delete[] elements;
     elements = nullptr;
-    count = 0;
+    count = capacity = 0;
   }
 
   Element* elements = nullptr;
   int32_t count = 0;
+  int32_t capacity = 0;
 };
 
 }  // namespace ynx

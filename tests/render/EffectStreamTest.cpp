@@ -119,7 +119,8 @@ TEST(EffectStreamTest, FactoriesMakeTheConcreteClassesOnly) {
         Case{"YNX.Texture1DL1PLEffect", true}, Case{"YNX.NormalmapTextureEffect", true},
         Case{"YNX.ParallaxTextureEffect", true}, Case{"YNX.NormalmapTexture1DLEffect", true},
         Case{"YNX.ParallaxTexture1DLEffect", true},
-        Case{"YNX.NormalmapTexture1DL1PLEffect", true}}) {
+        Case{"YNX.NormalmapTexture1DL1PLEffect", true}, Case{"YNX.Font", false},
+        Case{"YNX.TextureFont", true}}) {
     SCOPED_TRACE(c.type);
     const CreateFunction create = Factory::Find(String(c.type));
     ASSERT_NE(create, nullptr);

@@ -67,8 +67,9 @@ void RendererFixture::TearDown() {
   unsetenv("YNX_RENDERER_CAPS");
 }
 
-int32_t RendererFixture::Reopen() {
-  const int32_t status = renderer->Open(WindowedMode(32, 0, 24, 8), String("RendererTest"), 0, 0, 0, SIZE, SIZE);
+int32_t RendererFixture::Reopen(int32_t width, int32_t height) {
+  const int32_t status =
+      renderer->Open(WindowedMode(32, 0, 24, 8), String("RendererTest"), 0, 0, 0, width, height);
   device = renderer->GetDevice();
   return status;
 }

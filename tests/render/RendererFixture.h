@@ -49,8 +49,9 @@ class RendererFixture : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Closes the window and opens it again in the same mode.
-  int32_t Reopen();
+  // Closes the window and opens it again in the same mode, at SIZE x SIZE
+  // unless told otherwise.
+  int32_t Reopen(int32_t width = SIZE, int32_t height = SIZE);
   // Index of the first windowed mode with these bits, or -1.
   int32_t WindowedMode(int32_t colorBits, int32_t alphaBits, int32_t depthBits, int32_t stencilBits) const;
   // A quad between two corners in clip space at depth 0.5, clockwise as

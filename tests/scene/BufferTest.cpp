@@ -1,5 +1,6 @@
 // The six buffers: stored layout, the shipped mesh's buffers, sizes, the
-// changed flag, adopted arrays, and counts a hostile stream may hold.
+// changed flag, adopted arrays, showing part of a buffer, and counts a
+// hostile stream may hold.
 
 #include <gtest/gtest.h>
 
@@ -115,6 +116,21 @@ TEST(BufferTest, ChangedFlagAndAdoptedArrays) {
   adopted = nullptr;
   EXPECT_EQ(owner->released, 1) << "a buffer that goes asks its renderer to drop the device copy";
   EXPECT_EQ(owner->GetReferenceCount(), 1);
+}
+
+TEST(BufferTest, SetCountShowsPartOfTheArrayButNeverMore) {
+  struct Case {
+    int32_t set;
+    int32_t shown;
+  };
+  Ptr<IntBuffer> buffer(new IntBuffer(6, new int32_t[6]{0, 1, 2, 3, 4, 5}));
+  for (const Case& c : {Case{3, 3}, Case{0, 0}, Case{-1, 0}, Case{7, 6}, Case{6, 6}}) {
+    SCOPED_TRACE(c.set);
+    buffer->SetCount(c.set);
+    EXPECT_EQ(buffer->GetCount(), c.shown);
+    EXPECT_EQ(buffer->GetDataSize(), c.shown * 4);
+    EXPECT_EQ(buffer->GetElements()[5], 5) << "the array stays";
+  }
 }
 
 TEST(BufferTest, HostileCountsFailWithoutAllocating) {
