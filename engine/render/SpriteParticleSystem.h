@@ -33,12 +33,12 @@ class SpriteParticleSystem : public ParticleSystem {
   int32_t GetPrimitiveType() const override;
   void AllocateBuffers() override;
 
+  int32_t GetDrawCount() const { return drawCount; }
+  bool UsesPointSprites() const { return pointSprites; }
+
  protected:
   // drawCount points or 2·drawCount triangles, without indices.
   int32_t DrawPass(SceneRenderer& renderer) override;
-
-  int32_t GetDrawCount() const { return drawCount; }
-  bool UsesPointSprites() const { return pointSprites; }
 
  private:
   static bool RendererHasPointSprites();
