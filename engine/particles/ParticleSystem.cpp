@@ -5,7 +5,6 @@
 #include "engine/core/FieldReader.h"
 #include "engine/core/FieldWriter.h"
 #include "engine/core/Random.h"
-#include "engine/particles/ParticleRandom.h"
 #include "engine/particles/PointEmitter.h"
 
 namespace ynx {
@@ -61,10 +60,10 @@ ParticleSystem::~ParticleSystem() {
 
 int32_t ParticleSystem::Save(MemoryStream& stream) const {
   return FieldWriter(stream, *this, GeometryNode::Save(stream))
-      .Field(Emitter::SAVE_DATA, maxParticles, intervalBase, intervalJitter, burstBase, burstJitter,
-             colorStartBase, colorStartJitter, colorEndBase, colorEndJitter, speedBase, speedJitter,
-             accelerationBase, accelerationJitter, lifeBase, lifeJitter, sizeStartBase,
-             sizeStartJitter, sizeEndBase, sizeEndJitter)
+      .Field(Emitter::SAVE_DATA, maxParticles, interval.base, interval.jitter, burst.base,
+             burst.jitter, colorStart.base, colorStart.jitter, colorEnd.base, colorEnd.jitter,
+             speed.base, speed.jitter, acceleration.base, acceleration.jitter, life.base,
+             life.jitter, sizeStart.base, sizeStart.jitter, sizeEnd.base, sizeEnd.jitter)
       .Field(SAVE_EMITTER, emitter)
       .Status();
 }
@@ -78,25 +77,21 @@ int32_t ParticleSystem::Load(MemoryStream& stream) {
   emitTimer = 0.0f;
   emitInterval = 0.0f;
   Ptr<Emitter> stored;
-  in.Field(Emitter::LOAD_DATA, intervalBase, intervalJitter, burstBase, burstJitter, colorStartBase,
-           colorStartJitter, colorEndBase, colorEndJitter, speedBase, speedJitter,
-           accelerationBase, accelerationJitter, lifeBase, lifeJitter, sizeStartBase,
-           sizeStartJitter, sizeEndBase, sizeEndJitter)
+  in.Field(Emitter::LOAD_DATA, interval.base, interval.jitter, burst.base, burst.jitter,
+           colorStart.base, colorStart.jitter, colorEnd.base, colorEnd.jitter, speed.base,
+           speed.jitter, acceleration.base, acceleration.jitter, life.base, life.jitter,
+           sizeStart.base, sizeStart.jitter, sizeEnd.base, sizeEnd.jitter)
       .Field(LOAD_EMITTER, stored);
-  ClampAtZero(intervalBase);
-  ClampAtZero(intervalJitter);
-  ClampAtZero(burstBase);
-  ClampAtZero(burstJitter);
-  ClampAtZero(colorStartJitter);
-  ClampAtZero(colorEndJitter);
-  ClampAtZero(speedJitter);
-  ClampAtZero(accelerationJitter);
-  ClampAtZero(lifeBase);
-  ClampAtZero(lifeJitter);
-  ClampAtZero(sizeStartBase);
-  ClampAtZero(sizeStartJitter);
-  ClampAtZero(sizeEndBase);
-  ClampAtZero(sizeEndJitter);
+  // The bases of speed, colours and accelerations may be negative.
+  for (float* value : {&interval.base, &life.base, &sizeStart.base, &sizeEnd.base, &interval.jitter,
+                       &speed.jitter, &life.jitter, &sizeStart.jitter, &sizeEnd.jitter}) {
+    ClampAtZero(*value);
+  }
+  ClampAtZero(burst.base);
+  ClampAtZero(burst.jitter);
+  ClampAtZero(colorStart.jitter);
+  ClampAtZero(colorEnd.jitter);
+  ClampAtZero(acceleration.jitter);
   if (in) SetEmitter(stored.Get());
   return in.Status();
 }
@@ -184,7 +179,7 @@ void ParticleSystem::Emit(float dt) {
   emitTimer += dt;
   while (emitTimer > emitInterval) {
     emitTimer -= emitInterval;
-    emitInterval = ParticleRandom::Jittered(intervalBase, intervalJitter);
+    emitInterval = interval.Draw();
     if (!(emitInterval >= MIN_INTERVAL)) emitInterval = MIN_INTERVAL;
     // A timer too large for the interval to make a dent in it (a hostile
     // frame time) would never run down: the backlog is dropped.
@@ -194,8 +189,8 @@ void ParticleSystem::Emit(float dt) {
 }
 
 bool ParticleSystem::Burst() {
-  int64_t count = int64_t{burstBase} - burstJitter;
-  if (burstJitter >= 1) count += Random::Next() % (int64_t{2} * burstJitter);
+  int64_t count = int64_t{burst.base} - burst.jitter;
+  if (burst.jitter >= 1) count += Random::Next() % (int64_t{2} * burst.jitter);
   const int64_t target = liveCount + count;
   while (liveCount < target && liveCount < maxParticles) {
     Particle* particle = free;
@@ -220,16 +215,16 @@ void ParticleSystem::Spawn(Particle& particle) {
     particle.position = Vector3{};
     particle.velocity = Vector3::UP;
   }
-  particle.velocity = particle.velocity * ParticleRandom::Jittered(speedBase, speedJitter);
-  particle.acceleration = ParticleRandom::Jittered(accelerationBase, accelerationJitter);
+  particle.velocity = particle.velocity * speed.Draw();
+  particle.acceleration = acceleration.Draw();
   particle.age = 0.0f;
-  particle.startColor = ParticleRandom::Jittered(colorStartBase, colorStartJitter);
+  particle.startColor = colorStart.Draw();
   particle.color = particle.startColor;
-  particle.endColor = ParticleRandom::Jittered(colorEndBase, colorEndJitter);
-  particle.startSize = ParticleRandom::Jittered(sizeStartBase, sizeStartJitter);
+  particle.endColor = colorEnd.Draw();
+  particle.startSize = sizeStart.Draw();
   particle.size = particle.startSize;
-  particle.endSize = ParticleRandom::Jittered(sizeEndBase, sizeEndJitter);
-  particle.life = ParticleRandom::Jittered(lifeBase, lifeJitter);
+  particle.endSize = sizeEnd.Draw();
+  particle.life = life.Draw();
 }
 
 }  // namespace ynx

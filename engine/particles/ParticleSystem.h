@@ -7,26 +7,26 @@
 #include "engine/math/Vector3.h"
 #include "engine/particles/Emitter.h"
 #include "engine/particles/Particle.h"
+#include "engine/particles/Spread.h"
 #include "engine/scene/GeometryNode.h"
 
 namespace ynx {
 
-// A geometry node that simulates particles in world space. Every `interval`
-// seconds (intervalBase ± intervalJitter, drawn anew after each burst) a
-// burst of burstBase ± burstJitter particles is emitted; each takes its
-// start position and direction from the emitter, and speed, acceleration,
-// colours, sizes and life from the base values with symmetric jitter.
-// Particles age every update, blend from start to end colour and size over
-// their life, and die once their age exceeds it; dead ones are kept on a
-// free list for the next bursts. The base class only simulates and draws
+// A geometry node that simulates particles in world space. After every
+// emission interval (interval base ± jitter, drawn anew after each burst) a
+// burst of burst base ± jitter particles is emitted; each takes its start
+// position and direction from the emitter, and speed, acceleration, colours,
+// sizes and life from their base values with symmetric jitter. Particles
+// age every update, blend from start to end colour and size over their
+// life, and die once their age exceeds it; dead ones are kept on a free
+// list for the next bursts. The base class only simulates and draws
 // nothing.
 //
-// Streamed after the geometry node's data: maxParticles, intervalBase,
-// intervalJitter, burstBase, burstJitter (int32 / float32 as typed), the
-// colours start base, start jitter, end base, end jitter, speedBase,
-// speedJitter, accelerationBase, accelerationJitter, lifeBase, lifeJitter,
-// sizeStartBase, sizeStartJitter, sizeEndBase, sizeEndJitter, then the
-// emitter as a reference. Particles and timers are not stored.
+// Streamed after the geometry node's data: maxParticles (int32), interval
+// base and jitter (float32), burst base and jitter (int32), the colours
+// start base, start jitter, end base, end jitter, then base and jitter of
+// speed, acceleration, life, start size and end size, then the emitter as
+// a reference. Particles and timers are not stored.
 class ParticleSystem : public GeometryNode {
   YNX_DECLARE_CLASS(ParticleSystem);
 
@@ -70,42 +70,15 @@ class ParticleSystem : public GeometryNode {
   void SetEmissionStopped(bool value) { emissionStopped = value; }
   bool GetEmissionStopped() const { return emissionStopped; }
 
-  void SetInterval(float base, float jitter) {
-    intervalBase = base;
-    intervalJitter = jitter;
-  }
-  void SetBurst(int32_t base, int32_t jitter) {
-    burstBase = base;
-    burstJitter = jitter;
-  }
-  void SetStartColor(const Color& base, const Color& jitter) {
-    colorStartBase = base;
-    colorStartJitter = jitter;
-  }
-  void SetEndColor(const Color& base, const Color& jitter) {
-    colorEndBase = base;
-    colorEndJitter = jitter;
-  }
-  void SetSpeed(float base, float jitter) {
-    speedBase = base;
-    speedJitter = jitter;
-  }
-  void SetAcceleration(const Vector3& base, const Vector3& jitter) {
-    accelerationBase = base;
-    accelerationJitter = jitter;
-  }
-  void SetLife(float base, float jitter) {
-    lifeBase = base;
-    lifeJitter = jitter;
-  }
-  void SetStartSize(float base, float jitter) {
-    sizeStartBase = base;
-    sizeStartJitter = jitter;
-  }
-  void SetEndSize(float base, float jitter) {
-    sizeEndBase = base;
-    sizeEndJitter = jitter;
-  }
+  void SetInterval(float base, float jitter) { interval = {base, jitter}; }
+  void SetBurst(int32_t base, int32_t jitter) { burst = {base, jitter}; }
+  void SetStartColor(const Color& base, const Color& jitter) { colorStart = {base, jitter}; }
+  void SetEndColor(const Color& base, const Color& jitter) { colorEnd = {base, jitter}; }
+  void SetSpeed(float base, float jitter) { speed = {base, jitter}; }
+  void SetAcceleration(const Vector3& base, const Vector3& jitter) { acceleration = {base, jitter}; }
+  void SetLife(float base, float jitter) { life = {base, jitter}; }
+  void SetStartSize(float base, float jitter) { sizeStart = {base, jitter}; }
+  void SetEndSize(float base, float jitter) { sizeEnd = {base, jitter}; }
 
  private:
   void Age(float dt);
@@ -121,24 +94,16 @@ class ParticleSystem : public GeometryNode {
   int32_t liveCount = 0;
   float emitTimer = 0.0f;
   float emitInterval = 0.0f;
-  float intervalBase = 1.0f;
-  float intervalJitter = 0.0f;
-  int32_t burstBase = 10;
-  int32_t burstJitter = 0;
-  Color colorStartBase{1.0f, 1.0f, 1.0f, 1.0f};
-  Color colorStartJitter{0.0f, 0.0f, 0.0f, 0.0f};
-  Color colorEndBase{1.0f, 1.0f, 1.0f, 0.0f};
-  Color colorEndJitter{0.0f, 0.0f, 0.0f, 0.0f};
-  float speedBase = 1.0f;
-  float speedJitter = 0.0f;
-  Vector3 accelerationBase;
-  Vector3 accelerationJitter;
-  float lifeBase = 5.0f;
-  float lifeJitter = 0.0f;
-  float sizeStartBase = 1.0f;
-  float sizeStartJitter = 0.0f;
-  float sizeEndBase = 1.0f;
-  float sizeEndJitter = 0.0f;
+  Spread<float> interval{1.0f, 0.0f};
+  // Drawn as an integer: see Burst.
+  Spread<int32_t> burst{10, 0};
+  Spread<Color> colorStart{{1.0f, 1.0f, 1.0f, 1.0f}, {0.0f, 0.0f, 0.0f, 0.0f}};
+  Spread<Color> colorEnd{{1.0f, 1.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 0.0f}};
+  Spread<float> speed{1.0f, 0.0f};
+  Spread<Vector3> acceleration{};
+  Spread<float> life{5.0f, 0.0f};
+  Spread<float> sizeStart{1.0f, 0.0f};
+  Spread<float> sizeEnd{1.0f, 0.0f};
   Ptr<Emitter> emitter;
   bool emissionStopped = false;
 };

@@ -24,7 +24,9 @@ namespace {
 struct SpriteCase {
   const char* caps;
   bool pointSprites;
-  // Point sizes are in pixels, quad sizes in world units.
+  // World units either way: the sprite pass scales points by distance, a
+  // size of 1 at depth 4 spanning a quarter of the 64-pixel viewport. A
+  // quad's corners lie size/2 out along the diagonals: half the area.
   float size;
   int32_t minCovered;
   int32_t maxCovered;
@@ -38,7 +40,7 @@ TEST_F(SpriteParticlePixelTest, ParticlesCoverTheirPixelsAsPointsAndAsQuads) {
   Ptr<Texture> texture(new Texture(String("white"), image.Get()));
   Ptr<Camera> camera(new Camera(String("eye")));
   camera->Update(0.0);
-  const SpriteCase cases[] = {{"", true, 12.0f, 100, 200}, {"pointsprites=0", false, 1.0f, 16, 1024}};
+  const SpriteCase cases[] = {{"", true, 1.0f, 200, 320}, {"pointsprites=0", false, 1.0f, 110, 170}};
   for (const SpriteCase& c : cases) {
     SCOPED_TRACE(std::string("caps \"") + c.caps + "\"");
     setenv("YNX_RENDERER_CAPS", c.caps, 1);
