@@ -1,9 +1,11 @@
 #include "engine/particles/ParticleSystem.h"
 
+#include <algorithm>
 #include <new>
 
 #include "engine/core/FieldReader.h"
 #include "engine/core/FieldWriter.h"
+#include "engine/core/Log.h"
 #include "engine/core/Random.h"
 #include "engine/particles/PointEmitter.h"
 
@@ -70,10 +72,14 @@ int32_t ParticleSystem::Save(MemoryStream& stream) const {
 
 int32_t ParticleSystem::Load(MemoryStream& stream) {
   FieldReader in(stream, *this, GeometryNode::Load(stream));
-  if (!in.Field(Emitter::LOAD_DATA, maxParticles)) return in.Status();
-  ClampAtZero(maxParticles);
+  int32_t storedMax = 0;
+  if (!in.Field(Emitter::LOAD_DATA, storedMax)) return in.Status();
+  if (storedMax > MAX_PARTICLES) {
+    LogWarning("Слишком много частиц [%d], взято [%d]. Имя[%s] ID[%d]", storedMax, MAX_PARTICLES,
+               GetName().CStr(), GetID());
+  }
   DiscardParticles();
-  AllocateBuffers();
+  SetMaxParticles(storedMax);
   emitTimer = 0.0f;
   emitInterval = 0.0f;
   Ptr<Emitter> stored;
@@ -129,7 +135,7 @@ void ParticleSystem::SetEmitter(Emitter* value) {
 }
 
 void ParticleSystem::SetMaxParticles(int32_t value) {
-  maxParticles = value;
+  maxParticles = std::clamp(value, 0, MAX_PARTICLES);
   AllocateBuffers();
 }
 

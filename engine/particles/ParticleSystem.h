@@ -34,6 +34,9 @@ class ParticleSystem : public GeometryNode {
   // Redrawn intervals below this (a base of 0, or a jitter larger than the
   // base) would burst without end within one update: 1 ms at the least.
   static constexpr float MIN_INTERVAL = 0.001f;
+  // Beyond this a stored count would only exhaust memory, a particle and
+  // its sprite vertices at a time.
+  static constexpr int32_t MAX_PARTICLES = 1 << 18;
 
   // With a point emitter of its own.
   explicit ParticleSystem(const String& name = String());
@@ -41,7 +44,8 @@ class ParticleSystem : public GeometryNode {
 
   int32_t Save(MemoryStream& stream) const override;
   // Counts, jitters, the interval base, the life and the sizes are clamped
-  // at 0 from below; the particles are discarded and the timers restart.
+  // at 0 from below, maxParticles at MAX_PARTICLES from above (with a
+  // warning); the particles are discarded and the timers restart.
   int32_t Load(MemoryStream& stream) override;
   // This node, its controllers and bounds, then the emitter.
   Object* FindByName(const String& name) override;
@@ -59,7 +63,7 @@ class ParticleSystem : public GeometryNode {
   // A point emitter (or one derived from it) takes this node as its node.
   void SetEmitter(Emitter* value);
   Emitter* GetEmitter() const { return emitter.Get(); }
-  // Also remakes the buffers.
+  // Clamped into 0..MAX_PARTICLES; also remakes the buffers.
   void SetMaxParticles(int32_t value);
   int32_t GetMaxParticles() const { return maxParticles; }
   int32_t GetLiveCount() const { return liveCount; }

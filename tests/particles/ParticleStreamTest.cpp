@@ -98,6 +98,18 @@ TEST(ParticleStreamTest, LoadingClampsCountsJittersLifeAndSizes) {
   EXPECT_TRUE(SameBytes(Written(system), SystemBytes(system->GetID(), emitter->GetID(), clamped, 0.5f, 0.25f, 1.0f).Bytes()));
 }
 
+TEST(ParticleStreamTest, AHugeStoredCountIsCappedWithAWarning) {
+  Numbers huge = STORED;
+  huge.maxParticles = 0x7FFFFFFF;
+  test::CapturedLog log;
+  int32_t state = -1;
+  Ptr<Object> loaded = ReadOne(SystemBytes(1, 2, huge, 0.5f, 0.25f, 3.0f), &state);
+  ASSERT_EQ(state, 0);
+  const auto* system = static_cast<const ParticleSystem*>(loaded.Get());
+  EXPECT_EQ(system->GetMaxParticles(), ParticleSystem::MAX_PARTICLES);
+  EXPECT_TRUE(test::HasLineStartingWith(log, "WARNING. Слишком много частиц [2147483647], взято [262144]. Имя[fountain] ID["));
+}
+
 struct AngleCase {
   float storedMax, storedMin, max, min;
 };
