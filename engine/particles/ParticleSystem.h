@@ -55,6 +55,7 @@ class ParticleSystem : public GeometryNode {
 
   // Controllers and world transformation, then ageing, then emission.
   void Update(double time) override;
+  // Nothing: the base only simulates. Points, for a draw that never comes.
   void Draw(SceneRenderer& renderer) override;
   int32_t GetPrimitiveType() const override;
   // The buffers the drawing needs for maxParticles; the base draws nothing.
