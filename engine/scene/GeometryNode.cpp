@@ -184,10 +184,12 @@ void GeometryNode::DrawNow(SceneRenderer& renderer) {
   const int32_t passes = drawing->PassCount();
   for (int32_t pass = 0; pass < passes; ++pass) {
     // A skipped pass may have pushed lights before it gave up.
-    if (drawing->ApplyPass(pass) == 0) renderer.DrawIndexed();
+    if (drawing->ApplyPass(pass) == 0) DrawPass(renderer);
     renderer.PopLights();
   }
 }
+
+int32_t GeometryNode::DrawPass(SceneRenderer& renderer) { return renderer.DrawIndexed(); }
 
 void GeometryNode::SetEffect(NodeEffect* value) {
   if (effect != value) {

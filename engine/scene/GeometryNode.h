@@ -93,6 +93,11 @@ class GeometryNode : public Node {
   BoundingVolume* GetModelBound() const { return modelBound.Get(); }
   NodeEffect* GetEffect() const { return effect.Get(); }
 
+ protected:
+  // What DrawNow draws once a pass has been applied: the current geometry
+  // through its indices.
+  virtual int32_t DrawPass(SceneRenderer& renderer);
+
  private:
   void DropEffect();
   void StreamsChanged();

@@ -54,6 +54,11 @@ int32_t SphereBoundingVolume::ComputeFromVertices(const Vector3Buffer* positions
              GetID());
     return 3;
   }
+  FitPoints(points, count);
+  return 0;
+}
+
+void SphereBoundingVolume::FitPoints(const Vector3* points, int32_t count) {
   Vector3 low = points[0];
   Vector3 high = points[0];
   for (int32_t i = 1; i < count; ++i) {
@@ -69,7 +74,6 @@ int32_t SphereBoundingVolume::ComputeFromVertices(const Vector3Buffer* positions
     largest = std::max(largest, Vector3::Dot(offset, offset));
   }
   radius = std::sqrt(largest);
-  return 0;
 }
 
 int32_t SphereBoundingVolume::CopyFrom(const BoundingVolume* volume) {

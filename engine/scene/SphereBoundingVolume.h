@@ -20,6 +20,8 @@ class SphereBoundingVolume : public BoundingVolume {
   // Centre of the axis-aligned box around the positions; radius to the
   // farthest position from that centre.
   int32_t ComputeFromVertices(const Vector3Buffer* positions) override;
+  // The same fit over the first `count` (at least 1) of `points`.
+  void FitPoints(const Vector3* points, int32_t count);
   int32_t CopyFrom(const BoundingVolume* volume) override;
   bool IntersectRay(const Vector3& origin, const Vector3& direction, float& farT,
                     float& nearT) const override;

@@ -37,6 +37,7 @@ class RecordingRenderer : public Renderer {
     maxTextureStages = textureStages;
     maxLights = lights;
   }
+  void SetPointSprites(bool on) { hasPointSprites = on; }
   void AddMode(const DisplayModeDesc& mode) { modes.push_back(mode); }
   std::vector<std::string> TakeCalls() { return std::exchange(calls, {}); }
 
