@@ -79,7 +79,7 @@ void LitShaderPass::SetConstants(Renderer& renderer, const Matrix4& world, const
     return;
   }
   const RenderStateBlock& block = *GetStateBlock();
-  const LightValues values = Directional(light(*GetEffect()), fromWorld);
+  const LightValues values = Directional(GetLight(), fromWorld);
   PutColor(registers + R::LIT_AMBIENT * 4, block.ambient);
   PutColor(registers + R::LIT_DIFFUSE * 4, block.diffuse);
   PutColor(registers + R::LIT_SPECULAR * 4, block.specular);
@@ -112,7 +112,7 @@ void LitShaderPass::SetSkinnedConstants(Renderer& renderer) const {
 int32_t LitShaderPass::PutVertexLights(float*, const Matrix4&) const { return 0; }
 
 int32_t LitShaderPass::PutLightVectors(float* registers, const Matrix4& fromWorld) const {
-  const Vector4 towards = Directional(light(*GetEffect()), fromWorld).towards;
+  const Vector4 towards = Directional(GetLight(), fromWorld).towards;
   PutVector(registers + R::TANGENT_LIGHT_DIRECTION * 4, towards.x, towards.y, towards.z, 0);
   const Light* point = GetPointLight();
   if (pointLight == nullptr) return R::TANGENT_LIGHT_DIRECTION + 1;
@@ -129,7 +129,7 @@ Light* LitShaderPass::GetPointLight() const {
 
 void LitShaderPass::SetPixelConstants(Renderer& renderer, const Matrix4& fromWorld) const {
   const RenderStateBlock& block = *GetStateBlock();
-  const LightValues values = Directional(light(*GetEffect()), fromWorld);
+  const LightValues values = Directional(GetLight(), fromWorld);
   float registers[(R::PIXEL_OWN + R::OWN_MAX) * 4] = {};
   PutColor(registers + R::PIXEL_SPECULAR * 4, block.specular);
   PutColor(registers + R::PIXEL_LIGHT_SPECULAR * 4, values.specular);
@@ -146,8 +146,8 @@ void LitShaderPass::SetPixelConstants(Renderer& renderer, const Matrix4& fromWor
 }
 
 int32_t LitShaderPass::PutOwn(float* registers, const Matrix4& fromWorld) const {
-  const Light* point = pointLight != nullptr ? pointLight(*GetEffect()) : nullptr;
   if (pointLight == nullptr) return 0;
+  const Light* point = GetPointLight();
   // Without a point light its colours stay zero and it lights nothing.
   if (point == nullptr) {
     PutVector(registers + R::OWN_POINT_ATTENUATION * 4, 1, 0, 0, 0);
