@@ -3,6 +3,10 @@
 // names that exist only so that every name resolves.
 
 #include <sys/mman.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
 
 #include <cstring>
 #include <functional>
@@ -68,6 +72,33 @@ TEST(BassLifecycleTest, CallsBeforeInitAndAfterFreeFailWithInitError) {
   ASSERT_TRUE(BASS_Free());
   ExpectEverythingNeedsInit(stream);
   YNX_BassUseLoopback(0);
+}
+
+// Where no sound device exists (as on the build machines) OpenAL's null
+// output plays in real time, fed by the library's own thread, and nothing
+// is written to standard error on the way.
+TEST(BassLifecycleTest, DefaultOutputPlaysQuietly) {
+  std::FILE* captured = std::tmpfile();
+  ASSERT_NE(captured, nullptr);
+  std::fflush(stderr);
+  const int savedError = dup(2);
+  dup2(fileno(captured), 2);
+  ASSERT_TRUE(BASS_Init(-1, 44100, BASS_DEVICE_3D, nullptr, nullptr));
+  const std::vector<uint8_t> file = OggToneEncoder::Encode(44100, 4410, {{}});
+  const HSTREAM stream = BASS_StreamCreateFile(1, file.data(), 0, static_cast<uint32_t>(file.size()), BASS_SAMPLE_3D);
+  ASSERT_NE(stream, 0u);
+  ASSERT_TRUE(BASS_ChannelPlay(stream, 0));
+  // A tenth of a second of sound; the wait is bounded only to fail rather
+  // than hang.
+  for (int wait = 0; wait < 500 && BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING; ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_EQ(BASS_ChannelIsActive(stream), BASS_ACTIVE_STOPPED);
+  EXPECT_TRUE(BASS_Free());
+  std::fflush(stderr);
+  dup2(savedError, 2);
+  close(savedError);
+  EXPECT_EQ(std::ftell(captured), 0L) << "standard error got output";
+  std::fclose(captured);
 }
 
 using BassHandleTest = LoopbackFixture;
