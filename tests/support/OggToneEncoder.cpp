@@ -41,6 +41,12 @@ std::vector<uint8_t> OggToneEncoder::Encode(long rate, uint32_t frames, const st
   while (ogg_stream_flush(&stream, &page) != 0) Append(out, page);
 
   constexpr uint32_t kChunk = 1024;
+  // The same noise every run.
+  uint32_t seed = 1;
+  const auto noise = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<float>(seed >> 8) / static_cast<float>(1u << 23) - 1.0f;
+  };
   for (uint32_t done = 0; done <= frames;) {
     const uint32_t count = std::min(kChunk, frames - done);
     if (count == 0) {
@@ -52,6 +58,7 @@ std::vector<uint8_t> OggToneEncoder::Encode(long rate, uint32_t frames, const st
         for (uint32_t i = 0; i < count; ++i) {
           const double t = static_cast<double>(done + i) / static_cast<double>(rate);
           buffer[channel][i] = tone.amplitude * static_cast<float>(std::sin(2.0 * M_PI * tone.frequency * t));
+          if (tone.noise != 0.0f) buffer[channel][i] += tone.noise * noise();
         }
       }
       vorbis_analysis_wrote(&dsp, static_cast<int>(count));

@@ -6,12 +6,14 @@
 namespace ynx::test {
 
 // Ogg Vorbis files made by libvorbisenc, for the audio library's tests and
-// benchmark: a sine tone per channel.
+// benchmark: a sine tone per channel, with white noise over it if asked
+// (which costs the decoder about what music does).
 class OggToneEncoder {
  public:
   struct Tone {
     double frequency = 441.0;
     float amplitude = 0.5f;
+    float noise = 0.0f;
   };
 
   // `frames` frames at `rate` Hz, one tone per channel (so the channel
