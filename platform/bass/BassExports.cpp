@@ -38,6 +38,16 @@ int32_t OnChannel(uint32_t handle, Call call) {
   });
 }
 
+// The same for the calls that only a 3D stream takes.
+template <typename Call>
+int32_t On3DChannel(uint32_t handle, Call call) {
+  return OnChannel(handle, [&](StreamChannel& channel) {
+    if (channel.Is3D()) return call(channel);
+    BassLibrary::SetError(BASS_ERROR_NO3D);
+    return false;
+  });
+}
+
 template <typename Result>
 Result Unavailable() {
   BassLibrary::SetError(BASS_ERROR_NOTAVAIL);
@@ -188,11 +198,7 @@ int32_t BASS_ChannelGetAttributes(uint32_t handle, uint32_t* freq, uint32_t* vol
 
 int32_t BASS_ChannelSet3DAttributes(uint32_t handle, int32_t mode, float min, float max, int32_t iangle,
                                     int32_t oangle, int32_t outvol) {
-  return OnChannel(handle, [&](StreamChannel& channel) {
-    if (!channel.Is3D()) {
-      BassLibrary::SetError(BASS_ERROR_NO3D);
-      return false;
-    }
+  return On3DChannel(handle, [&](StreamChannel& channel) {
     if (channel.Set3DAttributes(mode, min, max, iangle, oangle, outvol)) return true;
     BassLibrary::SetError(BASS_ERROR_ILLPARAM);
     return false;
@@ -201,11 +207,7 @@ int32_t BASS_ChannelSet3DAttributes(uint32_t handle, int32_t mode, float min, fl
 
 int32_t BASS_ChannelGet3DAttributes(uint32_t handle, uint32_t* mode, float* min, float* max, uint32_t* iangle,
                                     uint32_t* oangle, uint32_t* outvol) {
-  return OnChannel(handle, [&](StreamChannel& channel) {
-    if (!channel.Is3D()) {
-      BassLibrary::SetError(BASS_ERROR_NO3D);
-      return false;
-    }
+  return On3DChannel(handle, [&](StreamChannel& channel) {
     channel.Get3DAttributes(mode, min, max, iangle, oangle, outvol);
     return true;
   });
@@ -213,22 +215,14 @@ int32_t BASS_ChannelGet3DAttributes(uint32_t handle, uint32_t* mode, float* min,
 
 int32_t BASS_ChannelSet3DPosition(uint32_t handle, const BASS_3DVECTOR* pos, const BASS_3DVECTOR* orient,
                                   const BASS_3DVECTOR* vel) {
-  return OnChannel(handle, [&](StreamChannel& channel) {
-    if (!channel.Is3D()) {
-      BassLibrary::SetError(BASS_ERROR_NO3D);
-      return false;
-    }
+  return On3DChannel(handle, [&](StreamChannel& channel) {
     channel.Set3DPosition(pos, orient, vel);
     return true;
   });
 }
 
 int32_t BASS_ChannelGet3DPosition(uint32_t handle, BASS_3DVECTOR* pos, BASS_3DVECTOR* orient, BASS_3DVECTOR* vel) {
-  return OnChannel(handle, [&](StreamChannel& channel) {
-    if (!channel.Is3D()) {
-      BassLibrary::SetError(BASS_ERROR_NO3D);
-      return false;
-    }
+  return On3DChannel(handle, [&](StreamChannel& channel) {
     channel.Get3DPosition(pos, orient, vel);
     return true;
   });

@@ -37,6 +37,7 @@ constexpr Fold kFolds[8][8] = {
 };
 
 int16_t ToSample(float value) {
+  if (std::isnan(value)) return 0;
   const float scaled = std::clamp(value, -1.0f, 1.0f) * 32767.0f;
   return static_cast<int16_t>(std::lrint(scaled));
 }
