@@ -112,6 +112,16 @@ void AudioDevice::SetFactors(float distance, float doppler) {
   alDopplerFactor(doppler);
 }
 
+void AudioDevice::BeginBatch() {
+  static const auto defer = reinterpret_cast<LPALDEFERUPDATESSOFT>(alGetProcAddress("alDeferUpdatesSOFT"));
+  if (context != nullptr && defer != nullptr) defer();
+}
+
+void AudioDevice::EndBatch() {
+  static const auto process = reinterpret_cast<LPALPROCESSUPDATESSOFT>(alGetProcAddress("alProcessUpdatesSOFT"));
+  if (context != nullptr && process != nullptr) process();
+}
+
 bool AudioDevice::Render(float* out, int32_t frames) {
   if (!loopback || device == nullptr || out == nullptr || frames < 0) return false;
   static const auto render =

@@ -39,6 +39,9 @@ class AudioDevice {
   void SetListener(const BASS_3DVECTOR& position, const BASS_3DVECTOR& velocity, const BASS_3DVECTOR& front,
                    const BASS_3DVECTOR& top);
   void SetFactors(float distance, float doppler);
+  // Changes between these two reach the mix together, as one Apply3D.
+  void BeginBatch();
+  void EndBatch();
   // Loopback only: mixes `frames` stereo float frames into `out`.
   bool Render(float* out, int32_t frames);
 

@@ -138,8 +138,8 @@ int32_t BASS_ChannelGetInfo(uint32_t handle, BASS_CHANNELINFO* info) {
   }
   return OnChannel(handle, [&](StreamChannel& channel) {
     *info = BASS_CHANNELINFO{};
-    info->freq = static_cast<uint32_t>(channel.Decoder().Rate());
-    info->chans = static_cast<uint32_t>(channel.Decoder().Channels());
+    info->freq = static_cast<uint32_t>(channel.Rate());
+    info->chans = static_cast<uint32_t>(channel.Channels());
     info->flags = channel.Flags();
     info->origres = 16;
     return true;
@@ -155,8 +155,9 @@ int32_t BASS_ChannelSetFlags(uint32_t handle, uint32_t flags) {
 
 int32_t BASS_ChannelPlay(uint32_t handle, int32_t restart) {
   return OnChannel(handle, [&](StreamChannel& channel) {
-    channel.Play(restart != 0);
-    BassLibrary::Instance().WakeFeeder();
+    // The frame loop plays every stream every frame: only a start wakes
+    // the feeder.
+    if (channel.Play(restart != 0)) BassLibrary::Instance().WakeFeeder();
     return true;
   });
 }

@@ -192,9 +192,11 @@ void BassLibrary::Apply3D() {
   std::lock_guard lock(mutex);
   if (!RequireInit()) return;
   applied = pending;
+  device.BeginBatch();
   device.SetListener(applied.position, applied.velocity, applied.front, applied.top);
   device.SetFactors(applied.distance, applied.doppler);
   for (const std::shared_ptr<StreamChannel>& channel : channels.All()) channel->Apply3D(applied.rolloff);
+  device.EndBatch();
   SetError(BASS_OK);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <limits>
 
 namespace ynx::bass {
 
@@ -18,7 +19,9 @@ void ToOpenAl(const BASS_3DVECTOR& v, ALfloat out[3]) {
 }  // namespace
 
 StreamChannel::StreamChannel(std::unique_ptr<OggDecoder> decoder, uint32_t flags)
-    : decoder(std::move(decoder)), flags(flags) {}
+    : decoder(std::move(decoder)), flags(flags), channels(this->decoder->Channels()), rate(this->decoder->Rate()) {
+  sent.fill(std::numeric_limits<ALfloat>::quiet_NaN());
+}
 
 StreamChannel::~StreamChannel() { Destroy(); }
 
@@ -38,13 +41,16 @@ bool StreamChannel::Create(float rolloff) {
     return false;
   }
   freeBuffers.assign(buffers.begin(), buffers.end());
-  scratch.resize(kBufferFrames * static_cast<size_t>(decoder->Channels()));
+  scratch.resize(kBufferFrames * static_cast<size_t>(channels));
   alSourcef(source, AL_MAX_DISTANCE, FLT_MAX);
   ApplyPlacementLocked(rolloff);
   return true;
 }
 
 void StreamChannel::Destroy() {
+  // Waits for a decode in progress: the caller's bytes are not read again
+  // once this returns.
+  std::lock_guard decodeLock(decodeMutex);
   std::lock_guard lock(mutex);
   if (source != 0) {
     alSourceStop(source);
@@ -57,18 +63,65 @@ void StreamChannel::Destroy() {
     buffers.fill(0);
   }
   freeBuffers.clear();
-  // The caller's bytes are not read again after this.
   decoder.reset();
   state = State::Stopped;
 }
 
 void StreamChannel::Feed() {
-  std::lock_guard lock(mutex);
-  FeedLocked();
+  // Decoding and seeking hold only the decoder's lock, so the program's
+  // calls on this stream never wait for them; a restart meanwhile makes
+  // their result stale.
+  std::lock_guard decodeLock(decodeMutex);
+  bool carriedOn = false;
+  // Buffers are taken back once, before filling: a source that is not
+  // playing counts every queued buffer as played.
+  bool reclaimed = false;
+  for (;;) {
+    uint64_t startedAt = 0;
+    bool loop = false;
+    bool rewind = false;
+    {
+      std::lock_guard lock(mutex);
+      if (source == 0 || state != State::Playing) return;
+      if (!reclaimed) ReclaimLocked();
+      reclaimed = true;
+      startedAt = starts;
+      loop = (flags & BASS_SAMPLE_LOOP) != 0;
+      // Looping switched on after the last block was decoded carries on
+      // (once per feed, in case the file gives nothing at all).
+      if (decodeEnded && !ended && loop && !carriedOn) {
+        carriedOn = true;
+        rewindPending = true;
+      }
+      rewind = rewindPending;
+      rewindPending = false;
+      if (!rewind && (decodeEnded || freeBuffers.empty())) {
+        StartOrEndLocked();
+        return;
+      }
+    }
+    if (rewind) {
+      const bool rewound = decoder->Rewind();
+      std::lock_guard lock(mutex);
+      if (starts == startedAt) decodeEnded = !rewound;
+      continue;
+    }
+    const size_t frames = decoder->Read(scratch.data(), kBufferFrames, loop);
+    std::lock_guard lock(mutex);
+    if (source == 0 || starts != startedAt) continue;
+    if (frames < kBufferFrames) decodeEnded = true;
+    if (frames > 0) {
+      const ALuint buffer = freeBuffers.back();
+      freeBuffers.pop_back();
+      alBufferData(buffer, channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, scratch.data(),
+                   static_cast<ALsizei>(frames * static_cast<size_t>(channels) * sizeof(int16_t)),
+                   static_cast<ALsizei>(rate));
+      alSourceQueueBuffers(source, 1, &buffer);
+    }
+  }
 }
 
-void StreamChannel::FeedLocked() {
-  if (source == 0 || state != State::Playing) return;
+void StreamChannel::ReclaimLocked() {
   ALint processed = 0;
   alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
   while (processed-- > 0) {
@@ -76,21 +129,9 @@ void StreamChannel::FeedLocked() {
     alSourceUnqueueBuffers(source, 1, &buffer);
     freeBuffers.push_back(buffer);
   }
-  const bool loop = (flags & BASS_SAMPLE_LOOP) != 0;
-  // Looping switched on after the last block was decoded carries on.
-  if (decodeEnded && loop && !ended && decoder->Rewind()) decodeEnded = false;
-  while (!decodeEnded && !freeBuffers.empty()) {
-    const size_t frames = decoder->Read(scratch.data(), kBufferFrames, loop);
-    if (frames < kBufferFrames) decodeEnded = true;
-    if (frames == 0) break;
-    const ALuint buffer = freeBuffers.back();
-    freeBuffers.pop_back();
-    const ALenum format = decoder->Channels() == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
-    alBufferData(buffer, format, scratch.data(),
-                 static_cast<ALsizei>(frames * static_cast<size_t>(decoder->Channels()) * sizeof(int16_t)),
-                 static_cast<ALsizei>(decoder->Rate()));
-    alSourceQueueBuffers(source, 1, &buffer);
-  }
+}
+
+void StreamChannel::StartOrEndLocked() {
   ALint queued = 0;
   ALint sourceState = 0;
   alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
@@ -129,14 +170,17 @@ uint32_t StreamChannel::IsActive() {
   return BASS_ACTIVE_STOPPED;
 }
 
-void StreamChannel::Play(bool restart) {
+bool StreamChannel::Play(bool restart) {
   std::lock_guard lock(mutex);
-  if (source == 0) return;
+  if (source == 0) return false;
   if (restart) {
     alSourceStop(source);
     alSourcei(source, AL_BUFFER, 0);
     freeBuffers.assign(buffers.begin(), buffers.end());
-    decodeEnded = !decoder->Rewind();
+    // The feeder rewinds the decoder; a block it is decoding now is stale.
+    ++starts;
+    rewindPending = true;
+    decodeEnded = false;
     ended = false;
     state = State::Stopped;
   } else if (state == State::Playing && SourceEndedLocked()) {
@@ -144,12 +188,12 @@ void StreamChannel::Play(bool restart) {
     ended = true;
   }
   // An ended stream stays at its end until it is restarted.
-  if (ended || state == State::Playing) return;
+  if (ended || state == State::Playing) return false;
   state = State::Playing;
   ALint queued = 0;
   alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
   if (queued > 0) alSourcePlay(source);
-  FeedLocked();
+  return true;
 }
 
 void StreamChannel::Stop() {
@@ -185,7 +229,7 @@ void StreamChannel::SetAttributes(int32_t newFreq, int32_t newVolume, int32_t ne
   if (newVolume >= 0) volume = static_cast<uint32_t>(std::min(newVolume, 100));
   if (newPan >= -100) pan = std::min(newPan, 100);
   if (source == 0) return;
-  const float pitch = freq == 0 ? 1.0f : static_cast<float>(freq) / static_cast<float>(decoder->Rate());
+  const float pitch = freq == 0 ? 1.0f : static_cast<float>(freq) / static_cast<float>(rate);
   alSourcef(source, AL_PITCH, pitch);
   alSourcef(source, AL_GAIN, static_cast<float>(volume) / 100.0f);
   if (!Is3D()) ApplyPlacementLocked(0.0f);
@@ -193,7 +237,7 @@ void StreamChannel::SetAttributes(int32_t newFreq, int32_t newVolume, int32_t ne
 
 void StreamChannel::GetAttributes(uint32_t* outFreq, uint32_t* outVolume, int32_t* outPan) {
   std::lock_guard lock(mutex);
-  if (outFreq != nullptr) *outFreq = freq == 0 ? static_cast<uint32_t>(decoder->Rate()) : freq;
+  if (outFreq != nullptr) *outFreq = freq == 0 ? static_cast<uint32_t>(rate) : freq;
   if (outVolume != nullptr) *outVolume = volume;
   if (outPan != nullptr) *outPan = pan;
 }
@@ -261,15 +305,25 @@ void StreamChannel::ApplyPlacementLocked(float rolloff) {
     ToOpenAl(orientation, direction);
     ToOpenAl(velocity, speed);
   }
-  alSourcei(source, AL_SOURCE_RELATIVE, relative ? AL_TRUE : AL_FALSE);
-  alSourcefv(source, AL_POSITION, at);
-  alSourcefv(source, AL_DIRECTION, direction);
-  alSourcefv(source, AL_VELOCITY, speed);
-  alSourcef(source, AL_ROLLOFF_FACTOR, sourceRolloff);
-  alSourcef(source, AL_REFERENCE_DISTANCE, minDistance);
-  alSourcef(source, AL_CONE_INNER_ANGLE, static_cast<float>(insideAngle));
-  alSourcef(source, AL_CONE_OUTER_ANGLE, static_cast<float>(outsideAngle));
-  alSourcef(source, AL_CONE_OUTER_GAIN, static_cast<float>(outsideVolume) / 100.0f);
+  const std::array<ALfloat, kPlacementValues> values = {
+      relative ? 1.0f : 0.0f, at[0], at[1], at[2], direction[0], direction[1], direction[2], speed[0], speed[1],
+      speed[2], sourceRolloff, minDistance, static_cast<float>(insideAngle), static_cast<float>(outsideAngle),
+      static_cast<float>(outsideVolume) / 100.0f};
+  // Only what changed goes to OpenAL, where every call is a property update
+  // of its own; the frame loop moves sources every frame.
+  const auto changed = [&](size_t first, size_t count) {
+    return !std::equal(values.begin() + first, values.begin() + first + count, sent.begin() + first);
+  };
+  if (changed(0, 1)) alSourcei(source, AL_SOURCE_RELATIVE, relative ? AL_TRUE : AL_FALSE);
+  if (changed(1, 3)) alSourcefv(source, AL_POSITION, values.data() + 1);
+  if (changed(4, 3)) alSourcefv(source, AL_DIRECTION, values.data() + 4);
+  if (changed(7, 3)) alSourcefv(source, AL_VELOCITY, values.data() + 7);
+  if (changed(10, 1)) alSourcef(source, AL_ROLLOFF_FACTOR, values[10]);
+  if (changed(11, 1)) alSourcef(source, AL_REFERENCE_DISTANCE, values[11]);
+  if (changed(12, 1)) alSourcef(source, AL_CONE_INNER_ANGLE, values[12]);
+  if (changed(13, 1)) alSourcef(source, AL_CONE_OUTER_ANGLE, values[13]);
+  if (changed(14, 1)) alSourcef(source, AL_CONE_OUTER_GAIN, values[14]);
+  sent = values;
 }
 
 }  // namespace ynx::bass

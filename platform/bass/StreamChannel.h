@@ -14,8 +14,9 @@ namespace ynx::bass {
 
 // One stream: an OpenAL source fed from its decoder through a small queue
 // of buffers. The feeder thread calls Feed; every other call comes from the
-// program. All of it is serialised by the channel's own lock, so a call
-// waits at most for one buffer being decoded.
+// program. Two locks: one for the source and the settings, taken briefly by
+// every call, and one for the decoder, held by Feed while it decodes (and
+// by Destroy), so the program never waits for decoding.
 //
 // Vectors arrive left-handed and go to OpenAL with z negated. 3D settings
 // wait for Apply3D, as the program expects; volume, pan and frequency take
@@ -36,11 +37,13 @@ class StreamChannel {
   void Destroy();
 
   bool Is3D() const { return (flags & BASS_SAMPLE_3D) != 0; }
-  const OggDecoder& Decoder() const { return *decoder; }
+  int Channels() const { return channels; }
+  long Rate() const { return rate; }
 
   void Feed();
   uint32_t IsActive();
-  void Play(bool restart);
+  // True when the stream (re)started and wants feeding.
+  bool Play(bool restart);
   void Stop();
   bool Pause();
   void SetFlags(uint32_t newFlags);
@@ -57,14 +60,24 @@ class StreamChannel {
  private:
   enum class State { Stopped, Playing, Paused };
 
-  // With the lock held.
-  void FeedLocked();
+  // With `mutex` held. ReclaimLocked takes back the played buffers;
+  // StartOrEndLocked starts a source that has data, or marks the end when
+  // nothing is left.
+  void ReclaimLocked();
+  void StartOrEndLocked();
   void ApplyPlacementLocked(float rolloff);
   bool SourceEndedLocked();
 
+  // What ApplyPlacementLocked last gave OpenAL (NaN: nothing yet).
+  static constexpr size_t kPlacementValues = 15;
+  std::array<ALfloat, kPlacementValues> sent;
+
+  std::mutex decodeMutex;
   std::mutex mutex;
   std::unique_ptr<OggDecoder> decoder;
   uint32_t flags;
+  const int channels;
+  const long rate;
   ALuint source = 0;
   std::array<ALuint, kBufferCount> buffers{};
   std::vector<ALuint> freeBuffers;
@@ -72,6 +85,9 @@ class StreamChannel {
   State state = State::Stopped;
   bool decodeEnded = false;
   bool ended = false;
+  bool rewindPending = false;
+  // Counts restarts, so that Feed can tell a block decoded before one.
+  uint64_t starts = 0;
 
   uint32_t freq = 0;
   uint32_t volume = 100;
