@@ -26,10 +26,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <vector>
 
-#include "bench/MedianReporter.h"
+#include "bench/RendererRace.h"
 #include "bench/RendererWindow.h"
 #include "engine/core/Random.h"
 #include "engine/io/Image.h"
@@ -42,12 +43,10 @@
 namespace ynx {
 namespace {
 
+constexpr int32_t PARTICLES = 20000;
 constexpr int32_t SIZE = 256;  // the window, square
 constexpr uint32_t CLEAR_COLOR = 0xFF000000;
 constexpr double FRAME_TIME = 1.0 / 60.0;
-constexpr int REPETITIONS = 10;
-constexpr float PI = 3.14159265f;
-constexpr int32_t PARTICLES = 20000;
 constexpr int32_t AGEING_FRAMES = 300;
 constexpr uint32_t SPOT_SIZE = 16;
 
@@ -70,7 +69,7 @@ Ptr<SpriteParticleSystem> MakeSystem(Texture* spot) {
   Random::Seed(7);
   Ptr<SpriteParticleSystem> system(new SpriteParticleSystem(String("sparks")));
   Ptr<SphereVolumeEmitter> emitter(new SphereVolumeEmitter());
-  emitter->SetAngles(0.0f, PI);
+  emitter->SetAngles(0.0f, std::numbers::pi_v<float>);
   emitter->SetRadius(2.0f);
   system->SetEmitter(emitter.Get());
   static_cast<SpriteEffect*>(system->GetEffect())->SetTexture(spot);
@@ -103,20 +102,29 @@ constexpr Path PATHS[] = {
     {"BM_QuadsUpdate", "pointsprites=0", false, false},
 };
 
-class Race {
- public:
-  bool Create(std::string& error) {
+class Race : public RendererRace {
+ protected:
+  bool Prepare(std::string& error) override {
     if (!window.Create(SIZE, error)) return false;
     camera = new Camera(String("eye"));
     camera->Update(0.0);
     spot = MakeSpot();
-    for (std::size_t n = 0; n < 2; ++n) systems[n] = MakeSystem(spot.Get());
+    for (Ptr<SpriteParticleSystem>& system : systems) system = MakeSystem(spot.Get());
+    for (const Path& path : PATHS) {
+      if (!Check(path, error)) return false;
+    }
     return true;
   }
 
+  bool Use(int32_t path, std::string& error) override { return Ready(PATHS[path], error); }
+  void Frame(int32_t path) override { DrawFrame(PATHS[path], PATHS[path].draws); }
+  void Count(benchmark::State& state, int32_t) override { state.SetItemsProcessed(state.iterations() * PARTICLES); }
+  std::vector<std::string>& GetComplaints() override { return window.GetComplaints(); }
+
+ private:
   // The device the path needs, the system aged on it (the first time) and
   // everything uploaded and recorded.
-  bool Use(const Path& path, std::string& error) {
+  bool Ready(const Path& path, std::string& error) {
     if (window.GetLimits() == path.limits && ready) return true;
     if (!window.Reopen(path.limits, error)) return false;
     window.GetRenderer().SetCamera(camera.Get());
@@ -125,12 +133,12 @@ class Race {
     if (system.GetLiveCount() == 0) {
       for (int32_t frame = 0; frame < AGEING_FRAMES; ++frame) system.UpdateRecursive(FRAME_TIME, false);
     }
-    Frame(path, true);
-    Frame(path, true);
+    DrawFrame(path, true);
+    DrawFrame(path, true);
     return true;
   }
 
-  void Frame(const Path& path, bool draws) {
+  void DrawFrame(const Path& path, bool draws) {
     SpriteParticleSystem& system = SystemOf(path);
     system.UpdateRecursive(FRAME_TIME, false);
     if (!draws) return;
@@ -142,34 +150,23 @@ class Race {
   // A frame read back: false, with what is wrong, unless every particle is
   // written and drawn as the path says and the centre is covered.
   bool Check(const Path& path, std::string& error) {
-    if (!Use(path, error)) return false;
+    if (!Ready(path, error)) return false;
     SpriteParticleSystem& system = SystemOf(path);
     system.UpdateRecursive(FRAME_TIME, false);
     Draw(system);
-    const std::vector<uint32_t> pixels = window.Capture();
-    Renderer& renderer = window.GetRenderer();
-    renderer.EndFrame();
-    const RenderStats stats = renderer.GetStats();
-    int32_t covered = 0;
-    int32_t centre = 0;
-    for (std::size_t i = 0; i < pixels.size(); ++i) {
-      if (pixels[i] == CLEAR_COLOR) continue;
-      ++covered;
-      const auto x = static_cast<int32_t>(i % SIZE);
-      const auto y = static_cast<int32_t>(i / SIZE);
-      if (std::abs(x - SIZE / 2) < SIZE / 8 && std::abs(y - SIZE / 2) < SIZE / 8) ++centre;
-    }
+    const RendererWindow::Coverage covered = window.EndFrameRead(CLEAR_COLOR);
+    const RenderStats stats = window.GetRenderer().GetStats();
     std::printf("%-21s caps \"%s\": %d live, %d written, %d draws, %d uploads; %d pixels drawn, %d of %d in the "
                 "centre\n",
                 path.name, path.limits, system.GetLiveCount(), system.GetDrawCount(), stats.draws, stats.uploads,
-                covered, centre, SIZE * SIZE / 16);
+                covered.all, covered.centre, covered.centreSize);
     if (system.GetLiveCount() != PARTICLES || system.GetDrawCount() != PARTICLES) {
       error = "not every particle is alive and written";
     } else if (system.UsesPointSprites() != path.pointSprites) {
       error = "the particles are not written as the path draws them";
     } else if (stats.draws != 1) {
       error = "the particles are not drawn in one draw";
-    } else if (pixels.empty() || 2 * centre < SIZE * SIZE / 16) {
+    } else if (2 * covered.centre < covered.centreSize) {
       error = "the centre of the picture is not drawn";
     } else if (!window.GetComplaints().empty()) {
       error = "the renderer logged: " + window.GetComplaints().front();
@@ -177,9 +174,6 @@ class Race {
     return error.empty();
   }
 
-  std::vector<std::string>& GetComplaints() { return window.GetComplaints(); }
-
- private:
   SpriteParticleSystem& SystemOf(const Path& path) const { return *systems[path.pointSprites ? 0 : 1]; }
 
   void Draw(SpriteParticleSystem& system) {
@@ -198,70 +192,9 @@ class Race {
   Ptr<SpriteParticleSystem> systems[2];  // the point sprites', the quads'
 };
 
-Race* race = nullptr;
-
-void Run(benchmark::State& state, const Path& path) {
-  std::string error;
-  if (!race->Use(path, error)) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  for (auto _ : state) race->Frame(path, path.draws);
-  state.SetItemsProcessed(state.iterations() * PARTICLES);
-  std::vector<std::string>& complaints = race->GetComplaints();
-  if (!complaints.empty()) state.SkipWithError(("the renderer logged: " + complaints.front()).c_str());
-}
-
-void BM_PointSprites(benchmark::State& state) { Run(state, PATHS[0]); }
-void BM_Quads(benchmark::State& state) { Run(state, PATHS[1]); }
-void BM_PointSpritesUpdate(benchmark::State& state) { Run(state, PATHS[2]); }
-void BM_QuadsUpdate(benchmark::State& state) { Run(state, PATHS[3]); }
-
-// llvmpipe rasterises on threads of its own: the wall clock is what a
-// viewer sees, the drawing thread's time what the engine itself costs.
-BENCHMARK(BM_PointSprites)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(REPETITIONS);
-BENCHMARK(BM_Quads)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(REPETITIONS);
-BENCHMARK(BM_PointSpritesUpdate)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(REPETITIONS);
-BENCHMARK(BM_QuadsUpdate)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(REPETITIONS);
-
-void PrintSummary(const MedianReporter& reporter) {
-  std::printf("\nmedian frame                wall   drawing thread\n");
-  for (const Path& path : PATHS) {
-    const MedianReporter::Times median = reporter.Of(path.name);
-    std::printf("  %-21s %9.3f ms %9.3f ms\n", path.name, 1e3 * median.wall, 1e3 * median.thread);
-  }
-  const auto ratio = [&](const char* quads, const char* points) {
-    const MedianReporter::Times a = reporter.Of(quads);
-    const MedianReporter::Times b = reporter.Of(points);
-    std::printf("  %-21s %8.2fx %11.2fx\n", (std::string(quads) + " / points").c_str(), b.wall > 0 ? a.wall / b.wall : 0.0,
-                b.thread > 0 ? a.thread / b.thread : 0.0);
-  };
-  ratio("BM_Quads", "BM_PointSprites");
-  ratio("BM_QuadsUpdate", "BM_PointSpritesUpdate");
-}
-
-int Main(int argc, char** argv) {
-  if (!MedianReporter::Initialize(argc, argv)) return 1;
-  int result = 1;
-  {
-    Race made;
-    std::string error;
-    bool fair = made.Create(error);
-    for (const Path& path : PATHS) fair = fair && made.Check(path, error);
-    if (!fair) {
-      std::fprintf(stderr, "cannot set the benchmark up: %s\n", error.c_str());
-    } else {
-      race = &made;
-      MedianReporter::RunAll(PrintSummary);
-      race = nullptr;
-      result = 0;
-    }
-  }
-  benchmark::Shutdown();
-  return result;
-}
-
 }  // namespace
 }  // namespace ynx
 
-int main(int argc, char** argv) { return ynx::Main(argc, argv); }
+int main(int argc, char** argv) {
+  return ynx::RendererRace::Main<ynx::Race>(argc, argv, ynx::PATHS, {{"BM_Quads / points", 1, 0}, {"BM_QuadsUpdate / points", 3, 2}});
+}
