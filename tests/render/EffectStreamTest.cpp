@@ -166,7 +166,7 @@ TEST(EffectStreamTest, APostRenderEffectStoresOnlyItsFilmFlag) {
   const std::vector<std::string> errors = log.Filtered({"ERROR. "});
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0].rfind("ERROR. Невозможно загрузить флаг фильма. ID[", 0), 0u) << errors[0];
-  EXPECT_NE(errors[0].find("] Имя[letterbox]"), std::string::npos) << errors[0];
+  EXPECT_TRUE(errors[0].ends_with("] Имя[letterbox]")) << errors[0];
 }
 
 
