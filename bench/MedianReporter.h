@@ -2,6 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -30,7 +31,7 @@ class MedianReporter : public benchmark::ConsoleReporter {
   static bool Initialize(int argc, char** argv);
   // Every benchmark the command line selects, reported by one of these,
   // then `summary` from its medians.
-  static void RunAll(void (*summary)(const MedianReporter&));
+  static void RunAll(const std::function<void(const MedianReporter&)>& summary);
 
  private:
   std::map<std::string, Times> medians;

@@ -99,7 +99,7 @@ SceneViewer::~SceneViewer() {
 
 int SceneViewer::Run() {
   std::string error;
-  if (!Start(error) || !LoadScene(error) || !OpenWindow(error) || !ChooseCamera(error)) {
+  if (!Start(error) || !LoadScene(error) || !OpenWindow(error) || !ChooseCamera(error) || !ChooseFont(error)) {
     std::fprintf(stderr, "ynx-view: %s\n", error.c_str());
     return 1;
   }
@@ -224,6 +224,22 @@ bool SceneViewer::ChooseCamera(std::string& error) {
   return true;
 }
 
+bool SceneViewer::ChooseFont(std::string& error) {
+  if (options.font.empty()) return true;
+  File* file = FileManager::FindFile(String(options.font.c_str()));
+  const Ptr<Image> atlas = file != nullptr ? new Image(file, String(options.font.c_str())) : nullptr;
+  if (!atlas || atlas->GetData() == nullptr) {
+    error = options.font + ": no picture to cut glyphs from";
+    return false;
+  }
+  font = new TextureFont(String("text"));
+  font->SetTexture(new Texture(String("font"), atlas.Get()));
+  // Glyphs of 16 x 24 pixels, 2 apart, whatever the window.
+  font->SetCharSize(16.0f / static_cast<float>(options.width), 24.0f / static_cast<float>(options.height),
+                    2.0f / static_cast<float>(options.width));
+  return true;
+}
+
 bool SceneViewer::DrawFrame(int32_t frame, double elapsed, std::string& error) {
   Renderer* renderer = Renderer::GetCurrent();
   const double cpuStart = ThreadSeconds();
@@ -236,6 +252,10 @@ bool SceneViewer::DrawFrame(int32_t frame, double elapsed, std::string& error) {
   }
   scene->Render(*renderer);
   renderer->FlushSorted();
+  // The top left corner, a glyph's width in from the edges.
+  if (font) {
+    font->DrawText(font->GetCharWidth(), 1.0f - font->GetCharHeight(), 0.0f, "%s", options.text.c_str());
+  }
   if (options.Captures(frame)) {
     const std::string name = options.ScreenshotName(frame);
     const Ptr<Image> picture = renderer->CaptureFrame();
