@@ -315,7 +315,7 @@ TEST(SoundServiceTest, WithoutTheLibraryTheEngineStartsSilentlyAndEveryCallFails
   EXPECT_EQ(SoundManager::Initialize(), 0);
   EXPECT_EQ(log.Lines(), (std::vector<std::string>{
                              "INFO. Инициализация менеджера звука.",
-                             "ERROR. Инициализация менеджера звука. Невозможно найти ресурс [bass.dll].",
+                             "INFO. Инициализация менеджера звука. Невозможно найти ресурс [bass.dll].",
                          }));
   EXPECT_FALSE(SoundLibrary::IsLoaded());
   const SoundLibrary::Entries& library = SoundLibrary::Get();
