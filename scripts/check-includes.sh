@@ -27,6 +27,8 @@ for unit in io scene animation particles audio render; do
   allowed[engine/$unit]+=" $platform_os"
 done
 allowed[engine/audio]+=" platform/bass"
+# Sound nodes are switched by animation tracks.
+allowed[engine/audio]+=" engine/animation"
 allowed[engine/render]+=" platform/bass"
 allowed[modules]="$below $platform_os platform/bass platform/d3d9/shader platform/d3d9/device platform/d3d9"
 allowed[app]="$below modules $platform_os platform/bass platform/d3d9/shader platform/d3d9/device platform/d3d9"
