@@ -490,28 +490,15 @@ void PrintSummary(const MedianReporter& reporter) {
   ratio("BM_SkinnedShader", "BM_SkinnedFixed");
 }
 
-int Main(int argc, char** argv) {
-  if (!MedianReporter::Initialize(argc, argv)) return 1;
-  int result = 1;
-  {
-    Race made;
-    std::string error;
-    bool fair = made.Create(error);
-    for (const Path& path : PATHS) fair = fair && made.Check(path, error);
-    if (!fair) {
-      std::fprintf(stderr, "cannot set the benchmark up: %s\n", error.c_str());
-    } else {
-      race = &made;
-      MedianReporter::RunAll(PrintSummary);
-      race = nullptr;
-      result = 0;
-    }
-  }
-  benchmark::Shutdown();
-  return result;
+bool Prepare(Race& made, std::string& error) {
+  bool fair = made.Create(error);
+  for (const Path& path : PATHS) fair = fair && made.Check(path, error);
+  return fair;
 }
 
 }  // namespace
 }  // namespace ynx
 
-int main(int argc, char** argv) { return ynx::Main(argc, argv); }
+int main(int argc, char** argv) {
+  return ynx::MedianReporter::Main(argc, argv, ynx::race, &ynx::Prepare, &ynx::PrintSummary);
+}

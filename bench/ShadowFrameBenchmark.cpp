@@ -240,26 +240,11 @@ void PrintSummary(const MedianReporter& reporter) {
               without.thread > 0 ? with.thread / without.thread : 0.0);
 }
 
-int Main(int argc, char** argv) {
-  if (!MedianReporter::Initialize(argc, argv)) return 1;
-  int result = 1;
-  {
-    Race made;
-    std::string error;
-    if (!made.Create(error) || !made.Check(error)) {
-      std::fprintf(stderr, "cannot set the benchmark up: %s\n", error.c_str());
-    } else {
-      race = &made;
-      MedianReporter::RunAll(PrintSummary);
-      race = nullptr;
-      result = 0;
-    }
-  }
-  benchmark::Shutdown();
-  return result;
-}
+bool Prepare(Race& made, std::string& error) { return made.Create(error) && made.Check(error); }
 
 }  // namespace
 }  // namespace ynx
 
-int main(int argc, char** argv) { return ynx::Main(argc, argv); }
+int main(int argc, char** argv) {
+  return ynx::MedianReporter::Main(argc, argv, ynx::race, &ynx::Prepare, &ynx::PrintSummary);
+}
