@@ -31,7 +31,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/MedianReporter.h"
+#include "bench/RendererRace.h"
 #include "bench/RendererWindow.h"
 #include "engine/animation/SkinController.h"
 #include "engine/io/Image.h"
@@ -53,7 +53,6 @@ namespace {
 constexpr int32_t SIZE = 256;  // the window, square
 constexpr uint32_t CLEAR_COLOR = 0xFF202020;
 constexpr double FRAME_TIME = 1.0 / 60.0;
-constexpr int REPETITIONS = 10;
 constexpr float PI = 3.14159265f;
 
 constexpr int32_t TILE_COLUMNS = 20;
@@ -350,31 +349,40 @@ constexpr Path PATHS[] = {
     {"BM_SkinnedFixed", "ps=none", 1, false, true},
 };
 
-class Race {
- public:
-  bool Create(std::string& error) {
+class Race : public RendererRace {
+ protected:
+  bool Prepare(std::string& error) override {
     if (!window.Create(SIZE, error)) return false;
     shared = std::make_unique<Shared>();
     for (std::unique_ptr<MaterialScene>& scene : scenes) scene = std::make_unique<MaterialScene>(*shared);
+    for (const Path& path : PATHS) {
+      if (!Check(path, error)) return false;
+    }
     return true;
   }
 
+  bool Use(int32_t path, std::string& error) override { return Ready(PATHS[path], error); }
+  void Frame(int32_t path) override { DrawFrame(PATHS[path]); }
+  void Count(benchmark::State& state, int32_t) override { state.counters["draws"] = window.GetRenderer().GetStats().draws; }
+  std::vector<std::string>& GetComplaints() override { return window.GetComplaints(); }
+
+ private:
   // The device the path needs, everything on it uploaded and recorded.
-  bool Use(const Path& path, std::string& error) {
+  bool Ready(const Path& path, std::string& error) {
     if (window.GetLimits() == path.limits && ready) return true;
     if (!window.Reopen(path.limits, error)) return false;
     window.GetRenderer().SetCamera(shared->camera.Get());
     ready = true;
     for (const Path& other : PATHS) {
       if (std::string(other.limits) == path.limits) {
-        Frame(other);
-        Frame(other);
+        DrawFrame(other);
+        DrawFrame(other);
       }
     }
     return true;
   }
 
-  void Frame(const Path& path) {
+  void DrawFrame(const Path& path) {
     SceneNode& part = Update(path);
     Draw(part);
     window.GetRenderer().EndFrame();
@@ -384,28 +392,18 @@ class Race {
   // A frame read back: false, with what is wrong, unless the centre is
   // covered and every effect draws on the path's technique.
   bool Check(const Path& path, std::string& error) {
-    if (!Use(path, error)) return false;
+    if (!Ready(path, error)) return false;
     Draw(Update(path));
-    const std::vector<uint32_t> pixels = window.Capture();
+    const RendererWindow::Coverage covered = window.EndFrameRead(CLEAR_COLOR);
     Renderer& renderer = window.GetRenderer();
-    renderer.EndFrame();
     const RenderStats stats = renderer.GetStats();
-    int32_t covered = 0;
-    int32_t centre = 0;
-    for (size_t i = 0; i < pixels.size(); ++i) {
-      if (pixels[i] == CLEAR_COLOR) continue;
-      ++covered;
-      const auto x = static_cast<int32_t>(i % SIZE);
-      const auto y = static_cast<int32_t>(i / SIZE);
-      if (std::abs(x - SIZE / 2) < SIZE / 8 && std::abs(y - SIZE / 2) < SIZE / 8) ++centre;
-    }
     std::printf("%-21s caps \"%s\", program level %d: %d draws, %d uploads, %d device objects made; %d pixels "
                 "drawn, %d of %d in the centre\n",
                 path.name, path.limits, renderer.GetProgramLevel(), stats.draws, stats.uploads, stats.deviceObjectsCreated,
-                covered, centre, SIZE * SIZE / 16);
+                covered.all, covered.centre, covered.centreSize);
     const bool programs = renderer.GetProgramLevel() == Renderer::SHADER_2 || renderer.GetProgramLevel() == Renderer::SHADER_3;
     const std::string mismatch = SceneOf(path).Mismatch(path.technique, path.skinsOnDevice);
-    if (pixels.empty() || 4 * centre < SIZE * SIZE / 16) {
+    if (4 * covered.centre < covered.centreSize) {
       error = "the centre of the picture is not drawn";
     } else if (programs != path.skinsOnDevice) {
       error = "the device runs programs at the wrong level";
@@ -419,10 +417,6 @@ class Race {
     return error.empty();
   }
 
-  const RenderStats& GetStats() const { return window.GetRenderer().GetStats(); }
-  std::vector<std::string>& GetComplaints() { return window.GetComplaints(); }
-
- private:
   MaterialScene& SceneOf(const Path& path) const { return *scenes[path.skinsOnDevice ? 0 : 1]; }
 
   SceneNode& Update(const Path& path) {
@@ -448,57 +442,9 @@ class Race {
   std::unique_ptr<MaterialScene> scenes[2];  // the program path's, the fixed path's
 };
 
-Race* race = nullptr;
-
-void Run(benchmark::State& state, const Path& path) {
-  std::string error;
-  if (!race->Use(path, error)) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  for (auto _ : state) race->Frame(path);
-  state.counters["draws"] = race->GetStats().draws;
-  std::vector<std::string>& complaints = race->GetComplaints();
-  if (!complaints.empty()) state.SkipWithError(("the renderer logged: " + complaints.front()).c_str());
-}
-
-void BM_ShaderPath(benchmark::State& state) { Run(state, PATHS[0]); }
-void BM_FixedFunctionPath(benchmark::State& state) { Run(state, PATHS[1]); }
-void BM_SkinnedShader(benchmark::State& state) { Run(state, PATHS[2]); }
-void BM_SkinnedFixed(benchmark::State& state) { Run(state, PATHS[3]); }
-
-// llvmpipe rasterises on threads of its own: the wall clock is what a
-// viewer sees, the drawing thread's time what the engine itself costs.
-BENCHMARK(BM_ShaderPath)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(REPETITIONS);
-BENCHMARK(BM_FixedFunctionPath)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(REPETITIONS);
-BENCHMARK(BM_SkinnedShader)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(REPETITIONS);
-BENCHMARK(BM_SkinnedFixed)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(REPETITIONS);
-
-void PrintSummary(const MedianReporter& reporter) {
-  std::printf("\nmedian frame                wall   drawing thread\n");
-  for (const Path& path : PATHS) {
-    const MedianReporter::Times median = reporter.Of(path.name);
-    std::printf("  %-21s %9.3f ms %9.3f ms\n", path.name, 1e3 * median.wall, 1e3 * median.thread);
-  }
-  const auto ratio = [&](const char* shader, const char* fixed) {
-    const MedianReporter::Times a = reporter.Of(shader);
-    const MedianReporter::Times b = reporter.Of(fixed);
-    std::printf("  %-21s %8.2fx %11.2fx\n", (std::string(shader) + " / fixed").c_str(), b.wall > 0 ? a.wall / b.wall : 0.0,
-                b.thread > 0 ? a.thread / b.thread : 0.0);
-  };
-  ratio("BM_ShaderPath", "BM_FixedFunctionPath");
-  ratio("BM_SkinnedShader", "BM_SkinnedFixed");
-}
-
-bool Prepare(Race& made, std::string& error) {
-  bool fair = made.Create(error);
-  for (const Path& path : PATHS) fair = fair && made.Check(path, error);
-  return fair;
-}
-
 }  // namespace
 }  // namespace ynx
 
 int main(int argc, char** argv) {
-  return ynx::MedianReporter::Main(argc, argv, ynx::race, &ynx::Prepare, &ynx::PrintSummary);
+  return ynx::RendererRace::Main<ynx::Race>(argc, argv, ynx::PATHS, {{"BM_ShaderPath / fixed", 0, 1}, {"BM_SkinnedShader / fixed", 2, 3}});
 }

@@ -35,7 +35,7 @@ bool MedianReporter::Initialize(int argc, char** argv) {
   return !benchmark::ReportUnrecognizedArguments(count, arguments.data());
 }
 
-void MedianReporter::RunAll(void (*summary)(const MedianReporter&)) {
+void MedianReporter::RunAll(const std::function<void(const MedianReporter&)>& summary) {
   MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   summary(reporter);

@@ -2,7 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,31 +31,7 @@ class MedianReporter : public benchmark::ConsoleReporter {
   static bool Initialize(int argc, char** argv);
   // Every benchmark the command line selects, reported by one of these,
   // then `summary` from its medians.
-  static void RunAll(void (*summary)(const MedianReporter&));
-  // A race's whole main: Initialize, a Race made and set up by `prepare`
-  // (false, with the reason, stops the program), every benchmark run with
-  // the race published in `current`, then `summary`. The race is gone
-  // before Google Benchmark shuts down. The exit status.
-  template <class Race>
-  static int Main(int argc, char** argv, Race*& current, bool (*prepare)(Race& race, std::string& error),
-                  void (*summary)(const MedianReporter&)) {
-    if (!Initialize(argc, argv)) return 1;
-    int result = 1;
-    {
-      Race made;
-      std::string error;
-      if (!prepare(made, error)) {
-        std::fprintf(stderr, "cannot set the benchmark up: %s\n", error.c_str());
-      } else {
-        current = &made;
-        RunAll(summary);
-        current = nullptr;
-        result = 0;
-      }
-    }
-    benchmark::Shutdown();
-    return result;
-  }
+  static void RunAll(const std::function<void(const MedianReporter&)>& summary);
 
  private:
   std::map<std::string, Times> medians;

@@ -68,4 +68,19 @@ std::vector<uint32_t> RendererWindow::Capture() {
   return pixels;
 }
 
+RendererWindow::Coverage RendererWindow::EndFrameRead(uint32_t clear) {
+  const std::vector<uint32_t> picture = Capture();
+  renderer->EndFrame();
+  Coverage coverage;
+  coverage.centreSize = size * size / 16;
+  for (size_t i = 0; i < picture.size(); ++i) {
+    if (picture[i] == clear) continue;
+    ++coverage.all;
+    const auto x = static_cast<int32_t>(i % static_cast<size_t>(size));
+    const auto y = static_cast<int32_t>(i / static_cast<size_t>(size));
+    if (std::abs(x - size / 2) < size / 8 && std::abs(y - size / 2) < size / 8) ++coverage.centre;
+  }
+  return coverage;
+}
+
 }  // namespace ynx

@@ -29,6 +29,16 @@ class RendererWindow {
   // What has been drawn since BeginFrame, rows top first as A8R8G8B8
   // words; empty when it cannot be read back.
   std::vector<uint32_t> Capture();
+  // How much of a frame is drawn: its pixels other than the clear colour,
+  // in all and in the centre square, a quarter of the side across
+  // (`centreSize` pixels). Nothing when it could not be read back.
+  struct Coverage {
+    int32_t all = 0;
+    int32_t centre = 0;
+    int32_t centreSize = 0;
+  };
+  // Reads back what has been drawn since BeginFrame, then ends the frame.
+  Coverage EndFrameRead(uint32_t clear);
 
   Renderer& GetRenderer() const { return *renderer; }
   const std::string& GetLimits() const { return limits; }

@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/MedianReporter.h"
+#include "bench/RendererRace.h"
 #include "bench/RendererWindow.h"
 #include "engine/io/Image.h"
 #include "engine/render/ColorEffect.h"
@@ -44,7 +44,6 @@ namespace {
 constexpr int32_t SIZE = 256;  // the window, square
 constexpr Color CLEAR{0.125f, 0.125f, 0.125f, 1.0f};
 constexpr double FRAME_TIME = 1.0 / 60.0;
-constexpr int REPETITIONS = 10;
 
 constexpr int32_t COLUMNS = 20;
 constexpr int32_t ROWS = 10;
@@ -124,9 +123,9 @@ struct Side {
 };
 constexpr Side SIDES[] = {{"BM_WithShadows", true}, {"BM_WithoutShadows", false}};
 
-class Race {
- public:
-  bool Create(std::string& error) {
+class Race : public RendererRace {
+ protected:
+  bool Prepare(std::string& error) override {
     if (!window.Create(SIZE, error)) return false;
     camera = new Camera(String("eye"));
     Vector3 forward{0.0f, -0.6f, 0.8f};
@@ -145,17 +144,24 @@ class Race {
     for (const Side& side : SIDES) scenes[side.shadowed ? 0 : 1] = std::make_unique<ShadowScene>(side.shadowed, light.Get());
     // Techniques chosen, receivers found, everything uploaded.
     for (int frame = 0; frame < 2; ++frame) {
-      for (const Side& side : SIDES) Frame(side);
+      for (int32_t side = 0; side < 2; ++side) Frame(side);
     }
-    return true;
+    return Check(error);
   }
 
-  void Frame(const Side& side) {
-    Draw(side);
+  // Both sides draw on the same device.
+  bool Use(int32_t, std::string&) override { return true; }
+
+  void Frame(int32_t side) override {
+    Draw(SIDES[side]);
     window.GetRenderer().EndFrame();
     glFinish();
   }
 
+  void Count(benchmark::State& state, int32_t) override { state.counters["draws"] = window.GetRenderer().GetStats().draws; }
+  std::vector<std::string>& GetComplaints() override { return window.GetComplaints(); }
+
+ private:
   // Both pictures read back: false, with what is wrong, unless every mesh
   // is drawn and the shadowed picture is the plain one darkened in places.
   bool Check(std::string& error) {
@@ -192,9 +198,6 @@ class Race {
     return error.empty();
   }
 
-  std::vector<std::string>& GetComplaints() { return window.GetComplaints(); }
-
- private:
   void Draw(const Side& side) {
     SceneNode& root = scenes[side.shadowed ? 0 : 1]->GetRoot();
     root.UpdateRecursive(FRAME_TIME, false);
@@ -212,39 +215,9 @@ class Race {
   std::unique_ptr<ShadowScene> scenes[2];  // shadowed, plain
 };
 
-Race* race = nullptr;
-
-void Run(benchmark::State& state, const Side& side) {
-  for (auto _ : state) race->Frame(side);
-  std::vector<std::string>& complaints = race->GetComplaints();
-  if (!complaints.empty()) state.SkipWithError(("the renderer logged: " + complaints.front()).c_str());
-}
-
-void BM_WithShadows(benchmark::State& state) { Run(state, SIDES[0]); }
-void BM_WithoutShadows(benchmark::State& state) { Run(state, SIDES[1]); }
-
-// llvmpipe rasterises on threads of its own: the wall clock is what a
-// viewer sees, the drawing thread's time what the engine itself costs.
-BENCHMARK(BM_WithShadows)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(REPETITIONS);
-BENCHMARK(BM_WithoutShadows)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(REPETITIONS);
-
-void PrintSummary(const MedianReporter& reporter) {
-  std::printf("\nmedian frame                wall   drawing thread\n");
-  for (const Side& side : SIDES) {
-    const MedianReporter::Times median = reporter.Of(side.name);
-    std::printf("  %-21s %9.3f ms %9.3f ms\n", side.name, 1e3 * median.wall, 1e3 * median.thread);
-  }
-  const MedianReporter::Times with = reporter.Of(SIDES[0].name);
-  const MedianReporter::Times without = reporter.Of(SIDES[1].name);
-  std::printf("  %-21s %8.2fx %11.2fx\n", "with / without", without.wall > 0 ? with.wall / without.wall : 0.0,
-              without.thread > 0 ? with.thread / without.thread : 0.0);
-}
-
-bool Prepare(Race& made, std::string& error) { return made.Create(error) && made.Check(error); }
-
 }  // namespace
 }  // namespace ynx
 
 int main(int argc, char** argv) {
-  return ynx::MedianReporter::Main(argc, argv, ynx::race, &ynx::Prepare, &ynx::PrintSummary);
+  return ynx::RendererRace::Main<ynx::Race>(argc, argv, ynx::SIDES, {{"with / without", 0, 1}});
 }

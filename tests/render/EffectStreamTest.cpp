@@ -1,14 +1,19 @@
-// The stored forms of the material effects and of textures:
-// golden bytes both ways, bad data, every cut, and which types the
-// factories make.
+// The stored forms of the material effects, the letterbox effect and of
+// textures: golden bytes both ways, bad data, every cut, and which types
+// the factories make.
 
 #include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "engine/core/Factory.h"
 #include "engine/core/MemoryStream.h"
 #include "engine/render/NormalmapTexture1DL1PLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
+#include "engine/render/PostRenderEffect.h"
 #include "engine/render/RenderShadowmapEffectController.h"
 #include "engine/render/ShadowmapEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
@@ -121,7 +126,8 @@ TEST(EffectStreamTest, FactoriesMakeTheConcreteClassesOnly) {
         Case{"YNX.Texture1DL1PLEffect", true}, Case{"YNX.NormalmapTextureEffect", true},
         Case{"YNX.ParallaxTextureEffect", true}, Case{"YNX.NormalmapTexture1DLEffect", true},
         Case{"YNX.ParallaxTexture1DLEffect", true},
-        Case{"YNX.NormalmapTexture1DL1PLEffect", true}, Case{"YNX.Font", false},
+        Case{"YNX.NormalmapTexture1DL1PLEffect", true}, Case{"YNX.SceneNodeEffect", false},
+        Case{"YNX.PostRenderEffect", true}, Case{"YNX.Font", false},
         Case{"YNX.TextureFont", true}, Case{"YNX.ShadowmapEffect", true},
         Case{"YNX.RenderShadowmapEffectController", true}}) {
     SCOPED_TRACE(c.type);
@@ -135,6 +141,35 @@ TEST(EffectStreamTest, FactoriesMakeTheConcreteClassesOnly) {
     EXPECT_EQ(made->GetType().GetName(), String(c.type));
     EXPECT_EQ(made->GetName(), String());
   }
+}
+
+
+TEST(EffectStreamTest, APostRenderEffectStoresOnlyItsFilmFlag) {
+  const auto bytesOf = [](int32_t id, std::optional<bool> film) {
+    ByteWriter bytes;
+    bytes.Head(id, "YNX.PostRenderEffect", "letterbox");
+    if (film) bytes.I8(*film ? 1 : 0);
+    return bytes;
+  };
+  for (const bool film : {false, true}) {
+    SCOPED_TRACE(film ? "film" : "no film");
+    int32_t state = 1;
+    Ptr<Object> loaded = test::ReadOne(bytesOf(1, film), &state);
+    ASSERT_EQ(state, 0);
+    auto* effect = static_cast<PostRenderEffect*>(loaded.Get());
+    EXPECT_EQ(effect->GetFilm(), film);
+    EXPECT_NE(effect->GetScreenQuad(), nullptr);
+    EXPECT_EQ(effect->GetTexture(), nullptr);
+    EXPECT_TRUE(test::SameBytes(test::Written(effect), bytesOf(effect->GetID(), film).Bytes()));
+  }
+  test::CapturedLog log;
+  int32_t state = 0;
+  EXPECT_FALSE(test::ReadOne(bytesOf(1, std::nullopt), &state));
+  EXPECT_EQ(state, 1);
+  const std::vector<std::string> errors = log.Filtered({"ERROR. "});
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0].rfind("ERROR. Невозможно загрузить флаг фильма. ID[", 0), 0u) << errors[0];
+  EXPECT_TRUE(errors[0].ends_with("] Имя[letterbox]")) << errors[0];
 }
 
 

@@ -99,7 +99,7 @@ SceneViewer::~SceneViewer() {
 
 int SceneViewer::Run() {
   std::string error;
-  if (!Start(error) || !LoadScene(error) || !OpenWindow(error) || !ChooseCamera(error)) {
+  if (!Start(error) || !LoadScene(error) || !OpenWindow(error) || !ChooseCamera(error) || !ChooseFont(error)) {
     std::fprintf(stderr, "ynx-view: %s\n", error.c_str());
     return 1;
   }
@@ -224,6 +224,18 @@ bool SceneViewer::ChooseCamera(std::string& error) {
   return true;
 }
 
+bool SceneViewer::ChooseFont(std::string& error) {
+  if (options.text.empty()) return true;
+  Array<Object*> fonts(1, 4);
+  root->CollectByType(TextureFont::Type(), fonts);
+  if (fonts.Count() == 0) {
+    error = options.path + ": the scene has no texture font to write with";
+    return false;
+  }
+  font = static_cast<TextureFont*>(fonts[0]);
+  return true;
+}
+
 bool SceneViewer::DrawFrame(int32_t frame, double elapsed, std::string& error) {
   Renderer* renderer = Renderer::GetCurrent();
   const double cpuStart = ThreadSeconds();
@@ -236,6 +248,10 @@ bool SceneViewer::DrawFrame(int32_t frame, double elapsed, std::string& error) {
   }
   scene->Render(*renderer);
   renderer->FlushSorted();
+  // The top left corner, a glyph's width in from the edges.
+  if (font != nullptr) {
+    font->DrawText(font->GetCharWidth(), 1.0f - font->GetCharHeight(), 0.0f, "%s", options.text.c_str());
+  }
   if (options.Captures(frame)) {
     const std::string name = options.ScreenshotName(frame);
     const Ptr<Image> picture = renderer->CaptureFrame();

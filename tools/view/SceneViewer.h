@@ -7,6 +7,7 @@
 #include "engine/core/Object.h"
 #include "engine/core/Ptr.h"
 #include "engine/io/File.h"
+#include "engine/render/TextureFont.h"
 #include "engine/scene/Node.h"
 #include "tools/common/ToolLog.h"
 #include "tools/view/FreeCamera.h"
@@ -33,6 +34,7 @@ class SceneViewer {
   bool OpenWindow(std::string& error);
   void CacheTextures();
   bool ChooseCamera(std::string& error);
+  bool ChooseFont(std::string& error);
   bool DrawFrame(int32_t frame, double elapsed, std::string& error);
 
   const ViewOptions& options;
@@ -42,6 +44,7 @@ class SceneViewer {
   Ptr<Object> root;
   Node* scene = nullptr;
   Ptr<FreeCamera> freeCamera;
+  TextureFont* font = nullptr;
   bool useFreeCamera = false;
 };
 

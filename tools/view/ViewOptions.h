@@ -23,6 +23,8 @@ struct ViewOptions {
   // PNG of the last frame, or of every frame when the name holds "%d".
   std::string screenshot;
   bool stats = false;
+  // A line written over every frame with the scene's first texture font.
+  std::string text;
 
   // False with the reason in `error` for a command line that asks nothing
   // sensible; `help` is set for --help.

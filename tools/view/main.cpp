@@ -28,6 +28,8 @@ constexpr const char* USAGE =
     "  --screenshot OUT   write the last frame as PNG (%d in the name: every\n"
     "                     frame, counted from 1); one frame unless --frames\n"
     "  --stats            per frame: CPU time, draws, passes recorded, uploads\n"
+    "  --text LINE        write LINE over every frame, top left, with the\n"
+    "                     scene's first texture font\n"
     "  --help             this text\n"
     "\n"
     "Headless: xvfb-run -a ynx-view Media.rar2 --frames 3 --screenshot shot.png\n"
