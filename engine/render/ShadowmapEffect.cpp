@@ -1,6 +1,7 @@
 #include "engine/render/ShadowmapEffect.h"
 
 #include <cstdio>
+#include <initializer_list>
 #include <new>
 
 #include "engine/core/FieldReader.h"
@@ -166,19 +167,25 @@ int32_t ShadowmapEffect::LoadCasters(MemoryStream& stream) {
 void ShadowmapEffect::ReleaseReferences() {
   casters.Clear();
   receivers.Clear();
-  light = nullptr;
+  lightCamera = nullptr;
+  casterBound = nullptr;
   shadowMap = nullptr;
   colorTarget = nullptr;
+  screenQuad = nullptr;
+  light = nullptr;
   SceneNodeEffect::ReleaseReferences();
 }
 
 void ShadowmapEffect::VisitReferences(const std::function<void(Object*)>& visit) const {
   SceneNodeEffect::VisitReferences(visit);
-  if (light) visit(light.Get());
-  if (shadowMap) visit(shadowMap.Get());
   for (const Ptr<Node>& caster : casters) {
     if (caster) visit(caster.Get());
   }
+  for (Object* held : std::initializer_list<Object*>{lightCamera.Get(), casterBound.Get(), shadowMap.Get(),
+                                                      colorTarget.Get(), screenQuad.Get(), light.Get()}) {
+    if (held != nullptr) visit(held);
+  }
+  for (const Ptr<GeometryNode>& receiver : receivers) visit(receiver.Get());
 }
 
 void ShadowmapEffect::SetShadowMap(Texture* texture) {
