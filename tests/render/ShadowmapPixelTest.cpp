@@ -169,7 +169,8 @@ class ShadowmapPixelTest : public RendererFixture {
     root->AddEffect(effect.Get());
     box = Box();
     root->AppendChild(box.Get());
-    root->AppendChild(Ground().Get());
+    ground = Ground();
+    root->AppendChild(ground.Get());
     Array<Node*> casters;
     casters.Append(box.Get());
     effect->SetCasters(casters);
@@ -202,6 +203,7 @@ class ShadowmapPixelTest : public RendererFixture {
   Ptr<Light> light;
   Ptr<SceneNode> root;
   Ptr<Triangles> box;
+  Ptr<Triangles> ground;
   Ptr<Camera> camera;
 };
 
@@ -216,16 +218,22 @@ TEST_F(ShadowmapPixelTest, TheBoxDarkensExactlyItsFootprint) {
     // a texel of the map and the filter's blur.
     float margin;
     bool warped;
+    // The ground sways (it lies at height 0, so nothing moves): its
+    // receiver program is the 2.0 swaying one beside the 1.1 pixel program.
+    bool swaying = false;
   };
   for (const Case& c : {Case{"", false, {0, -0.8f, 0.6f}, true, 0.2f, false},
+                        Case{"", false, {0, -0.8f, 0.6f}, true, 0.2f, false, true},
                         Case{"vs=1.1,ps=1.1", false, {0, -0.8f, 0.6f}, true, 0.2f, false},
                         Case{"depthtextures=0", false, {0, -0.8f, 0.6f}, false, 0.0f, false},
                         Case{"ps=none", false, {0, -0.8f, 0.6f}, false, 0.0f, false},
                         // Within 0.95 of the light's direction: uniform all the same.
                         Case{"", true, {0, -0.97f, s}, true, 0.2f, false},
                         Case{"", true, {0.6f, -0.6f, 0.52915f}, true, 0.35f, true}}) {
-    SCOPED_TRACE(std::string("caps \"") + c.caps + "\", perspective " + std::to_string(c.perspective));
+    SCOPED_TRACE(std::string("caps \"") + c.caps + "\", perspective " + std::to_string(c.perspective) +
+                 ", swaying " + std::to_string(c.swaying));
     Build(c.caps, c.perspective);
+    static_cast<ColorEffect*>(ground->GetEffect())->SetSway(c.swaying);
     Look(c.forward);
     for (int frame = 0; frame < 2; ++frame) SceneFrame();
     if (c.shadowed) {
