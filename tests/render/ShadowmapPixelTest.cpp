@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/animation/SkinController.h"
 #include "engine/render/ColorEffect.h"
 #include "engine/render/OcclusionQuery.h"
 #include "engine/render/RenderShadowmapEffectController.h"
@@ -19,6 +20,7 @@
 #include "engine/scene/Camera.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/SceneNode.h"
+#include "engine/scene/Vector4Buffer.h"
 #include "tests/render/RendererFixture.h"
 #include "tests/support/NearColor.h"
 
@@ -187,6 +189,30 @@ class ShadowmapPixelTest : public RendererFixture {
     renderer->SetCamera(camera.Get());
   }
 
+  // Four bones at the ground's corners, each undoing its own place, all
+  // weight on the first: the skin leaves the ground as it is, and its
+  // bound (around the bones) covers it.
+  void SkinGround() {
+    const Ptr<SkinController> skin(new SkinController());
+    for (const float x : {-GROUND_HALF, GROUND_HALF}) {
+      for (const float z : {-GROUND_HALF, GROUND_HALF}) {
+        const Ptr<Node> bone(new Node());
+        bone->SetLocalTransform(Transformation({x, 0, z}, {}, {1, 1, 1}));
+        bone->UpdateWorldTransform();
+        skin->AddBone(bone.Get(), Transformation({-x, 0, -z}, {}, {1, 1, 1}));
+        skeleton.push_back(bone);
+      }
+    }
+    const int32_t count = ground->GetVertices()->GetCount();
+    auto* weights = new Vector4Buffer(count);
+    for (int32_t i = 0; i < count; ++i) weights->GetElements()[i] = {1, 0, 0, 0};
+    skin->SetBindVertices(ground->GetVertices());
+    skin->SetWeights(weights);
+    skin->SetBoneIndices(new Vector4Buffer(count));
+    ground->AttachController(skin.Get());
+    static_cast<ColorEffect*>(ground->GetEffect())->SetSkin(skin.Get());
+  }
+
   // One frame of the scene; with a query, counting what the scene draws.
   void SceneFrame(OcclusionQuery* query = nullptr) {
     root->UpdateRecursive(0.0, false);
@@ -204,6 +230,7 @@ class ShadowmapPixelTest : public RendererFixture {
   Ptr<SceneNode> root;
   Ptr<Triangles> box;
   Ptr<Triangles> ground;
+  std::vector<Ptr<Node>> skeleton;
   Ptr<Camera> camera;
 };
 
@@ -221,9 +248,13 @@ TEST_F(ShadowmapPixelTest, TheBoxDarkensExactlyItsFootprint) {
     // The ground sways (it lies at height 0, so nothing moves): its
     // receiver program is the 2.0 swaying one beside the 1.1 pixel program.
     bool swaying = false;
+    // The ground is skinned on the device to bones that leave it where it
+    // is: the skinned receiver program with the skin's blend streams.
+    bool skinned = false;
   };
   for (const Case& c : {Case{"", false, {0, -0.8f, 0.6f}, true, 0.2f, false},
                         Case{"", false, {0, -0.8f, 0.6f}, true, 0.2f, false, true},
+                        Case{"", false, {0, -0.8f, 0.6f}, true, 0.2f, false, false, true},
                         Case{"vs=1.1,ps=1.1", false, {0, -0.8f, 0.6f}, true, 0.2f, false},
                         Case{"depthtextures=0", false, {0, -0.8f, 0.6f}, false, 0.0f, false},
                         Case{"ps=none", false, {0, -0.8f, 0.6f}, false, 0.0f, false},
@@ -231,9 +262,11 @@ TEST_F(ShadowmapPixelTest, TheBoxDarkensExactlyItsFootprint) {
                         Case{"", true, {0, -0.97f, s}, true, 0.2f, false},
                         Case{"", true, {0.6f, -0.6f, 0.52915f}, true, 0.35f, true}}) {
     SCOPED_TRACE(std::string("caps \"") + c.caps + "\", perspective " + std::to_string(c.perspective) +
-                 ", swaying " + std::to_string(c.swaying));
+                 ", swaying " + std::to_string(c.swaying) +
+                 ", skinned " + std::to_string(c.skinned));
     Build(c.caps, c.perspective);
     static_cast<ColorEffect*>(ground->GetEffect())->SetSway(c.swaying);
+    if (c.skinned) SkinGround();
     Look(c.forward);
     for (int frame = 0; frame < 2; ++frame) SceneFrame();
     if (c.shadowed) {
