@@ -26,6 +26,8 @@ packages=(
   libgl-dev
   libegl-mesa0
   libepoxy-dev
+  libopenal-dev
+  libvorbis-dev
   nlohmann-json3-dev
   unar
   libunarr-dev

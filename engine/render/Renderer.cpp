@@ -4,6 +4,7 @@
 #include <new>
 
 #include "engine/animation/PostUpdateController.h"
+#include "engine/audio/SoundManager.h"
 #include "engine/core/Log.h"
 #include "engine/scene/BoundingVolume.h"
 #include "engine/scene/Camera.h"
@@ -19,7 +20,10 @@ Ptr<Renderer>& CurrentSlot() {
   return slot;
 }
 
-Renderer::ListenerUpdate listenerUpdate = nullptr;
+const Camera* CurrentCamera() {
+  const Renderer* renderer = Renderer::GetCurrent();
+  return renderer != nullptr ? renderer->GetCamera() : nullptr;
+}
 
 void QueuePostUpdate(PostUpdateController* controller) {
   if (Renderer* renderer = Renderer::GetCurrent()) renderer->AddPostUpdate(controller);
@@ -36,9 +40,8 @@ Renderer* Renderer::GetCurrent() { return CurrentSlot().Get(); }
 void Renderer::SetCurrent(Renderer* renderer) {
   CurrentSlot() = renderer;
   PostUpdateController::SetQueue(renderer != nullptr ? &QueuePostUpdate : nullptr);
+  SoundManager::SetCameraSource(renderer != nullptr ? &CurrentCamera : nullptr);
 }
-
-void Renderer::SetListenerUpdate(ListenerUpdate update) { listenerUpdate = update; }
 
 int32_t Renderer::Open(int32_t modeIndex, const String& title, uint64_t parentWindow, int32_t x,
                        int32_t y, int32_t requestedWidth, int32_t requestedHeight) {
@@ -141,7 +144,7 @@ int32_t Renderer::BeginFrame() {
   std::vector<PostUpdateController*> due;
   due.swap(postUpdates);
   for (PostUpdateController* controller : due) controller->PostUpdate();
-  if (listenerUpdate != nullptr) listenerUpdate(camera->GetForward(), camera->GetUp());
+  SoundManager::UpdateListener(camera->GetForward(), camera->GetUp());
   return 0;
 }
 

@@ -73,12 +73,9 @@ class Renderer : public BindingOwner, public SceneRenderer {
   // The one current renderer, or null.
   static Renderer* GetCurrent();
   // Takes a reference; null empties the slot. The current renderer is where
-  // post-update controllers queue themselves.
+  // post-update controllers queue themselves, and its camera is where
+  // positional sounds are heard from.
   static void SetCurrent(Renderer* renderer);
-  // The listener step of BeginFrame: the camera's world direction and up
-  // vector go to whatever hears the scene. Null (no sound) skips the step.
-  using ListenerUpdate = void (*)(const Vector3& front, const Vector3& top);
-  static void SetListenerUpdate(ListenerUpdate update);
 
   // --- The device, its resources and drawing (implemented per device) ---
 

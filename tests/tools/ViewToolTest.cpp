@@ -3,13 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "engine/io/File.h"
 #include "engine/io/STRSceneCodec.h"
+#include "engine/particles/PointEmitter.h"
+#include "engine/particles/SphereVolumeEmitter.h"
 #include "engine/render/ColorEffect.h"
+#include "engine/render/PostRenderEffect.h"
+#include "engine/render/SpriteEffect.h"
+#include "engine/render/SpriteParticleSystem.h"
 #include "engine/render/Texture.h"
 #include "engine/render/TextureEffect.h"
 #include "engine/scene/Camera.h"
@@ -18,6 +26,7 @@
 #include "engine/scene/Triangles.h"
 #include "engine/scene/Vector2Buffer.h"
 #include "engine/scene/Vector3Buffer.h"
+#include "tests/support/NearColor.h"
 #include "tests/support/Subprocess.h"
 #include "tools/common/PngFile.h"
 
@@ -39,6 +48,23 @@ Triangles* Square(float x, GeometryNodeEffect* effect) {
   return node;
 }
 
+// The picture written beside the scene as NAME.tga (by ynx-image, as a
+// content author would) and read back from there, so that it keeps the
+// name it is found by.
+Image* SavePicture(const fs::path& folder, const std::string& name, const Image& picture) {
+  std::string error;
+  EXPECT_TRUE(tools::PngFile::Write((folder / (name + ".png")).string(), picture, error)) << error;
+  const test::Outcome converted = test::RunCommand(std::string("cd '") + folder.string() + "' && '" +
+                                                   YNX_IMAGE_PATH + "' " + name + ".png " + name + ".tga");
+  EXPECT_EQ(converted.exitCode, 0) << converted.output;
+  const fs::path here = fs::current_path();
+  fs::current_path(folder);
+  File file{String((name + ".tga").c_str())};
+  auto* image = new Image(&file, String());
+  fs::current_path(here);
+  return image;
+}
+
 // An orange square on the left and one textured from "halves.png" (red
 // below, blue above) on the right, seen from the origin; without `camera`,
 // nothing to see them through. Images name their files, found beside the
@@ -56,21 +82,117 @@ void SaveScene(const fs::path& folder, const char* name, bool camera) {
     const uint8_t blue[3] = {0, 0, 255};
     std::copy(i < 8 ? red : blue, (i < 8 ? red : blue) + 3, halves->GetData() + i * 3);
   }
-  std::string error;
-  ASSERT_TRUE(tools::PngFile::Write((folder / "halves.png").string(), *halves, error)) << error;
-  const test::Outcome converted = test::RunCommand(std::string("cd '") + folder.string() + "' && '" +
-                                                   YNX_IMAGE_PATH + "' halves.png halves.tga");
-  ASSERT_EQ(converted.exitCode, 0) << converted.output;
-  // The image keeps the name it is found by in the archive.
-  const fs::path here = fs::current_path();
-  fs::current_path(folder);
-  File picture{String("halves.tga")};
-  auto* image = new Image(&picture, String());
-  fs::current_path(here);
+  Image* image = SavePicture(folder, "halves", *halves);
   auto* textured = new TextureEffect();
   textured->SetTexture(new Texture(String("halves"), image));
   root->AppendChild(Square(1.05f, textured));
   File file{String((folder / name).c_str())};
+  STRSceneCodec codec;
+  ASSERT_EQ(codec.Save(&file, root.Get()), 0);
+}
+
+// A face of four corners as seen from outside: bottom left, top left, top
+// right, bottom right.
+Triangles* Face(const char* name, const std::array<Vector3, 4>& corners, const Color& color) {
+  auto* node = new Triangles(String(name));
+  node->SetVertices(new Vector3Buffer(4, new Vector3[4]{corners[0], corners[1], corners[2], corners[3]}));
+  node->SetIndices(new IntBuffer(6, new int32_t[6]{0, 1, 2, 0, 2, 3}));
+  auto* effect = new ColorEffect();
+  effect->SetColor(color);
+  node->SetEffect(effect);
+  return node;
+}
+
+// A white disc fading to black: additive sprites show it as a soft dot.
+Ptr<Image> Dot() {
+  Ptr<Image> dot(new Image(String("dot"), Image::FORMAT_RGB, 16, 16));
+  for (int32_t y = 0; y < 16; ++y) {
+    for (int32_t x = 0; x < 16; ++x) {
+      const float d = std::hypot(static_cast<float>(x) - 7.5f, static_cast<float>(y) - 7.5f) / 8.0f;
+      std::fill_n(dot->GetData() + (y * 16 + x) * 3, 3, static_cast<uint8_t>(255.0f * std::max(0.0f, 1.0f - d)));
+    }
+  }
+  return dot;
+}
+
+// 16 x 16 cells of 8 x 8 pixels: every printable character a white block
+// inset by one pixel, the rest black.
+Ptr<Image> BlockFont() {
+  Ptr<Image> atlas(new Image(String("font"), Image::FORMAT_RGB, 128, 128));
+  for (int32_t c = 33; c < 127; ++c) {
+    const int32_t column = c % 16;
+    const int32_t rowFromTop = c / 16;
+    for (int32_t y = 1; y < 7; ++y) {
+      // Images keep their bottom row first.
+      const int32_t row = 127 - (rowFromTop * 8 + y);
+      std::fill_n(atlas->GetData() + (row * 128 + column * 8 + 1) * 3, 6 * 3, uint8_t{255});
+    }
+  }
+  return atlas;
+}
+
+SpriteParticleSystem* Particles(const char* name, Emitter* emitter, Texture* dot, const Vector3& at,
+                                const Color& color) {
+  auto* system = new SpriteParticleSystem(String(name));
+  static_cast<SpriteEffect*>(system->GetEffect())->SetTexture(dot);
+  system->SetEmitter(emitter);
+  system->SetMaxParticles(300);
+  system->SetInterval(0.05f, 0.0f);
+  system->SetBurst(4, 1);
+  system->SetLife(1.5f, 0.25f);
+  system->SetStartColor(color, {0.1f, 0.1f, 0.1f, 0.0f});
+  system->SetEndColor({color.red * 0.3f, color.green * 0.3f, color.blue * 0.3f, 1.0f}, {});
+  system->SetStartSize(0.35f, 0.05f);
+  system->SetEndSize(0.15f, 0.0f);
+  system->SetLocalTransform(Transformation(at, {0.0f, 0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 1.0f}));
+  return system;
+}
+
+// The shared showcase: a grey ground and an orange box above it, a fountain
+// of blue sprites on the right and a cloud of yellow ones on the left, all
+// letterboxed, seen from above and in front; the glyph atlas "font.tga" and
+// the sprite "dot.tga" beside it.
+void SaveShowcase(const fs::path& folder) {
+  Ptr<SceneNode> root(new SceneNode(String("Root"), 0, 2));
+  auto* camera = new Camera(String("eye"));
+  camera->SetLocalTransform(Transformation({0.0f, 5.0f, -8.0f}, {0.0f, 0.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 1.0f}));
+  camera->SetDirection(Vector3{0.0f, -5.0f, 8.0f});
+  root->AppendChild(camera);
+
+  auto* film = new SceneNode(String("film"), 0, 4);
+  auto* letterbox = new PostRenderEffect();
+  letterbox->SetFilm(true);
+  film->AddEffect(letterbox);
+  root->AppendChild(film);
+
+  auto* garden = new SceneNode(String("garden"), 0, 6);
+  film->AppendChild(garden);
+  const Color grey{0.5f, 0.5f, 0.5f, 1.0f};
+  garden->AppendChild(Face("ground", {{{-6, 0, -12}, {-6, 0, 6}, {6, 0, 6}, {6, 0, -12}}}, grey));
+  const Color top{1.0f, 0.6f, 0.2f, 1.0f};
+  const Color side{0.7f, 0.4f, 0.1f, 1.0f};
+  const float l = -0.5f, r = 0.5f, b = 1.0f, t = 2.0f;
+  garden->AppendChild(Face("box top", {{{l, t, l}, {l, t, r}, {r, t, r}, {r, t, l}}}, top));
+  garden->AppendChild(Face("box front", {{{l, b, l}, {l, t, l}, {r, t, l}, {r, b, l}}}, side));
+  garden->AppendChild(Face("box right", {{{r, b, l}, {r, t, l}, {r, t, r}, {r, b, r}}}, side));
+  garden->AppendChild(Face("box left", {{{l, b, r}, {l, t, r}, {l, t, l}, {l, b, l}}}, side));
+
+  Texture* dot = new Texture(String("dot"), SavePicture(folder, "dot", *Dot()));
+  auto* fountain = new PointEmitter();
+  fountain->SetAngles(0.0f, 0.3f);
+  SpriteParticleSystem* water = Particles("fountain", fountain, dot, {2.5f, 0.0f, 0.0f}, {0.3f, 0.6f, 1.0f, 1.0f});
+  water->SetSpeed(4.0f, 0.5f);
+  water->SetAcceleration({0.0f, -5.0f, 0.0f}, {});
+  film->AppendChild(water);
+  auto* cloud = new SphereVolumeEmitter();
+  cloud->SetRadius(1.0f);
+  SpriteParticleSystem* fireflies =
+      Particles("fireflies", cloud, dot, {-2.5f, 1.5f, 0.0f}, {1.0f, 0.9f, 0.3f, 1.0f});
+  fireflies->SetSpeed(0.3f, 0.1f);
+  film->AppendChild(fireflies);
+
+  delete SavePicture(folder, "font", *BlockFont());
+  File file{String((folder / "Showcase.STR").c_str())};
   STRSceneCodec codec;
   ASSERT_EQ(codec.Save(&file, root.Get()), 0);
 }
@@ -132,6 +254,44 @@ TEST_F(ViewToolTest, ScreenshotsOfASceneInAnArchiveAndOfEveryFrame) {
   run = RunView(In("Main.STR") + " --size 64x64 --screenshot " + In("loose.png"));
   ASSERT_EQ(run.exitCode, 0) << run.output;
   ExpectScene(folder / "loose.png");
+}
+
+TEST_F(ViewToolTest, TheShowcaseDrawsLetterboxedWithItsParticlesAndAText) {
+  SaveShowcase(folder);
+  const test::Outcome run = RunView(In("Showcase.STR") + " --size 640x480 --frames 40 --step 0.05 --text 'AB C'" +
+                                    " --font font.tga --screenshot " + In("showcase.png"));
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  std::string error;
+  const Ptr<Image> shot = tools::PngFile::Read((folder / "showcase.png").string(), error);
+  ASSERT_TRUE(shot) << error;
+  ASSERT_EQ(shot->GetWidth(), 640u);
+
+  // The bars, rows 0 to 59 and 420 to 479, hold nothing of the scene.
+  for (const uint32_t y : {0u, 10u, 55u, 59u, 420u, 450u, 479u}) {
+    for (uint32_t x = 0; x < 640; ++x) ASSERT_EQ(At(*shot, x, y), 0u) << x << ", " << y;
+  }
+  EXPECT_TRUE(test::NearColor(At(*shot, 320, 419), 0x808080u, 2, false)) << "the ground reaches the bar";
+  EXPECT_TRUE(test::NearColor(At(*shot, 320, 150), 0xFF9933u, 2, false)) << "the box's top";
+  EXPECT_TRUE(test::NearColor(At(*shot, 320, 190), 0xB26619u, 2, false)) << "its front";
+
+  // "AB C" in the top bar: 16 pixels a glyph, 2 between, a block each but
+  // the space.
+  for (const auto& [x, lit] : std::vector<std::pair<uint32_t, bool>>{{24, true}, {33, false}, {42, true}, {60, false}, {78, true}}) {
+    EXPECT_EQ(At(*shot, x, 36), lit ? 0xFFFFFFu : 0u) << x;
+  }
+
+  // Blue sprites on the right, yellow on the left.
+  int32_t blue = 0, yellow = 0;
+  for (uint32_t y = 60; y < 420; ++y) {
+    for (uint32_t x = 0; x < 640; ++x) {
+      const uint32_t c = At(*shot, x, y);
+      const int32_t red = static_cast<int32_t>(c >> 16), bl = static_cast<int32_t>(c & 0xFF);
+      if (x > 380 && bl > red + 40) ++blue;
+      if (x < 260 && red > bl + 40) ++yellow;
+    }
+  }
+  EXPECT_GT(blue, 200);
+  EXPECT_GT(yellow, 200);
 }
 
 TEST_F(ViewToolTest, RefusalsAreOneLine) {

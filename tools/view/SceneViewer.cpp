@@ -225,14 +225,18 @@ bool SceneViewer::ChooseCamera(std::string& error) {
 }
 
 bool SceneViewer::ChooseFont(std::string& error) {
-  if (options.text.empty()) return true;
-  Array<Object*> fonts(1, 4);
-  root->CollectByType(TextureFont::Type(), fonts);
-  if (fonts.Count() == 0) {
-    error = options.path + ": the scene has no texture font to write with";
+  if (options.font.empty()) return true;
+  File* file = FileManager::FindFile(String(options.font.c_str()));
+  const Ptr<Image> atlas = file != nullptr ? new Image(file, String(options.font.c_str())) : nullptr;
+  if (!atlas || atlas->GetData() == nullptr) {
+    error = options.font + ": no picture to cut glyphs from";
     return false;
   }
-  font = static_cast<TextureFont*>(fonts[0]);
+  font = new TextureFont(String("text"));
+  font->SetTexture(new Texture(String("font"), atlas.Get()));
+  // Glyphs of 16 x 24 pixels, 2 apart, whatever the window.
+  font->SetCharSize(16.0f / static_cast<float>(options.width), 24.0f / static_cast<float>(options.height),
+                    2.0f / static_cast<float>(options.width));
   return true;
 }
 
@@ -249,7 +253,7 @@ bool SceneViewer::DrawFrame(int32_t frame, double elapsed, std::string& error) {
   scene->Render(*renderer);
   renderer->FlushSorted();
   // The top left corner, a glyph's width in from the edges.
-  if (font != nullptr) {
+  if (font) {
     font->DrawText(font->GetCharWidth(), 1.0f - font->GetCharHeight(), 0.0f, "%s", options.text.c_str());
   }
   if (options.Captures(frame)) {

@@ -44,7 +44,7 @@ class SceneViewer {
   Ptr<Object> root;
   Node* scene = nullptr;
   Ptr<FreeCamera> freeCamera;
-  TextureFont* font = nullptr;
+  Ptr<TextureFont> font;
   bool useFreeCamera = false;
 };
 

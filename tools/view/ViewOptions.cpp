@@ -99,6 +99,9 @@ bool ViewOptions::Parse(int argc, const char* const* argv, ViewOptions& out, boo
       framesGiven = true;
     } else if (option == "--text") {
       out.text = value;
+    } else if (option == "--font") {
+      out.font = value;
+      valid = !value.empty();
     } else if (option == "--screenshot") {
       out.screenshot = value;
       valid = !value.empty() && ValidPattern(value);
@@ -123,6 +126,10 @@ bool ViewOptions::Parse(int argc, const char* const* argv, ViewOptions& out, boo
       return false;
     }
     out.entry = positional[1];
+  }
+  if (out.text.empty() != out.font.empty()) {
+    error = "--text and --font go together";
+    return false;
   }
   // A screenshot is taken headless: one frame unless told otherwise.
   if (!out.screenshot.empty() && !framesGiven) out.frames = 1;

@@ -23,8 +23,11 @@ struct ViewOptions {
   // PNG of the last frame, or of every frame when the name holds "%d".
   std::string screenshot;
   bool stats = false;
-  // A line written over every frame with the scene's first texture font.
+  // A line written over every frame, in glyphs cut from the picture named
+  // by `font` (16 x 16 cells, byte c in column c mod 16, row c div 16 from
+  // the top), found like the scene's pictures.
   std::string text;
+  std::string font;
 
   // False with the reason in `error` for a command line that asks nothing
   // sensible; `help` is set for --help.
