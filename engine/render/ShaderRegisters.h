@@ -65,6 +65,15 @@ namespace ynx {
 //           light diffuse (alpha: material diffuse alpha), c2 material
 //           diffuse x point-light diffuse
 //
+// Shadow receiver programs (vs_1_1 plain, vs_2_0 swaying and skinned;
+// texture coordinate 1 is the position in the shadow map's texture space):
+//   plain, swaying  c0-c3 world x view x projection, c4-c7 world x shadow
+//                   matrix, c8 shadow colour, c9 (sway amplitude, sway
+//                   speed, time, 0)
+//   skinned         c0-c3 view x projection, c4-c203 bone-to-world
+//                   matrices, c204-c207 shadow matrix, c208 shadow colour
+// The pixel program (ps.1.1) reads no constants.
+//
 // c240 and up (vertex), c31 (pixel): constants the programs define
 // themselves (def); no pass sets them.
 //
@@ -136,6 +145,14 @@ struct ShaderRegisters {
   static constexpr int32_t PIXEL_1_AMBIENT = 0;
   static constexpr int32_t PIXEL_1_DIFFUSE = 1;
   static constexpr int32_t PIXEL_1_POINT_DIFFUSE = 2;
+
+  // Shadow receivers.
+  static constexpr int32_t SHADOW_TRANSFORM = 4;
+  static constexpr int32_t SHADOW_COLOR = 8;
+  static constexpr int32_t SHADOW_SWAY = 9;
+  static constexpr int32_t SHADOW_BONES = 4;
+  static constexpr int32_t SKIN_SHADOW_TRANSFORM = 204;
+  static constexpr int32_t SKIN_SHADOW_COLOR = 208;
 
   static constexpr int32_t DEFINED = 240;
   static constexpr int32_t PIXEL_DEFINED = 31;

@@ -9,8 +9,7 @@ namespace {
 static_assert(ShaderRegisters::TRANSFORM == 0 && ShaderRegisters::VIEW_DEPTH == 6);
 static_assert(ShaderRegisters::COLOR == 8 && ShaderRegisters::FOG_SWAY == 9 &&
               ShaderRegisters::SWAY == 10);
-static_assert(ShaderRegisters::BONES == 8 && ShaderRegisters::SKIN_FOG == 209 &&
-              ShaderRegisters::SKIN_COLOR == 210);
+static_assert(ShaderRegisters::SKIN_FOG == 209 && ShaderRegisters::SKIN_COLOR == 210);
 static_assert(ShaderRegisters::DEFINED == 240);
 static_assert(ShaderRegisters::INPUT_POSITION == 0 && ShaderRegisters::INPUT_BLEND_WEIGHTS == 1 &&
               ShaderRegisters::INPUT_BLEND_INDICES == 2 && ShaderRegisters::INPUT_NORMAL == 4 &&
@@ -69,34 +68,29 @@ std::string SwayPosition(const std::string& sway) {
          "mad r0.xz, r5, v0.y, v0\n";
 }
 
-// Bone indices arrive as floats: floored, times the four registers a bone.
-constexpr const char* SKIN_POSITION =
-    "frc r2, v2\n"
-    "add r2, v2, -r2\n"
-    "mul r2, r2, c245.x\n"
-    "mova a0, r2\n"
-    "m4x3 r3.xyz, v0, c[a0.x + 8]\n"
-    "mul r0.xyz, r3, v1.x\n"
-    "m4x3 r3.xyz, v0, c[a0.y + 8]\n"
-    "mad r0.xyz, r3, v1.y, r0\n"
-    "m4x3 r3.xyz, v0, c[a0.z + 8]\n"
-    "mad r0.xyz, r3, v1.z, r0\n"
-    "m4x3 r3.xyz, v0, c[a0.w + 8]\n"
-    "mad r0.xyz, r3, v1.w, r0\n"
-    "mov r0.w, c242.y\n";
-
-// A direction (normal, tangent) through the same four bones, without
-// their translation.
-std::string SkinDirection(const char* input, const char* out) {
+// `input` through the four bones from register `bones` on, weighted into
+// `out`.xyz: `transform` m4x3 for a point, m3x3 for a direction (normal,
+// tangent), which leaves the bones' translation out.
+std::string BlendBones(const char* transform, const char* input, const char* out, int32_t bones) {
+  const std::string base = std::to_string(bones);
   std::string text;
   const char* lanes = "xyzw";
   for (int32_t k = 0; k < 4; ++k) {
     const std::string lane(1, lanes[k]);
-    text += std::string("m3x3 r3.xyz, ") + input + ", c[a0." + lane + " + 8]\n";
+    text += std::string(transform) + " r3.xyz, " + input + ", c[a0." + lane + " + " + base + "]\n";
     text += k == 0 ? std::string("mul ") + out + ".xyz, r3, v1.x\n"
                    : std::string("mad ") + out + ".xyz, r3, v1." + lane + ", " + out + "\n";
   }
   return text;
+}
+
+// Bone indices arrive as floats: floored, times the four registers a bone.
+std::string SkinPosition(int32_t bones) {
+  return "frc r2, v2\n"
+         "add r2, v2, -r2\n"
+         "mul r2, r2, c245.x\n"
+         "mova a0, r2\n" +
+         BlendBones("m4x3", "v0", "r0", bones) + "mov r0.w, c242.y\n";
 }
 
 // lit gives (density x depth)^exponent in z, and 0 where the product is
@@ -124,6 +118,17 @@ std::string VertexProgramText::Normalize(const std::string& r) {
 
 std::string VertexProgramText::Prologue(ProgramTable::Model model, ProgramTable::Variant variant,
                                         const char* inputs, const Layout& layout) {
+  std::string text = Position(model, variant, inputs, layout, ShaderRegisters::BONES);
+  text += "m4x4 oPos, r0, c0\n";
+  // Skinned positions are in world space already; the others measure the
+  // depth before any sway.
+  text += variant == ProgramTable::SKINNED ? Fog("r0", "c209")
+                                           : Fog("v0", Register(layout.fogSway));
+  return text;
+}
+
+std::string VertexProgramText::Position(ProgramTable::Model model, ProgramTable::Variant variant,
+                                        const char* inputs, const Layout& layout, int32_t bones) {
   std::string text = model == ProgramTable::MODEL_1 ? "vs_1_1\n" : "vs_2_0\n";
   text += "dcl_position v0\n";
   if (variant == ProgramTable::SKINNED) text += "dcl_blendweight v1\ndcl_blendindices v2\n";
@@ -135,19 +140,14 @@ std::string VertexProgramText::Prologue(ProgramTable::Model model, ProgramTable:
     text += SWAY_CONSTANTS + SwayPosition(Register(layout.sway));
   } else if (variant == ProgramTable::SKINNED) {
     text += SKIN_CONSTANTS;
-    text += SKIN_POSITION;
-    if (layout.normals) text += SkinDirection("v4", "r7");
-    if (layout.tangents) text += SkinDirection("v6", "r6");
+    text += SkinPosition(bones);
+    if (layout.normals) text += BlendBones("m3x3", "v4", "r7", bones);
+    if (layout.tangents) text += BlendBones("m3x3", "v6", "r6", bones);
   } else {
     text += "mov r0, v0\n";
   }
   if (layout.normals && variant != ProgramTable::SKINNED) text += "mov r7, v4\n";
   if (layout.tangents && variant != ProgramTable::SKINNED) text += "mov r6, v6\n";
-  text += "m4x4 oPos, r0, c0\n";
-  // Skinned positions are in world space already; the others measure the
-  // depth before any sway.
-  text += variant == ProgramTable::SKINNED ? Fog("r0", "c209")
-                                           : Fog("v0", Register(layout.fogSway));
   return text;
 }
 

@@ -33,6 +33,12 @@ class VertexProgramText {
   // tangents) and r8 up are free afterwards.
   static std::string Prologue(ProgramTable::Model model, ProgramTable::Variant variant,
                               const char* inputs, const Layout& layout = UNLIT);
+  // The part of the prologue before oPos, for programs with registers of
+  // their own: the position of the variant in r0 (and the normal and
+  // tangent as above), the skinned one from the bone matrices at `bones`
+  // on; layout.fogSway is not read.
+  static std::string Position(ProgramTable::Model model, ProgramTable::Variant variant,
+                              const char* inputs, const Layout& layout, int32_t bones);
   // `r`.xyz scaled to unit length (dp3, rsq, mul: vs_1_1 has no nrm);
   // `r`.w is spoilt.
   static std::string Normalize(const std::string& r);

@@ -19,6 +19,9 @@
 #include "engine/render/NormalmapTexture1DLEffect.h"
 #include "engine/render/NormalmapTextureController.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
+#include "engine/render/RenderShadowmapEffectController.h"
+#include "engine/render/ShadowmapEffect.h"
+#include "engine/render/ShadowmapReceiverPass.h"
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/TextureEffect.h"
 #include "engine/render/VelvetTexture1DLEffect.h"
@@ -310,6 +313,95 @@ TEST_F(EffectProgramTest, SkinnedProgramsBlendFourBonesIntoTheWorld) {
       renderer->GetCamera()->GetViewProjection().Transform({world.x, world.y, world.z, 1});
   ExpectNear(out.position, clip, 1e-3f * std::fabs(clip.w));
   ExpectNear(out.colors[0], {PAINT.red, PAINT.green, PAINT.blue, PAINT.alpha}, 1e-6f);
+}
+
+
+// ---- The shadow receivers ----
+
+TEST(EffectProgramsTest, ShadowReceiverProgramsAssembleAndTranslateAtEveryLevel) {
+  const ProgramTable& table = ShadowmapReceiverPass::GetPrograms();
+  for (const int32_t level : {Renderer::SHADER_1, Renderer::SHADER_2, Renderer::SHADER_3}) {
+    SCOPED_TRACE(level);
+    for (const ProgramTable::Variant variant : {ProgramTable::PLAIN, ProgramTable::SWAYING, ProgramTable::SKINNED}) {
+      // The plain program is 1.1 on every device.
+      const bool first = level == Renderer::SHADER_1 || variant == ProgramTable::PLAIN;
+      EXPECT_EQ(Assemble(table.Vertex(variant, level)).Major(), first ? 1u : 2u);
+      ExpectTranslates(table.Vertex(variant, level));
+    }
+    EXPECT_EQ(Assemble(table.Pixel(level)).Major(), 1u);
+    ExpectTranslates(table.Pixel(level));
+  }
+}
+
+TEST_F(EffectProgramTest, ShadowReceiverProgramsPlaceMapAndDarkenEachVariant) {
+  SetCamera();
+  renderer->SetDepthTextures(true);
+  const Color shadow{0.2f, 0.4f, 0.6f, 0.5f};
+  for (const ProgramTable::Variant variant : {ProgramTable::PLAIN, ProgramTable::SWAYING, ProgramTable::SKINNED}) {
+    SCOPED_TRACE(variant);
+    const Ptr<ShadowmapEffect> shadows(new ShadowmapEffect());
+    shadows->AttachController(new RenderShadowmapEffectController());
+    shadows->SetShadowColor(shadow);
+    const Ptr<Light> light(new Light());
+    light->SetLightType(Light::LIGHT_DIRECTIONAL);
+    light->SetDirection({0.3f, -1.0f, 0.2f});
+    light->UpdateWorldTransform();
+    shadows->SetLight(light.Get());
+    const Ptr<SceneNode> root(new SceneNode(String("root"), 0, 1));
+    root->AddEffect(shadows.Get());
+    const Ptr<ColorEffect> paint = MakeEffect(false, Renderer::SHADER_2, Renderer::SHADER_2);
+    const Ptr<Triangles> mesh = MakeMesh("mesh", paint.Get(), {1, 0, 2});
+    root->AppendChild(mesh.Get());
+    if (variant == ProgramTable::SWAYING) {
+      paint->SetSwayParameters(0.5f, 2.0f);
+      paint->SetSway(true);
+    }
+    if (variant == ProgramTable::SKINNED) paint->SetSkin(Skin(*mesh).Get());
+    Array<Node*> casters;
+    casters.Append(mesh.Get());
+    shadows->SetCasters(casters);
+    for (int frame = 0; frame < 2; ++frame) {
+      root->UpdateRecursive(0.75, false);
+      ASSERT_EQ(renderer->BeginFrame(), 0);
+      root->Render(*renderer);
+      renderer->EndFrame();
+    }
+    EXPECT_NE(shadows->GetShadowMatrix(), Matrix4::Identity());
+
+    // At height 0 the sway leaves a vertex where it is.
+    const Vector3 p{0.5f, 0, 0.25f};
+    const char* text = ShadowmapReceiverPass::GetPrograms().Vertex(variant, Renderer::SHADER_2);
+    ShaderInterpreter::Inputs in;
+    in.constants = renderer->vertexConstants;
+    in.vertex[0] = {p.x, p.y, p.z, 1};
+    in.vertex[1] = {1, 0, 0, 0};
+    in.vertex[2] = {0, 0, 0, 0};
+    ShaderInterpreter::Outputs out;
+    std::string error;
+    ASSERT_TRUE(ShaderInterpreter().Run(Assemble(text), ShaderKey{}, in, out, error)) << error;
+    const Vector3 world = variant == ProgramTable::SKINNED ? bones[0]->GetWorldTransform().TransformPoint(p)
+                                                           : mesh->GetWorldTransform().TransformPoint(p);
+    const Vector4 clip = renderer->GetCamera()->GetViewProjection().Transform({world.x, world.y, world.z, 1});
+    ExpectNear(out.position, clip, 1e-3f * std::fabs(clip.w));
+    ExpectNear(out.texcoords[1], shadows->GetShadowMatrix().Transform({world.x, world.y, world.z, 1}), 1e-4f);
+    ExpectNear(out.colors[0], {shadow.red, shadow.green, shadow.blue, shadow.alpha}, 1e-6f);
+
+    // The map's comparison: lit (1) adds nothing, shadowed (0) the colour.
+    for (const float lit : {0.0f, 1.0f}) {
+      ShaderInterpreter::Inputs pixel;
+      pixel.colors[0] = out.colors[0];
+      pixel.sampler = [&](uint32_t unit, const ShaderInterpreter::Vector&, float) {
+        return unit == 1 ? ShaderInterpreter::Vector{lit, lit, lit, lit} : ShaderInterpreter::Vector{};
+      };
+      ShaderInterpreter::Outputs colour;
+      ASSERT_TRUE(ShaderInterpreter().Run(Assemble(ShadowmapReceiverPass::GetPrograms().Pixel(Renderer::SHADER_2)),
+                                          ShaderKey{}, pixel, colour, error))
+          << error;
+      const float keep = 1.0f - lit;
+      ExpectNear(colour.targets[0], {shadow.red * keep, shadow.green * keep, shadow.blue * keep, shadow.alpha * keep},
+                 1e-3f);
+    }
+  }
 }
 
 

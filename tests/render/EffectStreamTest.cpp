@@ -14,6 +14,8 @@
 #include "engine/render/NormalmapTexture1DLEffect.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/PostRenderEffect.h"
+#include "engine/render/RenderShadowmapEffectController.h"
+#include "engine/render/ShadowmapEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/TextureEffect.h"
 #include "engine/render/VelvetTexture1DLEffect.h"
@@ -126,7 +128,8 @@ TEST(EffectStreamTest, FactoriesMakeTheConcreteClassesOnly) {
         Case{"YNX.ParallaxTexture1DLEffect", true},
         Case{"YNX.NormalmapTexture1DL1PLEffect", true}, Case{"YNX.SceneNodeEffect", false},
         Case{"YNX.PostRenderEffect", true}, Case{"YNX.Font", false},
-        Case{"YNX.TextureFont", true}}) {
+        Case{"YNX.TextureFont", true}, Case{"YNX.ShadowmapEffect", true},
+        Case{"YNX.RenderShadowmapEffectController", true}}) {
     SCOPED_TRACE(c.type);
     const CreateFunction create = Factory::Find(String(c.type));
     ASSERT_NE(create, nullptr);
@@ -325,6 +328,129 @@ TEST(EffectStreamTest, LitEffectsFailWithTheirOwnMessages) {
     EXPECT_NE(small.WriteObject(whole), 0);
     EXPECT_TRUE(test::HasLineStartingWith(log, c.save));
   }
+}
+
+
+// A shadow map effect with the light "sun" inline, the map texture inline
+// (no image), the shipped scene's numbers, and the casters: the sun again
+// (by ID) and a null reference. `mapId` 0 stores no map.
+ByteWriter ShadowBytes(int32_t id, int32_t sunId, int32_t mapId) {
+  ByteWriter bytes;
+  bytes.Head(id, "YNX.ShadowmapEffect", "shadows");
+  LightBytes(bytes, sunId, "sun", 1);
+  if (mapId != 0) {
+    bytes.Head(mapId, "YNX.Texture", "Shadowmap 75575").I32(0).I32(-1);
+  } else {
+    bytes.I32(-1);
+  }
+  bytes.F32(0).F32(0).F32(0).F32(0.5333f).I8(1).F32(1000).F32(3.09f).F32(0.95f);
+  return bytes.I32(2).I32(sunId).I32(-1);
+}
+
+TEST(EffectStreamTest, AShadowMapEffectReadsAndWritesItsBytes) {
+  for (const int32_t mapId : {3, 0}) {
+    SCOPED_TRACE(mapId != 0 ? "with a map" : "without a map");
+    int32_t state = 1;
+    const Ptr<Object> loaded = test::ReadOne(ShadowBytes(1, 2, mapId), &state);
+    ASSERT_EQ(state, 0);
+    auto* effect = static_cast<ShadowmapEffect*>(loaded.Get());
+    ASSERT_NE(effect->GetLight(), nullptr);
+    EXPECT_EQ(effect->GetLight()->GetName(), String("sun"));
+    EXPECT_EQ(effect->GetShadowColor(), (Color{0, 0, 0, 0.5333f}));
+    EXPECT_TRUE(effect->GetPerspective());
+    EXPECT_EQ(effect->GetDepthBias(), 1000.0f);
+    EXPECT_EQ(effect->GetSlopeBias(), 3.09f);
+    EXPECT_EQ(effect->GetPerspectiveLimit(), 0.95f);
+    ASSERT_EQ(effect->GetCasters().Count(), 2u);
+    EXPECT_EQ(effect->GetCasters()[0].Get(), effect->GetLight());
+    EXPECT_EQ(effect->GetCasters()[1].Get(), nullptr);
+    // A map without an image has no colour target to pair with.
+    EXPECT_EQ(effect->GetColorTarget(), nullptr);
+    if (mapId != 0) {
+      ASSERT_NE(effect->GetShadowMap(), nullptr);
+      EXPECT_EQ(effect->GetShadowMap()->GetName(), String("Shadowmap 75575"));
+    } else {
+      EXPECT_EQ(effect->GetShadowMap(), nullptr);
+    }
+    const int32_t savedMap = mapId != 0 ? effect->GetShadowMap()->GetID() : 0;
+    EXPECT_TRUE(test::SameBytes(test::Written(effect),
+                                ShadowBytes(effect->GetID(), effect->GetLight()->GetID(), savedMap).Bytes()));
+  }
+}
+
+TEST(EffectStreamTest, AShadowMapEffectMadeByCodeHasItsOwnMapAndNoColourTarget) {
+  const Ptr<ShadowmapEffect> effect(new ShadowmapEffect());
+  Texture* map = effect->GetShadowMap();
+  ASSERT_NE(map, nullptr);
+  EXPECT_EQ(map->GetName(), String(("Shadowmap " + std::to_string(map->GetID())).c_str()));
+  ASSERT_NE(map->GetImage(), nullptr);
+  EXPECT_EQ(map->GetImage()->GetFormat(), Image::FORMAT_DEPTH);
+  EXPECT_EQ(map->GetImage()->GetWidth(), 128u);
+  EXPECT_EQ(map->GetImage()->GetHeight(), 128u);
+  EXPECT_EQ(effect->GetColorTarget(), nullptr);
+  // The map remade: a colour target of its size beside it.
+  effect->SetShadowMap(map);
+  ASSERT_NE(effect->GetColorTarget(), nullptr);
+  ASSERT_NE(effect->GetColorTarget()->GetImage(), nullptr);
+  EXPECT_EQ(effect->GetColorTarget()->GetImage()->GetFormat(), Image::FORMAT_RGB);
+  EXPECT_EQ(effect->GetColorTarget()->GetImage()->GetWidth(), 128u);
+  effect->SetShadowMap(nullptr);
+  EXPECT_EQ(effect->GetColorTarget(), nullptr);
+}
+
+TEST(EffectStreamTest, AShadowMapEffectFailsStepByStep) {
+  const ByteWriter full = ShadowBytes(1, 2, 3);
+  const int32_t size = full.Size();
+  // The tail: the map (50 bytes from its ID on), colour and numbers
+  // (29), count (4), the sun's ID (4), the null reference (4).
+  const int32_t entries = size - 8;
+  const int32_t count = entries - 4;
+  const int32_t colour = count - 29;
+  const int32_t map = colour - (4 + 4 + 11 + 4 + 15 + 4 + 4 + 4);
+  struct Case {
+    int32_t cut;
+    std::vector<std::string> load;
+    std::vector<std::string> save;
+  };
+  const std::string nodesLoad = "ERROR. Невозможно загрузить узлы. Имя[shadows] ID[";
+  const std::string nodesSave = "ERROR. Невозможно сохранить узлы. Имя[shadows] ID[";
+  for (const Case& c :
+       {Case{map + 2, {"ERROR. Невозможно загрузить карту теней. ID["},
+             {"ERROR. Невозможно сохранить шадамап. Имя[shadows] ID["}},
+        Case{colour + 5, {"ERROR. Невозможно загрузить цвет тени. Имя[shadows] ID["}, {nodesSave}},
+        Case{count + 1,
+             {"ERROR. Невозможно загрузить количество объектов.", nodesLoad},
+             {"ERROR. Невозможно сохранить количество объектов.", nodesSave}},
+        // Reading checks the count against the bytes left before any entry.
+        Case{entries + 6,
+             {"ERROR. Невозможно загрузить количество объектов.", nodesLoad},
+             {"ERROR. Невозможно сохранить объект [1].", nodesSave}}}) {
+    SCOPED_TRACE("cut at " + std::to_string(c.cut) + " of " + std::to_string(size));
+    test::CapturedLog log;
+    ByteWriter cut;
+    cut.Raw(full.Bytes().data(), c.cut);
+    int32_t state = 0;
+    EXPECT_FALSE(test::ReadOne(cut, &state));
+    std::vector<std::string> errors = log.Filtered({"ERROR. "});
+    ASSERT_EQ(errors.size(), c.load.size());
+    for (size_t i = 0; i < errors.size(); ++i) EXPECT_EQ(errors[i].rfind(c.load[i], 0), 0u) << errors[i];
+
+    const Ptr<Object> whole = test::ReadOne(full, &state);
+    ASSERT_TRUE(whole);
+    log.Clear();
+    MemoryStream small(c.cut, 0);
+    EXPECT_NE(small.WriteObject(whole), 0);
+    errors = log.Filtered({"ERROR. "});
+    ASSERT_EQ(errors.size(), c.save.size());
+    for (size_t i = 0; i < errors.size(); ++i) EXPECT_EQ(errors[i].rfind(c.save[i], 0), 0u) << errors[i];
+  }
+  // An entry that is not a node.
+  test::CapturedLog log;
+  ByteWriter bytes;
+  bytes.Raw(full.Bytes().data(), entries).I32(3).I32(-1);
+  int32_t state = 0;
+  EXPECT_FALSE(test::ReadOne(bytes, &state));
+  EXPECT_TRUE(log.Contains("ERROR. Невозможно загрузить объект [0]."));
 }
 
 }  // namespace

@@ -38,6 +38,7 @@ class RecordingRenderer : public Renderer {
     maxLights = lights;
   }
   void SetPointSprites(bool on) { hasPointSprites = on; }
+  void SetDepthTextures(bool on) { hasDepthTextures = on; }
   void AddMode(const DisplayModeDesc& mode) { modes.push_back(mode); }
   std::vector<std::string> TakeCalls() { return std::exchange(calls, {}); }
 
