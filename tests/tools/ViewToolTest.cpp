@@ -16,12 +16,15 @@
 #include "engine/particles/SphereVolumeEmitter.h"
 #include "engine/render/ColorEffect.h"
 #include "engine/render/PostRenderEffect.h"
+#include "engine/render/RenderShadowmapEffectController.h"
+#include "engine/render/ShadowmapEffect.h"
 #include "engine/render/SpriteEffect.h"
 #include "engine/render/SpriteParticleSystem.h"
 #include "engine/render/Texture.h"
 #include "engine/render/TextureEffect.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/IntBuffer.h"
+#include "engine/scene/Light.h"
 #include "engine/scene/SceneNode.h"
 #include "engine/scene/Triangles.h"
 #include "engine/scene/Vector2Buffer.h"
@@ -148,7 +151,8 @@ SpriteParticleSystem* Particles(const char* name, Emitter* emitter, Texture* dot
   return system;
 }
 
-// The shared showcase: a grey ground and an orange box above it, a fountain
+// The shared showcase: a grey ground and an orange box above it, casting
+// its shadow from a moon high behind the camera, a fountain
 // of blue sprites on the right and a cloud of yellow ones on the left, all
 // letterboxed, seen from above and in front; the glyph atlas "font.tga" and
 // the sprite "dot.tga" beside it.
@@ -165,17 +169,34 @@ void SaveShowcase(const fs::path& folder) {
   film->AddEffect(letterbox);
   root->AppendChild(film);
 
-  auto* garden = new SceneNode(String("garden"), 0, 6);
+  // The moon, high behind the camera and a little to its left.
+  auto* moon = new Light(String("moon"));
+  moon->SetLightType(Light::LIGHT_DIRECTIONAL);
+  moon->SetDirection(Vector3{0.4f, -1.0f, 0.5f});
+  root->AppendChild(moon);
+
+  auto* garden = new SceneNode(String("garden"), 0, 2);
   film->AppendChild(garden);
   const Color grey{0.5f, 0.5f, 0.5f, 1.0f};
   garden->AppendChild(Face("ground", {{{-6, 0, -12}, {-6, 0, 6}, {6, 0, 6}, {6, 0, -12}}}, grey));
+  auto* box = new SceneNode(String("box"), 0, 4);
+  garden->AppendChild(box);
   const Color top{1.0f, 0.6f, 0.2f, 1.0f};
   const Color side{0.7f, 0.4f, 0.1f, 1.0f};
   const float l = -0.5f, r = 0.5f, b = 1.0f, t = 2.0f;
-  garden->AppendChild(Face("box top", {{{l, t, l}, {l, t, r}, {r, t, r}, {r, t, l}}}, top));
-  garden->AppendChild(Face("box front", {{{l, b, l}, {l, t, l}, {r, t, l}, {r, b, l}}}, side));
-  garden->AppendChild(Face("box right", {{{r, b, l}, {r, t, l}, {r, t, r}, {r, b, r}}}, side));
-  garden->AppendChild(Face("box left", {{{l, b, r}, {l, t, r}, {l, t, l}, {l, b, l}}}, side));
+  box->AppendChild(Face("box top", {{{l, t, l}, {l, t, r}, {r, t, r}, {r, t, l}}}, top));
+  box->AppendChild(Face("box front", {{{l, b, l}, {l, t, l}, {r, t, l}, {r, b, l}}}, side));
+  box->AppendChild(Face("box right", {{{r, b, l}, {r, t, l}, {r, t, r}, {r, b, r}}}, side));
+  box->AppendChild(Face("box left", {{{l, b, r}, {l, t, r}, {l, t, l}, {l, b, l}}}, side));
+  auto* shadow = new ShadowmapEffect();
+  shadow->AttachController(new RenderShadowmapEffectController());
+  shadow->SetShadowMap(new Texture(String("Shadowmap"), new Image(String(), Image::FORMAT_DEPTH, 512, 512)));
+  shadow->SetBias(1000.0f, 3.09f);
+  shadow->SetLight(moon);
+  Array<Node*> casters;
+  casters.Append(box);
+  shadow->SetCasters(casters);
+  garden->AddEffect(shadow);
 
   Texture* dot = new Texture(String("dot"), SavePicture(folder, "dot", *Dot()));
   auto* fountain = new PointEmitter();
@@ -256,7 +277,7 @@ TEST_F(ViewToolTest, ScreenshotsOfASceneInAnArchiveAndOfEveryFrame) {
   ExpectScene(folder / "loose.png");
 }
 
-TEST_F(ViewToolTest, TheShowcaseDrawsLetterboxedWithItsParticlesAndAText) {
+TEST_F(ViewToolTest, TheShowcaseDrawsLetterboxedWithItsShadowParticlesAndAText) {
   SaveShowcase(folder);
   const test::Outcome run = RunView(In("Showcase.STR") + " --size 640x480 --frames 40 --step 0.05 --text 'AB C'" +
                                     " --font font.tga --screenshot " + In("showcase.png"));
@@ -273,6 +294,8 @@ TEST_F(ViewToolTest, TheShowcaseDrawsLetterboxedWithItsParticlesAndAText) {
   EXPECT_TRUE(test::NearColor(At(*shot, 320, 419), 0x808080u, 2, false)) << "the ground reaches the bar";
   EXPECT_TRUE(test::NearColor(At(*shot, 320, 150), 0xFF9933u, 2, false)) << "the box's top";
   EXPECT_TRUE(test::NearColor(At(*shot, 320, 190), 0xB26619u, 2, false)) << "its front";
+  EXPECT_TRUE(test::NearColor(At(*shot, 355, 225), 0x404040u, 2, false)) << "its shadow, half as bright";
+  EXPECT_TRUE(test::NearColor(At(*shot, 280, 300), 0x808080u, 2, false)) << "lit ground";
 
   // "AB C" in the top bar: 16 pixels a glyph, 2 between, a block each but
   // the space.
