@@ -28,6 +28,9 @@ void RenderShadowmapEffectController::PostUpdate() {
   if (map == nullptr || light == nullptr || lightCamera == nullptr || effect.GetCasters().Count() == 0) {
     return;
   }
+  // Choosing the technique collects the receivers, so that the first frame
+  // after loading has its shadow too.
+  effect.PassCount();
   // Rebuilt every frame from nothing: the receivers move.
   if (!effect.RebuildCasterBound()) return;
 
