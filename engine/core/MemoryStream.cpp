@@ -187,17 +187,27 @@ int32_t MemoryStream::ReadObject(Object*& object, const Rtti& expected) {
 int32_t MemoryStream::ReadObject(Object*& object, const char* expectedType) {
   if (depth > 0) return ReadReference(object, expectedType);
   ReadReference(object, expectedType);
-  FinishRead(state == 0);
   if (state != 0) object = nullptr;
+  FinishRead(object);
   return state;
 }
 
 // Hands the new objects over with the counts their holders gave them, or,
 // after a failure, cuts every reference among them first so that the guards'
-// release frees them all.
-void MemoryStream::FinishRead(bool succeeded) {
-  if (succeeded) {
-    for (const auto& [id, made] : created) made->ReleaseWithoutDeleting();
+// release frees them all. The root waits at 0 for its first holder; any other
+// object nothing holds any more (a buffer its loader replaced) is freed, and
+// forgotten by ID. Each guard still standing keeps its object alive while an
+// earlier object's deletion releases what it held, so nothing goes twice.
+void MemoryStream::FinishRead(const Object* root) {
+  if (root != nullptr) {
+    for (const auto& [id, made] : created) {
+      if (made == root) {
+        made->ReleaseWithoutDeleting();
+        continue;
+      }
+      if (made->GetReferenceCount() == 1) ids.erase(id);
+      made->Release();
+    }
   } else {
     for (const auto& [id, made] : created) made->ReleaseReferences();
     for (const auto& [id, made] : created) {

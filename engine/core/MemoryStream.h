@@ -146,7 +146,8 @@ class MemoryStream {
   int32_t ReadDefinition(Object*& object, int32_t id, int32_t at);
   // Creates the object of the type and loads its fields.
   int32_t ReadFields(Object*& object, int32_t id, const String& typeName);
-  void FinishRead(bool succeeded);
+  // Ends a top-level read whose result is `root` (null after a failure).
+  void FinishRead(const Object* root);
 
   uint8_t* data = nullptr;
   int32_t size = 0;

@@ -260,6 +260,19 @@ TEST(MemoryStreamTest, HandAssembledGraphLoads) {
   object = ReadOne(controlled, &state);
   ASSERT_EQ(state, 0);
   EXPECT_TRUE(object->GetController(0)->IsActive());
+
+  // A loader that replaces what it read: the two records it dropped are
+  // freed with the read, the root stays for its holder.
+  object = nullptr;
+  const int32_t liveBefore = TestRecord::live;
+  ByteWriter replaced;
+  replaced.Head(20, "YNX.TestRecord", "replacing").I32(-1).Str("").I32(2);
+  replaced.Head(21, "YNX.TestRecord", "a").I32(0).Str("").I32(0);
+  replaced.Head(22, "YNX.TestRecord", "b").I32(0).Str("").I32(1).I32(21);
+  object = ReadOne(replaced, &state);
+  ASSERT_EQ(state, 0);
+  EXPECT_EQ(TestRecord::live, liveBefore + 1);
+  EXPECT_EQ(object->GetReferenceCount(), 1);
 }
 
 TEST(MemoryStreamTest, SelfReferenceThroughAControllerRoundTrips) {

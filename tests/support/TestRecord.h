@@ -7,6 +7,7 @@ namespace ynx::test {
 
 // A concrete class with a number, a text and a list of references, streamed
 // after its object data as: int32 number, String text, int32 count, refs.
+// A negative number drops the references once they are read.
 class TestRecord : public Object {
   YNX_DECLARE_CLASS(TestRecord);
 
