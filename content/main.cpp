@@ -8,6 +8,12 @@
 
 #include "content/ArchiveFolder.h"
 #include "content/pictures/InterfacePictures.h"
+#include "content/textures/KoiTextures.h"
+#include "content/textures/LightTextures.h"
+#include "content/textures/PlantTextures.h"
+#include "content/textures/SkyTextures.h"
+#include "content/textures/StoneTextures.h"
+#include "content/textures/WaterTextures.h"
 #include "engine/core/EngineLists.h"
 #include "engine/core/Log.h"
 #include "engine/core/Ptr.h"
@@ -44,6 +50,15 @@ int main(int argc, char** argv) {
   if (ok && !pictures.Make(customData)) {
     std::fprintf(stderr, "ynx-content: the interface pictures failed (fonts in %s?)\n", fonts.c_str());
     ok = false;
+  }
+  if (ok) {
+    ynx::content::StoneTextures::Make(media);
+    ynx::content::PlantTextures::Make(media);
+    ynx::content::WaterTextures::Make(media);
+    ynx::content::SkyTextures::Make(media);
+    ynx::content::LightTextures::Make(media);
+    ynx::content::KoiTextures::Make(media);
+    ok = !media.Failed();
   }
   ok = ok && customData.Pack(output / "CustomData.rar2") && media.Pack(output / "Media.rar2");
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "content/MoonFace.h"
 #include "content/Noise.h"
 #include "content/RandomStream.h"
 
@@ -44,7 +45,8 @@ float BridgeDeck(float x) {
 
 void NightGardenPainting::Paint(Canvas& canvas) const {
   PaintBackdrop(canvas);
-  PaintMoon(canvas, PixelX(canvas, MOON_X), PixelY(canvas, MOON_Y), Pixels(canvas, MOON_RADIUS));
+  MoonFace::Paint(canvas, PixelX(canvas, MOON_X), PixelY(canvas, MOON_Y), Pixels(canvas, MOON_RADIUS), seed + 5,
+                  MoonFace::Halo::Added);
   PaintBamboo(canvas);
   PaintBridge(canvas);
   PaintMaple(canvas);
@@ -121,30 +123,6 @@ void NightGardenPainting::PaintBackdrop(Canvas& canvas) const {
     colour.a = 1.0f;
     return colour;
   });
-}
-
-void NightGardenPainting::PaintMoon(Canvas& canvas, float cx, float cy, float radius) const {
-  const Noise maria(seed + 5, 16);
-  // The halo first, added; then the disc with its darker seas.
-  const int reach = static_cast<int>(radius * 7.0f);
-  for (int y = std::max(0, static_cast<int>(cy) - reach); y < std::min(canvas.Height(), static_cast<int>(cy) + reach); ++y) {
-    for (int x = std::max(0, static_cast<int>(cx) - reach); x < std::min(canvas.Width(), static_cast<int>(cx) + reach); ++x) {
-      const float d = std::hypot(static_cast<float>(x) + 0.5f - cx, static_cast<float>(y) + 0.5f - cy) / radius;
-      if (d > 1.0f) {
-        const float glow = 0.35f * std::exp(-(d - 1.0f) * 1.6f) + 0.10f * std::exp(-(d - 1.0f) * 0.35f);
-        canvas.Add(x, y, Rgba{0.55f, 0.6f, 0.75f}, glow);
-      }
-      const float cover = Smooth(1.0f + 1.0f / radius, 1.0f - 1.0f / radius, d);
-      if (cover > 0.0f) {
-        const float u = (static_cast<float>(x) - cx) / radius;
-        const float v = (static_cast<float>(y) - cy) / radius;
-        const float sea = Smooth(0.5f, 0.75f, maria.Fractal(u * 1.6f + 4.0f, v * 1.6f + 4.0f, 4));
-        const float limb = 1.0f - 0.18f * d * d;
-        Rgba surface{0.98f * limb - 0.16f * sea, 0.96f * limb - 0.15f * sea, 0.86f * limb - 0.10f * sea};
-        canvas.Blend(x, y, surface, cover);
-      }
-    }
-  }
 }
 
 void NightGardenPainting::PaintBamboo(Canvas& canvas) const {

@@ -20,7 +20,6 @@ class NightGardenPainting {
 
  private:
   void PaintBackdrop(Canvas& canvas) const;
-  void PaintMoon(Canvas& canvas, float x, float y, float radius) const;
   void PaintBamboo(Canvas& canvas) const;
   void PaintMaple(Canvas& canvas) const;
   void PaintBridge(Canvas& canvas) const;
