@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "content/audio/OggEncoder.h"
 #include "engine/io/BMPImageCodec.h"
 #include "engine/io/File.h"
 #include "engine/io/JPGImageCodec.h"
@@ -95,6 +96,19 @@ bool ArchiveFolder::SaveBytes(const std::string& name, const std::vector<uint8_t
     failed = true;
   }
   return static_cast<bool>(out);
+}
+
+bool ArchiveFolder::SaveSound(const std::string& name, const SoundBuffer& sound, float quality) {
+  // The stream's serial number from the name: fixed, and different per file.
+  uint32_t serial = 1;
+  for (unsigned char c : name) serial = serial * 31u + c;
+  std::vector<uint8_t> ogg;
+  if (!OggEncoder::Encode(sound, quality, static_cast<int>(serial & 0x7FFFFFFFu), ogg)) {
+    std::fprintf(stderr, "ynx-content: cannot encode %s\n", name.c_str());
+    failed = true;
+    return false;
+  }
+  return SaveBytes(name, ogg);
 }
 
 bool ArchiveFolder::Pack(const std::filesystem::path& archive) const {

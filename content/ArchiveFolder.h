@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "content/Canvas.h"
+#include "content/audio/SoundBuffer.h"
 
 namespace ynx::content {
 
@@ -25,6 +26,8 @@ class ArchiveFolder {
   // at `quality`), .tga (RGB or RGBA), .bmp (RGB or grey). False, with a
   // line on standard error, when the codec refuses it.
   bool SaveImage(const std::string& name, const Canvas& canvas, int32_t format, int quality = 85);
+  // Ogg Vorbis at `quality` (-0.1 .. 1).
+  bool SaveSound(const std::string& name, const SoundBuffer& sound, float quality);
   bool SaveBytes(const std::string& name, const std::vector<uint8_t>& bytes);
 
   // Every name saved, in order; a name saved twice (in any case) fails.

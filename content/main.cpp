@@ -7,6 +7,8 @@
 #include <string>
 
 #include "content/ArchiveFolder.h"
+#include "content/audio/MusicComposer.h"
+#include "content/audio/SoundEffects.h"
 #include "content/pictures/InterfacePictures.h"
 #include "content/textures/KoiTextures.h"
 #include "content/textures/LightTextures.h"
@@ -58,6 +60,8 @@ int main(int argc, char** argv) {
     ynx::content::SkyTextures::Make(media);
     ynx::content::LightTextures::Make(media);
     ynx::content::KoiTextures::Make(media);
+    ynx::content::MusicComposer::Make(media);
+    ynx::content::SoundEffects::Make(media);
     ok = !media.Failed();
   }
   ok = ok && customData.Pack(output / "CustomData.rar2") && media.Pack(output / "Media.rar2");

@@ -1,0 +1,279 @@
+#include <gtest/gtest.h>
+
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "content/Canvas.h"
+#include "content/Noise.h"
+#include "content/audio/SoundBuffer.h"
+#include "content/pictures/InterfacePictures.h"
+#include "engine/core/Ptr.h"
+#include "engine/io/BMPImageCodec.h"
+#include "engine/io/CodecManager.h"
+#include "engine/io/FileManager.h"
+#include "engine/io/Image.h"
+#include "engine/io/JPGImageCodec.h"
+#include "engine/io/MemoryFile.h"
+#include "engine/io/RAR2FileCodec.h"
+#include "engine/io/Rar2Archive.h"
+#include "engine/io/TGAImageCodec.h"
+#include "tests/support/SampleData.h"
+#include "tests/support/Subprocess.h"
+
+namespace ynx {
+namespace {
+
+namespace fs = std::filesystem;
+
+using content::Canvas;
+
+const fs::path BUILT = YNX_CONTENT_BUILT;
+
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return text;
+}
+
+// The archives as the build made them, opened with the engine's reader.
+class ContentArchives : public ::testing::Test {
+ protected:
+  struct Opened {
+    std::vector<uint8_t> bytes;
+    Rar2Archive archive;
+  };
+
+  static void SetUpTestSuite() {
+    for (const char* name : {"CustomData.rar2", "Media.rar2"}) {
+      Opened& opened = archives[name];
+      opened.bytes = test::SampleData::Read(BUILT / name);
+      opened.archive.Open(opened.bytes.data(), opened.bytes.size());
+    }
+  }
+
+  // Every file entry's name (folders left out), and its unpacked bytes.
+  static std::map<std::string, std::vector<uint8_t>> Files(const std::string& archive) {
+    std::map<std::string, std::vector<uint8_t>> files;
+    Opened& opened = archives[archive];
+    for (size_t i = 0; i < opened.archive.Entries().size(); ++i) {
+      if (opened.archive.Entries()[i].IsDirectory()) continue;
+      std::vector<uint8_t> data;
+      EXPECT_TRUE(opened.archive.Extract(i, data)) << opened.archive.Entries()[i].name;
+      files[opened.archive.Entries()[i].name] = std::move(data);
+    }
+    return files;
+  }
+
+  static inline std::map<std::string, Opened> archives;
+};
+
+TEST_F(ContentArchives, ARunOfTheGeneratorGivesTheSameBytes) {
+  const fs::path again = fs::path(::testing::TempDir()) / "ynx-content-again";
+  const test::Outcome run = test::RunCommand(std::string("'") + YNX_CONTENT_PATH + "' '" + again.string() + "' '" +
+                                             YNX_CONTENT_FONTS + "'");
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  for (const char* name : {"CustomData.rar2", "Media.rar2"}) {
+    EXPECT_TRUE(test::SampleData::Read(BUILT / name) == test::SampleData::Read(again / name)) << name;
+  }
+  fs::remove_all(again);
+}
+
+TEST_F(ContentArchives, HoldTheNamesTheApplicationAsksForOnceAcrossBoth) {
+  std::set<std::string> customData;
+  for (const auto& [name, bytes] : Files("CustomData.rar2")) customData.insert(name);
+  std::set<std::string> expected = {"loader.jpg",     "4loader_ld.tga", "4loader_rd.tga", "4loader_lu.tga",
+                                    "4loader_ru.tga", "settings.bmp",   "preview.bmp",    "logo.bmp"};
+  for (const auto& character : content::InterfacePictures::CHARACTERS) {
+    expected.insert(std::string("Digits\\") + character.file);
+  }
+  EXPECT_EQ(customData, expected);
+
+  const auto media = Files("Media.rar2");
+  for (const char* name : {"Textures\\ripple_00.tga", "Textures\\ripple_19.tga", "Textures\\rock_height.jpg",
+                           "Textures\\path_height.jpg", "Textures\\sky.jpg", "Sounds\\music.ogg"}) {
+    EXPECT_EQ(media.count(name), 1u) << name;
+  }
+  // The engine finds names regardless of case and folder: each bare name once.
+  std::set<std::string> bare;
+  std::vector<std::string> all(customData.begin(), customData.end());
+  for (const auto& [name, bytes] : media) all.push_back(name);
+  for (const std::string& name : all) {
+    EXPECT_TRUE(bare.insert(Upper(name.substr(name.rfind('\\') + 1))).second) << name;
+  }
+  // Packed: the archive is smaller than what it holds, and the media well
+  // inside its budget.
+  size_t unpacked = 0;
+  for (const auto& [name, bytes] : media) unpacked += bytes.size();
+  EXPECT_LT(archives["Media.rar2"].bytes.size(), unpacked * 3 / 4);
+  EXPECT_LT(archives["Media.rar2"].bytes.size(), size_t{15} << 20);
+}
+
+// Mounted as the application mounts them, every picture loads through the
+// engine's codecs by its bare name, in the format its use needs.
+TEST_F(ContentArchives, PicturesLoadThroughTheEngineCodecs) {
+  for (const char* codec : {BMPImageCodec::NAME, JPGImageCodec::NAME, TGAImageCodec::NAME, RAR2FileCodec::NAME}) {
+    ASSERT_EQ(CodecManager::GetCodec(String(codec), nullptr), 0) << codec;
+  }
+  for (const char* name : {"CustomData.rar2", "Media.rar2"}) {
+    MemoryFile file{String(name)};
+    file.SetSource(archives[name].bytes.data(), static_cast<int32_t>(archives[name].bytes.size()), false);
+    ASSERT_EQ(FileManager::MountArchive(&file, String()), 0) << name;
+  }
+  struct Expected {
+    const char* name;
+    uint32_t width;
+    uint32_t height;
+    int32_t format;
+  };
+  const Expected expected[] = {
+      {"loader.jpg", 1024, 768, Image::FORMAT_RGB},      {"4loader_ru.tga", 64, 64, Image::FORMAT_RGBA},
+      {"digit_ddot.tga", 32, 64, Image::FORMAT_RGBA},    {"digit_7.tga", 32, 64, Image::FORMAT_RGBA},
+      {"settings.bmp", 512, 128, Image::FORMAT_RGB},     {"preview.bmp", 152, 112, Image::FORMAT_RGB},
+      {"logo.bmp", 128, 128, Image::FORMAT_RGB},         {"rock_height.jpg", 512, 512, Image::FORMAT_GREY},
+      {"path_height.jpg", 512, 512, Image::FORMAT_GREY}, {"grass.tga", 256, 256, Image::FORMAT_RGBA},
+      {"ripple_07.tga", 256, 256, Image::FORMAT_RGBA},   {"sky.jpg", 1024, 512, Image::FORMAT_RGB},
+      {"moon.tga", 256, 256, Image::FORMAT_RGBA},        {"koi_showa.jpg", 512, 256, Image::FORMAT_RGB},
+  };
+  for (const Expected& picture : expected) {
+    File* file = FileManager::FindFile(String(picture.name));
+    ASSERT_NE(file, nullptr) << picture.name;
+    Ptr<Image> image(new Image(file, String()));
+    EXPECT_EQ(image->GetWidth(), picture.width) << picture.name;
+    EXPECT_EQ(image->GetHeight(), picture.height) << picture.name;
+    EXPECT_EQ(image->GetFormat(), picture.format) << picture.name;
+    EXPECT_NE(image->GetData(), nullptr) << picture.name;
+  }
+  // The rest: loadable, and RGB or RGBA but for the height maps.
+  for (const char* archive : {"CustomData.rar2", "Media.rar2"}) {
+    for (const auto& [name, bytes] : Files(archive)) {
+      const std::string bare = name.substr(name.rfind('\\') + 1);
+      if (bare.find(".ogg") != std::string::npos) continue;
+      Ptr<Image> image(new Image(FileManager::FindFile(String(bare.c_str())), String()));
+      ASSERT_NE(image->GetData(), nullptr) << name;
+      if (bare.find("_height") == std::string::npos) {
+        EXPECT_NE(image->GetFormat(), Image::FORMAT_GREY) << name;
+      }
+    }
+  }
+}
+
+// Decoded samples of an Ogg Vorbis file, channels interleaved.
+struct Decoded {
+  int channels = 0;
+  long rate = 0;
+  std::vector<float> samples;
+};
+
+Decoded Decode(std::vector<uint8_t> bytes) {
+  Decoded decoded;
+  std::FILE* memory = fmemopen(bytes.data(), bytes.size(), "rb");
+  OggVorbis_File file;
+  if (memory == nullptr || ov_open(memory, &file, nullptr, 0) != 0) return decoded;
+  decoded.channels = ov_info(&file, -1)->channels;
+  decoded.rate = ov_info(&file, -1)->rate;
+  int section = 0;
+  for (;;) {
+    float** pcm = nullptr;
+    const long frames = ov_read_float(&file, &pcm, 4096, &section);
+    if (frames <= 0) break;
+    for (long i = 0; i < frames; ++i) {
+      for (int c = 0; c < decoded.channels; ++c) decoded.samples.push_back(pcm[c][i]);
+    }
+  }
+  ov_clear(&file);  // closes the stream
+  return decoded;
+}
+
+TEST_F(ContentArchives, SoundsDecodeAndSteadyLoopsJoinWithoutAGap) {
+  struct Expected {
+    const char* name;
+    int channels;
+    double shortest;
+    double longest;
+    bool steady;  // a loop that never falls silent
+  };
+  const Expected expected[] = {
+      {"Sounds\\music.ogg", 2, 120.0, 180.0, true},     {"Sounds\\water.ogg", 1, 3.0, 20.0, true},
+      {"Sounds\\crickets.ogg", 1, 3.0, 20.0, false},     {"Sounds\\wind_chime.ogg", 1, 1.0, 10.0, false},
+      {"Sounds\\koi_splash.ogg", 1, 0.5, 5.0, false},
+  };
+  const auto media = Files("Media.rar2");
+  for (const Expected& sound : expected) {
+    ASSERT_EQ(media.count(sound.name), 1u) << sound.name;
+    const Decoded decoded = Decode(media.at(sound.name));
+    ASSERT_EQ(decoded.channels, sound.channels) << sound.name;
+    const size_t frames = decoded.samples.size() / static_cast<size_t>(sound.channels);
+    const double seconds = static_cast<double>(frames) / static_cast<double>(decoded.rate);
+    EXPECT_GE(seconds, sound.shortest) << sound.name;
+    EXPECT_LE(seconds, sound.longest) << sound.name;
+    float peak = 0.0f;
+    for (float sample : decoded.samples) peak = std::max(peak, std::abs(sample));
+    EXPECT_GT(peak, 0.3f) << sound.name << " is nearly silent";
+    if (!sound.steady) continue;
+    // A steady sound as loud just before the join as just after it: no
+    // silence at either end, no tail cut off.
+    const size_t window = static_cast<size_t>(decoded.rate / 20) * static_cast<size_t>(sound.channels);
+    auto level = [&](size_t from) {
+      double sum = 0.0;
+      for (size_t i = from; i < from + window; ++i) sum += decoded.samples[i] * decoded.samples[i];
+      return std::sqrt(sum / static_cast<double>(window));
+    };
+    const double end = level(decoded.samples.size() - window);
+    const double start = level(0);
+    EXPECT_GT(start, end / 3.0) << sound.name;
+    EXPECT_GT(end, start / 3.0) << sound.name;
+  }
+}
+
+// Textures repeat across their edges because the noise does: a value one
+// period on is the same value.
+TEST(ContentNoise, RepeatsAfterItsPeriod) {
+  const content::Noise noise(7, 8);
+  for (const float x : {0.0f, 0.3f, 2.7f, 7.99f}) {
+    for (const float y : {0.0f, 1.5f, 6.25f}) {
+      EXPECT_NEAR(noise.Value(x, y), noise.Value(x + 8.0f, y - 8.0f), 1e-5f);
+      EXPECT_NEAR(noise.Fractal(x, y, 4), noise.Fractal(x + 8.0f, y + 16.0f, 4), 1e-5f);
+      float n1, s1, n2, s2;
+      uint32_t id1, id2;
+      noise.Cells(x, y, n1, s1, id1);
+      noise.Cells(x - 8.0f, y + 8.0f, n2, s2, id2);
+      EXPECT_NEAR(n1, n2, 1e-4f);
+      EXPECT_EQ(id1, id2);
+    }
+  }
+}
+
+// A looping buffer wraps sound past its end to its start; a one-shot drops it.
+TEST(ContentSoundBuffer, LoopingWrapsAndOneShotDrops) {
+  const std::vector<float> note = {1.0f, 2.0f, 3.0f};
+  content::SoundBuffer loop(2, 100, 4, true);
+  loop.Mix(note, 2, 1.0f, 0.5f);
+  loop.Mix(note, -5, 1.0f, 0.0f);
+  EXPECT_EQ(loop.Samples(), (std::vector<float>{5.0f, 1.5f, 3.0f, 0.0f, 1.0f, 0.5f, 3.0f, 1.0f}));
+  content::SoundBuffer once(1, 100, 4, false);
+  once.Mix(note, 2, 1.0f, 1.0f);
+  once.Mix(note, -2, 1.0f, 1.0f);
+  EXPECT_EQ(once.Samples(), (std::vector<float>{3.0f, 0.0f, 1.0f, 2.0f}));
+}
+
+// Pictures are painted top row first and stored bottom row first.
+TEST(ContentCanvas, ImagesStoreTheTopRowLast) {
+  Canvas canvas(2, 2, Canvas::Rgba{0.0f, 0.0f, 0.0f, 1.0f});
+  canvas.At(1, 0) = Canvas::Rgba{1.0f, 0.5f, 0.0f, 0.25f};
+  const Ptr<Image> rgba = canvas.ToImage(Image::FORMAT_RGBA);
+  const uint8_t* top = rgba->GetData() + 2 * 4;
+  EXPECT_EQ((std::vector<uint8_t>(top, top + 8)), (std::vector<uint8_t>{0, 0, 0, 255, 255, 128, 0, 64}));
+  const Ptr<Image> grey = canvas.ToImage(Image::FORMAT_GREY);
+  EXPECT_EQ(grey->GetData()[3], 151);  // (0.299 + 0.587 / 2) * 255
+}
+
+}  // namespace
+}  // namespace ynx
