@@ -17,6 +17,9 @@ constexpr int64_t BEAT = MusicComposer::RATE;  // 60 beats a minute
 constexpr int64_t EIGHTH = BEAT / 2;
 constexpr int64_t BAR = BEAT * BEATS_PER_BAR;
 constexpr int CHORD_BARS = 4;
+// Plucks and bells sound a moment after their beat, so that no attack falls
+// on the loop's join and the join itself stays smooth.
+constexpr int64_t LEAD = MusicComposer::RATE / 50;
 
 // Three notes each, all in the scale.
 const std::array<std::array<int, 3>, 9> CHORDS = {{
@@ -90,7 +93,7 @@ SoundBuffer MusicComposer::Compose() {
     }
     for (int bar = 0; bar < CHORD_BARS; ++bar) {
       const int root = CHORDS[c][0] - 12;
-      const int64_t at = start + bar * BAR;
+      const int64_t at = start + bar * BAR + LEAD;
       music.Mix(Instruments::Pluck(Instruments::NoteFrequency(root), 3.5f, RATE, random.Next() & 0xFFFF, 0.25f, 0.8f),
                 at, 0.30f, 0.30f);
       if (bar % 2 == 1) {
@@ -111,7 +114,7 @@ SoundBuffer MusicComposer::Compose() {
     const std::vector<Note>& phrase = phrases[static_cast<size_t>(order[slot])];
     for (const Note& note : phrase) {
       const float velocity = random.Range(0.75f, 1.0f);
-      const int64_t at = phraseStart + note.eighth * EIGHTH;
+      const int64_t at = phraseStart + note.eighth * EIGHTH + LEAD;
       const std::vector<float> pluck =
           Instruments::Pluck(Instruments::NoteFrequency(note.pitch), 3.0f, RATE, random.Next() & 0xFFFF, 0.6f, 0.55f);
       music.Mix(pluck, at, 0.42f * velocity, 0.30f * velocity);
@@ -123,7 +126,7 @@ SoundBuffer MusicComposer::Compose() {
   // Bells every eight bars, high and to the right.
   const int bells[] = {86, 81, 88, 83, 86};
   for (int i = 0; i < 5; ++i) {
-    const int64_t at = static_cast<int64_t>(i) * 8 * BAR + (i == 4 ? 2 * BEAT : 0);
+    const int64_t at = static_cast<int64_t>(i) * 8 * BAR + (i == 4 ? 2 * BEAT : 0) + LEAD;
     music.Mix(Instruments::Bell(Instruments::NoteFrequency(bells[i]), 7.0f, RATE, 1.3f), at, 0.05f, 0.10f);
   }
 
