@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "content/Shading.h"
+
 namespace ynx::content {
 
 namespace {
@@ -10,11 +12,6 @@ namespace {
 uint8_t Byte(float value) {
   const float scaled = std::clamp(value, 0.0f, 1.0f) * 255.0f + 0.5f;
   return static_cast<uint8_t>(scaled);
-}
-
-float Smooth(float edge0, float edge1, float x) {
-  const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
-  return t * t * (3.0f - 2.0f * t);
 }
 
 }  // namespace

@@ -4,17 +4,9 @@
 #include <cmath>
 
 #include "content/Noise.h"
+#include "content/Shading.h"
 
 namespace ynx::content {
-
-namespace {
-
-float Smooth(float edge0, float edge1, float x) {
-  const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
-  return t * t * (3.0f - 2.0f * t);
-}
-
-}  // namespace
 
 void MoonFace::Paint(Canvas& canvas, float cx, float cy, float radius, uint32_t seed, Halo halo) {
   const Noise maria(seed, 16);

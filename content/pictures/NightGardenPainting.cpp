@@ -5,6 +5,7 @@
 
 #include "content/MoonFace.h"
 #include "content/Noise.h"
+#include "content/Shading.h"
 #include "content/RandomStream.h"
 
 namespace ynx::content {
@@ -26,15 +27,6 @@ constexpr float BRIDGE_BASE = 0.705f;
 constexpr float BRIDGE_RISE = 0.07f;
 constexpr float LANTERN_X = -0.30f;
 constexpr float LANTERN_BASE = 0.84f;
-
-float Smooth(float edge0, float edge1, float x) {
-  const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
-  return t * t * (3.0f - 2.0f * t);
-}
-
-Rgba Mix(const Rgba& a, const Rgba& b, float t) {
-  return Rgba{a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
-}
 
 float BridgeDeck(float x) {
   const float t = (x - BRIDGE_LEFT) / (BRIDGE_RIGHT - BRIDGE_LEFT);

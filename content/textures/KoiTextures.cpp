@@ -4,21 +4,13 @@
 #include <cmath>
 
 #include "content/Noise.h"
+#include "content/Shading.h"
 
 namespace ynx::content {
 
 namespace {
 
 using Rgba = Canvas::Rgba;
-
-float Smooth(float edge0, float edge1, float x) {
-  const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
-  return t * t * (3.0f - 2.0f * t);
-}
-
-Rgba Mix(const Rgba& a, const Rgba& b, float t) {
-  return Rgba{a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, 1.0f};
-}
 
 // 0 inside a scale, 1 on its rim (which catches light).
 float ScaleRim(float u, float v) {

@@ -5,6 +5,7 @@
 
 #include "content/LeafShapes.h"
 #include "content/Noise.h"
+#include "content/Shading.h"
 #include "content/RandomStream.h"
 
 namespace ynx::content {
@@ -12,15 +13,6 @@ namespace ynx::content {
 namespace {
 
 using Rgba = Canvas::Rgba;
-
-float Smooth(float edge0, float edge1, float x) {
-  const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
-  return t * t * (3.0f - 2.0f * t);
-}
-
-Rgba Mix(const Rgba& a, const Rgba& b, float t) {
-  return Rgba{a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, 1.0f};
-}
 
 // Cards are drawn twice as large and reduced, for clean edges; the see-
 // through pixels keep the leaves' colour, so that filtering at the edges

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "content/Noise.h"
+#include "content/Shading.h"
 
 namespace ynx::content {
 
@@ -14,15 +15,6 @@ using Rgba = Canvas::Rgba;
 constexpr int SIZE = 512;
 // Height maps keep more detail: blocks would show as facets in the normals.
 constexpr int HEIGHT_QUALITY = 94;
-
-float Smooth(float edge0, float edge1, float x) {
-  const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
-  return t * t * (3.0f - 2.0f * t);
-}
-
-Rgba Mix(const Rgba& a, const Rgba& b, float t) {
-  return Rgba{a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, 1.0f};
-}
 
 Rgba Grey(float value) { return Rgba{value, value, value, 1.0f}; }
 

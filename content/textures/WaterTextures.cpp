@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "content/Noise.h"
+#include "content/Shading.h"
 #include "content/RandomStream.h"
 
 namespace ynx::content {
@@ -14,11 +15,6 @@ namespace {
 using Rgba = Canvas::Rgba;
 
 constexpr float TAU = 6.2831853f;
-
-float Smooth(float edge0, float edge1, float x) {
-  const float t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
-  return t * t * (3.0f - 2.0f * t);
-}
 
 // A plane wave that tiles: whole cycles across the picture (kx, ky) and
 // over the loop (cycles).
