@@ -81,12 +81,12 @@ void WaterTextures::MakeCaustics(ArchiveFolder& folder) {
   const Noise warp(312, 4);
   Canvas canvas(512, 512);
   canvas.Paint([&](float u, float v) {
-    const float wx = u + 0.04f * (warp.Fractal(u * 4.0f, v * 4.0f, 3) - 0.5f);
-    const float wy = v + 0.04f * (warp.Fractal(u * 4.0f + 9.0f, v * 4.0f, 3) - 0.5f);
+    const float wx = u + 0.08f * (warp.Fractal(u * 4.0f, v * 4.0f, 3) - 0.5f);
+    const float wy = v + 0.08f * (warp.Fractal(u * 4.0f + 9.0f, v * 4.0f, 3) - 0.5f);
     float nearest, second;
     uint32_t id;
     cells.Cells(wx * 6.0f, wy * 6.0f, nearest, second, id);
-    const float thread = std::pow(Smooth(0.18f, 0.0f, second - nearest), 2.0f);
+    const float thread = std::pow(Smooth(0.13f, 0.0f, second - nearest), 2.0f);
     const float light = std::clamp(thread * 0.9f + 0.06f, 0.0f, 1.0f);
     return Rgba{light * 0.75f, light * 0.95f, light, 1.0f};
   });
