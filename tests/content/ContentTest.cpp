@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "content/ArchiveFolder.h"
 #include "content/Canvas.h"
 #include "content/Noise.h"
 #include "content/audio/SoundBuffer.h"
@@ -274,6 +275,30 @@ TEST(ContentCanvas, ImagesStoreTheTopRowLast) {
   EXPECT_EQ((std::vector<uint8_t>(top, top + 8)), (std::vector<uint8_t>{0, 0, 0, 255, 255, 128, 0, 64}));
   const Ptr<Image> grey = canvas.ToImage(Image::FORMAT_GREY);
   EXPECT_EQ(grey->GetData()[3], 151);  // (0.299 + 0.587 / 2) * 255
+}
+
+// Painting over a see-through pixel keeps the paint's own colour, so a leaf
+// card's edges stay leaf-coloured when filtered, not darkened.
+TEST(ContentCanvas, BlendingOntoNothingKeepsTheColour) {
+  Canvas canvas(1, 1, Canvas::Rgba{0.0f, 0.0f, 0.0f, 0.0f});
+  canvas.Blend(0, 0, Canvas::Rgba{0.8f, 0.2f, 0.1f, 1.0f}, 0.5f);
+  EXPECT_FLOAT_EQ(canvas.At(0, 0).r, 0.8f);
+  EXPECT_FLOAT_EQ(canvas.At(0, 0).g, 0.2f);
+  EXPECT_FLOAT_EQ(canvas.At(0, 0).a, 0.5f);
+  canvas.Blend(0, 0, Canvas::Rgba{0.0f, 0.0f, 1.0f, 1.0f}, 0.5f);
+  EXPECT_FLOAT_EQ(canvas.At(0, 0).a, 0.75f);
+  EXPECT_NEAR(canvas.At(0, 0).b, (1.0f * 0.5f + 0.1f * 0.25f) / 0.75f, 1e-6f);
+}
+
+// The engine finds names regardless of case: one made twice fails the run.
+TEST(ContentArchiveFolder, ANameMadeTwiceFails) {
+  content::ArchiveFolder folder(fs::path(::testing::TempDir()) / "ynx-content-twice");
+  const std::vector<uint8_t> bytes = {1, 2, 3};
+  EXPECT_TRUE(folder.SaveBytes("Sounds\\a.ogg", bytes));
+  EXPECT_FALSE(folder.Failed());
+  EXPECT_FALSE(folder.SaveBytes("SOUNDS\\A.OGG", bytes));
+  EXPECT_TRUE(folder.Failed());
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"Sounds\\a.ogg"});
 }
 
 }  // namespace
