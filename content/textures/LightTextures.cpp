@@ -15,7 +15,7 @@ using Rgba = Canvas::Rgba;
 }  // namespace
 
 void LightTextures::Make(ArchiveFolder& folder) {
-  const Noise fibres(501, 64);
+  const Noise fibres(501, 8);
   const Noise glow(502, 2);
   Canvas paper(256, 256);
   paper.Paint([&](float u, float v) {

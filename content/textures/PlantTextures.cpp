@@ -53,13 +53,13 @@ void PlantTextures::MakeMoss(ArchiveFolder& folder) {
 
 void PlantTextures::MakeGround(ArchiveFolder& folder) {
   const Noise patches(211, 6);
-  const Noise blades(212, 128);
+  const Noise blades(212, 32);
   const Noise soil(213, 32);
   Canvas canvas(512, 512);
   canvas.Paint([&](float u, float v) {
     const float grassy = Smooth(0.35f, 0.65f, patches.Fractal(u * 6.0f, v * 6.0f, 4));
     // Short blades: noise stretched one way, then the other, mixed.
-    const float b = std::max(blades.Value(u * 128.0f, v * 32.0f), blades.Value(u * 40.0f + 7.0f, v * 128.0f));
+    const float b = std::max(blades.Value(u * 128.0f, v * 32.0f), blades.Value(u * 32.0f + 7.0f, v * 128.0f));
     const Rgba earth = Mix(Rgba{0.16f, 0.12f, 0.08f}, Rgba{0.25f, 0.20f, 0.14f}, soil.Fractal(u * 32.0f, v * 32.0f, 3));
     const Rgba grass = Mix(Rgba{0.10f, 0.20f, 0.07f}, Rgba{0.24f, 0.38f, 0.12f}, b);
     return Mix(earth, grass, grassy * (0.5f + 0.5f * b));
@@ -72,13 +72,13 @@ void PlantTextures::MakeWood(ArchiveFolder& folder) {
   // the wood where feet and hands go.
   const Noise bend(221, 4);
   const Noise wear(222, 8);
-  const Noise pores(223, 512);
+  const Noise pores(223, 32);
   Canvas canvas(512, 512);
   canvas.Paint([&](float u, float v) {
     const float plank = std::floor(v * 4.0f);
     const float within = v * 4.0f - plank;
     const float warp = bend.Fractal(u * 4.0f, v * 4.0f + plank * 7.0f, 3);
-    const float rings = 0.5f + 0.5f * std::sin((within * 9.0f + warp * 6.0f + plank * 1.7f) * 6.2831853f);
+    const float rings = 0.5f + 0.5f * std::sin((within * 3.0f + warp * 2.5f + plank * 1.7f) * 6.2831853f);
     const Rgba wood = Mix(Rgba{0.30f, 0.19f, 0.11f}, Rgba{0.45f, 0.31f, 0.19f}, rings);
     const Rgba lacquer = Mix(Rgba{0.42f, 0.07f, 0.05f}, Rgba{0.55f, 0.11f, 0.07f}, rings * 0.4f + 0.3f * warp);
     const float worn = Smooth(0.62f, 0.75f, wear.Fractal(u * 8.0f, v * 8.0f, 4));
@@ -86,7 +86,7 @@ void PlantTextures::MakeWood(ArchiveFolder& folder) {
     // Dark joints between planks, fine pores.
     const float joint = Smooth(0.02f, 0.0f, std::min(within, 1.0f - within));
     colour = Mix(colour, Rgba{0.06f, 0.03f, 0.02f}, joint * 0.9f);
-    const float pore = pores.Value(u * 512.0f, v * 128.0f);
+    const float pore = pores.Value(u * 32.0f, v * 512.0f);
     return Mix(colour, Rgba{0.1f, 0.05f, 0.03f}, pore > 0.85f ? 0.3f : 0.0f);
   });
   folder.SaveImage("Textures\\wood.jpg", canvas, Image::FORMAT_RGB);
@@ -98,7 +98,8 @@ void PlantTextures::MakeBamboo(ArchiveFolder& folder) {
   const Noise blotch(232, 4);
   Canvas stalk(256, 512);
   stalk.Paint([&](float u, float v) {
-    const float streak = streaks.Value(u * 64.0f, v * 2.0f);
+    // Long streaks: mostly constant along the stalk, so the tile repeats.
+    const float streak = 0.7f * streaks.Value(u * 64.0f, 0.5f) + 0.3f * streaks.Value(u * 64.0f, v * 64.0f);
     Rgba colour = Mix(Rgba{0.22f, 0.36f, 0.12f}, Rgba{0.42f, 0.55f, 0.20f}, streak);
     colour = Mix(colour, Rgba{0.55f, 0.52f, 0.28f}, 0.4f * Smooth(0.6f, 0.8f, blotch.Fractal(u * 4.0f, v * 4.0f, 3)));
     const float node = std::min(v, 1.0f - v);
@@ -132,13 +133,13 @@ void PlantTextures::MakeGrass(ArchiveFolder& folder) {
   Canvas grass = Card(size, green);
   RandomStream random(241);
   const float s = static_cast<float>(OVERSAMPLE);
-  for (int i = 0; i < 46; ++i) {
+  for (int i = 0; i < 64; ++i) {
     const float x = random.Range(10.0f, 246.0f) * s;
     const float height = random.Range(110.0f, 250.0f) * s;
     const float lean = random.Range(-40.0f, 40.0f) * s;
     const Rgba colour = Mix(green, Rgba{0.38f, 0.50f, 0.20f}, random.Uniform());
     LeafShapes::Blade(grass, x, static_cast<float>(size) * s, x + lean, static_cast<float>(size) * s - height,
-                      random.Range(6.0f, 11.0f) * s, lean * 0.5f, colour);
+                      random.Range(4.0f, 7.0f) * s, lean * 0.5f, colour);
   }
   folder.SaveImage("Textures\\grass.tga", grass.Reduced(size, size), Image::FORMAT_RGBA);
 }

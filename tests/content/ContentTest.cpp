@@ -52,13 +52,22 @@ class ContentArchives : public ::testing::Test {
     Rar2Archive archive;
   };
 
+  // Read, and mounted as the application mounts them.
   static void SetUpTestSuite() {
+    for (const char* codec : {BMPImageCodec::NAME, JPGImageCodec::NAME, TGAImageCodec::NAME, RAR2FileCodec::NAME}) {
+      ASSERT_EQ(CodecManager::GetCodec(String(codec), nullptr), 0) << codec;
+    }
     for (const char* name : {"CustomData.rar2", "Media.rar2"}) {
       Opened& opened = archives[name];
       opened.bytes = test::SampleData::Read(BUILT / name);
       opened.archive.Open(opened.bytes.data(), opened.bytes.size());
+      MemoryFile file{String(name)};
+      file.SetSource(opened.bytes.data(), static_cast<int32_t>(opened.bytes.size()), false);
+      ASSERT_EQ(FileManager::MountArchive(&file, String()), 0) << name;
     }
   }
+
+  static Ptr<Image> Picture(const char* name) { return Ptr<Image>(new Image(FileManager::FindFile(String(name)), String())); }
 
   // Every file entry's name (folders left out), and its unpacked bytes.
   static std::map<std::string, std::vector<uint8_t>> Files(const std::string& archive) {
@@ -121,14 +130,6 @@ TEST_F(ContentArchives, HoldTheNamesTheApplicationAsksForOnceAcrossBoth) {
 // Mounted as the application mounts them, every picture loads through the
 // engine's codecs by its bare name, in the format its use needs.
 TEST_F(ContentArchives, PicturesLoadThroughTheEngineCodecs) {
-  for (const char* codec : {BMPImageCodec::NAME, JPGImageCodec::NAME, TGAImageCodec::NAME, RAR2FileCodec::NAME}) {
-    ASSERT_EQ(CodecManager::GetCodec(String(codec), nullptr), 0) << codec;
-  }
-  for (const char* name : {"CustomData.rar2", "Media.rar2"}) {
-    MemoryFile file{String(name)};
-    file.SetSource(archives[name].bytes.data(), static_cast<int32_t>(archives[name].bytes.size()), false);
-    ASSERT_EQ(FileManager::MountArchive(&file, String()), 0) << name;
-  }
   struct Expected {
     const char* name;
     uint32_t width;
@@ -145,9 +146,8 @@ TEST_F(ContentArchives, PicturesLoadThroughTheEngineCodecs) {
       {"moon.tga", 256, 256, Image::FORMAT_RGBA},        {"koi_showa.jpg", 512, 256, Image::FORMAT_RGB},
   };
   for (const Expected& picture : expected) {
-    File* file = FileManager::FindFile(String(picture.name));
-    ASSERT_NE(file, nullptr) << picture.name;
-    Ptr<Image> image(new Image(file, String()));
+    ASSERT_NE(FileManager::FindFile(String(picture.name)), nullptr) << picture.name;
+    const Ptr<Image> image = Picture(picture.name);
     EXPECT_EQ(image->GetWidth(), picture.width) << picture.name;
     EXPECT_EQ(image->GetHeight(), picture.height) << picture.name;
     EXPECT_EQ(image->GetFormat(), picture.format) << picture.name;
@@ -158,12 +158,58 @@ TEST_F(ContentArchives, PicturesLoadThroughTheEngineCodecs) {
     for (const auto& [name, bytes] : Files(archive)) {
       const std::string bare = name.substr(name.rfind('\\') + 1);
       if (bare.find(".ogg") != std::string::npos) continue;
-      Ptr<Image> image(new Image(FileManager::FindFile(String(bare.c_str())), String()));
+      const Ptr<Image> image = Picture(bare.c_str());
       ASSERT_NE(image->GetData(), nullptr) << name;
       if (bare.find("_height") == std::string::npos) {
         EXPECT_NE(image->GetFormat(), Image::FORMAT_GREY) << name;
       }
     }
+  }
+}
+
+// Textures that repeat across a surface meet themselves at their edges:
+// the step from the last column to the first (and the last row to the
+// first) is no larger than a typical step between neighbours.
+TEST_F(ContentArchives, TilingTexturesHaveNoSeam) {
+  struct Tiling {
+    const char* name;
+    bool vertical;  // the sky dome repeats round the horizon only
+  };
+  for (const Tiling& texture :
+       {Tiling{"stone.jpg", true}, Tiling{"rock.jpg", true}, Tiling{"rock_height.jpg", true},
+        Tiling{"path_stone.jpg", true}, Tiling{"path_height.jpg", true}, Tiling{"pond_bed.jpg", true},
+        Tiling{"moss.jpg", true}, Tiling{"ground.jpg", true}, Tiling{"wood.jpg", true}, Tiling{"bamboo.jpg", true},
+        Tiling{"caustics.jpg", true}, Tiling{"lantern_paper.jpg", true}, Tiling{"ripple_05.tga", true},
+        Tiling{"sky.jpg", false}}) {
+    SCOPED_TRACE(texture.name);
+    const Ptr<Image> image = Picture(texture.name);
+    ASSERT_NE(image->GetData(), nullptr);
+    const int w = static_cast<int>(image->GetWidth());
+    const int h = static_cast<int>(image->GetHeight());
+    const int channels = Image::BytesPerPixel(image->GetFormat());
+    auto at = [&](int x, int y, int c) { return static_cast<double>(image->GetData()[(y * w + x) * channels + c]); };
+    // Mean difference between column x and column x + 1 (wrapping).
+    auto columns = [&](int x) {
+      double sum = 0.0;
+      for (int y = 0; y < h; ++y) {
+        for (int c = 0; c < channels; ++c) sum += std::abs(at(x, y, c) - at((x + 1) % w, y, c));
+      }
+      return sum / (h * channels);
+    };
+    auto rows = [&](int y) {
+      double sum = 0.0;
+      for (int x = 0; x < w; ++x) {
+        for (int c = 0; c < channels; ++c) sum += std::abs(at(x, y, c) - at(x, (y + 1) % h, c));
+      }
+      return sum / (w * channels);
+    };
+    double typical = 0.0;
+    for (int x = 0; x < w - 1; ++x) typical += columns(x);
+    EXPECT_LE(columns(w - 1), 3.0 * typical / (w - 1) + 1.0);
+    if (!texture.vertical) continue;
+    typical = 0.0;
+    for (int y = 0; y < h - 1; ++y) typical += rows(y);
+    EXPECT_LE(rows(h - 1), 3.0 * typical / (h - 1) + 1.0);
   }
 }
 
