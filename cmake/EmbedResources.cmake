@@ -1,13 +1,14 @@
 # Build step of ynx_embed_resources (run with cmake -P): writes the assembly
 # file that pulls every listed file in with .incbin, and the C++ table that
-# names them for ResourceTable. Inputs: MANIFEST, ROOT, ASSEMBLY, TABLE.
+# names them for ResourceTable. Inputs: MANIFEST, ROOT, BUILD_ROOT, ASSEMBLY,
+# TABLE.
 # Either output is rewritten only when its text changes; changed file
 # contents reach the program through the assembly object's dependencies.
 
 cmake_minimum_required(VERSION 3.25)
 include(${CMAKE_CURRENT_LIST_DIR}/ResourceManifest.cmake)
 
-ynx_read_resource_manifest("${MANIFEST}" "${ROOT}" resource)
+ynx_read_resource_manifest("${MANIFEST}" "${ROOT}" "${BUILD_ROOT}" resource)
 
 # The assembler's string syntax: backslash and double quote are escaped.
 function(ynx_assembler_string text out)

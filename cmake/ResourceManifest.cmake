@@ -2,13 +2,15 @@
 #   id        1..65535, the number the program asks for
 #   type      letters, digits and "_" (MEDIADATA, BASS, ...)
 #   language  neutral or ru
-#   file      the rest of the line; relative paths start at `root`
+#   file      the rest of the line; relative paths start at `root`, and
+#             paths that begin with "@build/" at `build` (files the build
+#             makes, such as the show's archives)
 # Blank lines and lines whose first non-blank character is "#" are skipped.
 # Sets <prefix>_IDS, <prefix>_TYPES, <prefix>_LANGUAGES and <prefix>_FILES
 # (absolute paths), one entry per resource in manifest order. Any malformed
 # line, or a second resource with the same id, type and language, stops the
 # build with the line's number.
-function(ynx_read_resource_manifest manifest root prefix)
+function(ynx_read_resource_manifest manifest root build prefix)
   if(NOT EXISTS "${manifest}")
     message(FATAL_ERROR "Resource manifest ${manifest} does not exist")
   endif()
@@ -52,7 +54,12 @@ function(ynx_read_resource_manifest manifest root prefix)
       message(FATAL_ERROR "${manifest}:${number}: resource ${id} ${type} ${language} is listed twice")
     endif()
     list(APPEND keys "${key}")
-    cmake_path(ABSOLUTE_PATH path BASE_DIRECTORY "${root}" NORMALIZE)
+    set(base "${root}")
+    if(path MATCHES "^@build/(.+)$")
+      set(path "${CMAKE_MATCH_1}")
+      set(base "${build}")
+    endif()
+    cmake_path(ABSOLUTE_PATH path BASE_DIRECTORY "${base}" NORMALIZE)
     list(APPEND ids "${id}")
     list(APPEND types "${type}")
     list(APPEND languages "${language}")

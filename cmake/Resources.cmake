@@ -30,7 +30,7 @@ function(ynx_embed_resources target manifest)
   set_target_properties(${target} PROPERTIES YNX_RESOURCE_MANIFEST "${manifest}")
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${manifest}")
 
-  ynx_read_resource_manifest("${manifest}" "${PROJECT_SOURCE_DIR}" resource)
+  ynx_read_resource_manifest("${manifest}" "${PROJECT_SOURCE_DIR}" "${PROJECT_BINARY_DIR}" resource)
 
   set(folder ${CMAKE_CURRENT_BINARY_DIR}/${target}.resources)
   set(assembly ${folder}/Resources.s)
@@ -38,7 +38,7 @@ function(ynx_embed_resources target manifest)
   add_custom_command(
     OUTPUT ${assembly} ${table}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
-    COMMAND ${CMAKE_COMMAND} -DMANIFEST=${manifest} -DROOT=${PROJECT_SOURCE_DIR}
+    COMMAND ${CMAKE_COMMAND} -DMANIFEST=${manifest} -DROOT=${PROJECT_SOURCE_DIR} -DBUILD_ROOT=${PROJECT_BINARY_DIR}
             -DASSEMBLY=${assembly} -DTABLE=${table}
             -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/EmbedResources.cmake
     DEPENDS ${manifest} ${YNX_RESOURCE_SCRIPTS} ${resource_FILES}

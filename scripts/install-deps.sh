@@ -32,6 +32,9 @@ packages=(
   unar
   libunarr-dev
   zip
+  libfreetype-dev
+  fonts-dejavu-core
+  libvorbis-dev
 )
 
 missing=()

@@ -20,7 +20,6 @@
 namespace ynx {
 namespace {
 
-constexpr int QUALITY = 50;
 // libjpeg's own working memory (coefficient buffers of progressive files):
 // a hostile header must not make it allocate without bound.
 constexpr long LIBJPEG_MEMORY_LIMIT = 512L * 1024 * 1024;
@@ -189,7 +188,7 @@ void FinishOutput(j_compress_ptr info) {
 }
 
 // The same rule as Decode: nothing with a destructor lives here.
-int32_t Encode(const Image& image, MemoryDestination& destination) {
+int32_t Encode(const Image& image, int quality, MemoryDestination& destination) {
   jpeg_compress_struct info;
   ErrorManager errors;
   InstallErrorManager(errors, reinterpret_cast<j_common_ptr>(&info));
@@ -208,7 +207,7 @@ int32_t Encode(const Image& image, MemoryDestination& destination) {
   info.input_components = grey ? 1 : 3;
   info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, QUALITY, TRUE);
+  jpeg_set_quality(&info, quality, TRUE);
   jpeg_start_compress(&info, TRUE);
   const uint64_t rowBytes = Image::DataSize(image.GetFormat(), image.GetWidth(), 1);
   while (info.next_scanline < info.image_height) {
@@ -249,7 +248,7 @@ int32_t JPGImageCodec::Save(File* file, Image* image) {
   // The whole file is made in memory first, so that a failed encoding leaves
   // the target untouched.
   MemoryDestination destination{};
-  const int32_t encoded = Encode(*image, destination);
+  const int32_t encoded = Encode(*image, quality, destination);
   int32_t status = encoded;
   if (encoded == 0) {
     status = 1;

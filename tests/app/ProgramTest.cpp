@@ -114,25 +114,43 @@ bool InOrder(const std::vector<std::string>& lines, const std::vector<std::strin
   return true;
 }
 
-TEST_F(ProgramTest, ModesWithoutTheirArchivesFailHonestlyAndStillTearDown) {
-  for (const char* arguments : {"/s", "/c", "-p 4242", ""}) {
-    SCOPED_TRACE(arguments);
-    const Outcome outcome = RunProgram(StateEnvironment(), arguments);
+// The embedded archives mount (the media archive only where the scene is
+// shown); what this build does not implement yet fails honestly after
+// them, and teardown still runs in order.
+TEST_F(ProgramTest, ModesMountTheirArchivesFailHonestlyAndStillTearDown) {
+  struct Mode {
+    const char* arguments;
+    std::vector<std::string> failure;
+    bool media;
+  };
+  const std::vector<std::string> windows = {"ERROR. Невозможно создать окна скринсейвера.",
+                                            "ERROR. Невозможно создать скринсейвер."};
+  const std::vector<std::string> configure = {"ERROR. Режим скринсейвера 3 в этой сборке ещё не реализован.",
+                                              "ERROR. Работа скринсейвера завершена некорректно."};
+  std::vector<std::string> full = {"ERROR. Окна режима 1 в этой сборке ещё не реализованы."};
+  full.insert(full.end(), windows.begin(), windows.end());
+  std::vector<std::string> preview = {"ERROR. Окна режима 0 в этой сборке ещё не реализованы."};
+  preview.insert(preview.end(), windows.begin(), windows.end());
+  for (const Mode& mode : {Mode{"/s", full, true}, Mode{"/c", configure, false}, Mode{"-p 4242", preview, false},
+                           Mode{"", configure, false}}) {
+    SCOPED_TRACE(mode.arguments);
+    const Outcome outcome = RunProgram(StateEnvironment(), mode.arguments);
     EXPECT_EQ(outcome.exitCode, 0) << "a failed start-up still ends in order";
     const std::vector<std::string> lines = ReadLines(LogPath());
-    EXPECT_TRUE(InOrder(lines, {
-                                   "INFO. Значения локальных данных загружены.",
-                                   "INFO. Инициализация движка v.0.1.2:",
-                                   "INFO. Постинициализация движка завершилась удачно.",
-                                   "ERROR. Невозможно подсоединить директорию CustomData.",
-                                   "ERROR. Невозможно инициализировать скринсейвер.",
-                                   "ERROR. Невозможно создать скринсейвер.",
-                                   "INFO. Окна скринсейвера удалены.",
-                                   "INFO. Завершение работы движка:",
-                                   "INFO. Завершение работы движка завершилось удачно.",
-                                   "INFO. Скринсейвер завершил работу.",
-                                   "INFO. Конец лога.",
-                               }));
+    std::vector<std::string> expected = {
+        "INFO. Значения локальных данных загружены.",
+        "INFO. Инициализация движка v.0.1.2:",
+        "INFO. Постинициализация движка завершилась удачно.",
+    };
+    expected.insert(expected.end(), mode.failure.begin(), mode.failure.end());
+    for (const char* line : {"INFO. Окна скринсейвера удалены.", "INFO. Завершение работы движка:",
+                             "INFO. Директория удалена [CustomData.rar2].",
+                             "INFO. Завершение работы движка завершилось удачно.", "INFO. Скринсейвер завершил работу.",
+                             "INFO. Конец лога."}) {
+      expected.push_back(line);
+    }
+    EXPECT_TRUE(InOrder(lines, expected));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "INFO. Директория удалена [Media.rar2]."), mode.media ? 1 : 0);
     EXPECT_EQ(lines.back(), "INFO. Конец лога.");
   }
 }

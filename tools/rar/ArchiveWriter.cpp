@@ -149,7 +149,8 @@ bool ArchiveWriter::WriteEntries(std::FILE* file, const std::vector<ArchiveEntry
       error = "cannot read " + entry.source.string() + ": " + Why();
       return false;
     }
-    FileFields fields{FILE_DICTIONARY_1M, 0, 0, 0, DosTime(info.st_mtime), METHOD_STORE, ATTRIBUTE_ARCHIVE};
+    const uint32_t time = options.time ? *options.time : DosTime(info.st_mtime);
+    FileFields fields{FILE_DICTIONARY_1M, 0, 0, 0, time, METHOD_STORE, ATTRIBUTE_ARCHIVE};
     if ((info.st_mode & S_IWUSR) == 0) fields.attributes |= ATTRIBUTE_READ_ONLY;
     Added report{&entry, 0, 0, METHOD_STORE, {}};
     if (entry.directory) {

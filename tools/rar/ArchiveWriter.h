@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ class ArchiveWriter {
     int level = 3;  // 0 stores; 1-5 compress (methods 0x31-0x35)
     bool solid = false;
     Rar20Encoder::Audio audio = Rar20Encoder::Audio::Auto;
+    // The DOS time every entry gets instead of its file's own, for
+    // archives that must come out the same byte for byte on every run.
+    std::optional<uint32_t> time;
   };
 
   struct Added {
