@@ -17,6 +17,14 @@ namespace ynx::content {
 // their base at y = 0 and are never skinned.
 class GardenMeshes {
  public:
+  // The lawn round the pond: a ring at y = 0 from the pond's rim out to
+  // `outer`, its texture repeating every `tile` metres.
+  static Ptr<Triangles> Ground(float inner, float outer, float tile);
+  // The sky: a half sphere seen from inside, the texture's bottom row on the
+  // horizon; and the moon, a square facing -z (toward the garden when the
+  // node puts it in the north).
+  static Ptr<Triangles> SkyDome(float radius);
+  static Ptr<Triangles> MoonDisc(float size);
   // The water's surface: a disc at y = 0, the ripple texture repeating
   // `tiles` times across it.
   static Ptr<Triangles> PondSurface(float radius, float tiles);

@@ -1,0 +1,287 @@
+#include "content/scene/SceneBuilder.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "content/RandomStream.h"
+#include "content/geometry/GardenMeshes.h"
+#include "engine/render/ColorEffect.h"
+#include "engine/render/NormalmapTexture1DL1PLEffect.h"
+#include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTextureController.h"
+#include "engine/render/ParallaxTexture1DLEffect.h"
+#include "engine/render/ParallaxTextureEffect.h"
+#include "engine/render/PostRenderEffect.h"
+#include "engine/render/RenderShadowmapEffectController.h"
+#include "engine/render/ShadowmapEffect.h"
+#include "engine/render/Texture1DL1PLEffect.h"
+#include "engine/render/Texture1DLEffect.h"
+#include "engine/render/TextureEffect.h"
+#include "engine/render/VelvetTexture1DLEffect.h"
+#include "engine/scene/Camera.h"
+
+namespace ynx::content {
+
+namespace {
+
+constexpr float POND_RADIUS = 3.2f;
+const Color WHITE{1.0f, 1.0f, 1.0f, 1.0f};
+// Specular and emissive alpha stay 0: alpha-tested and blended materials
+// take their alpha from them too.
+const Color NONE{0.0f, 0.0f, 0.0f, 0.0f};
+
+Quaternion Yaw(float angle) { return Quaternion{0.0f, std::sin(angle * 0.5f), 0.0f, std::cos(angle * 0.5f)}; }
+
+// A material that takes the moon's colours as they are: the light carries
+// the night's tint and level.
+void Matte(GeometryNodeEffect* effect) { effect->SetMaterial(WHITE, WHITE, NONE, NONE, 1.0f); }
+
+// Leaf and blade cards: cut out by alpha, seen from both sides.
+void CutOut(GeometryNodeEffect* effect) {
+  effect->SetAlphaTest(true, 128);
+  effect->SetCull(false);
+}
+
+}  // namespace
+
+Texture* SceneBuilder::TextureOf(const std::string& name) {
+  Ptr<Texture>& texture = textures[name];
+  if (!texture) {
+    Image* image = media.LoadImage(name);
+    if (image == nullptr) failed = true;
+    texture = new Texture(String(name.substr(name.find_last_of('\\') + 1).c_str()), image);
+  }
+  return texture.Get();
+}
+
+Texture* SceneBuilder::NormalMapOf(const std::string& heightName, bool withAlpha) {
+  Ptr<Texture>& texture = textures[heightName];
+  if (!texture) {
+    TextureOf(heightName);
+    auto* convert = new NormalmapTextureController();
+    convert->SetBumpScale(4.0f);
+    convert->SetWithAlpha(withAlpha);
+    texture->AttachController(convert);
+  }
+  return texture.Get();
+}
+
+Triangles* SceneBuilder::Place(SceneNode* parent, const Ptr<Triangles>& mesh, const std::string& name,
+                               const Vector3& at, float yaw) {
+  mesh->SetName(String(name.c_str()));
+  mesh->SetLocalTransform(Transformation(at, Yaw(yaw), Vector3{1.0f, 1.0f, 1.0f}));
+  parent->AppendChild(mesh.Get());
+  return mesh.Get();
+}
+
+void SceneBuilder::AddSky(SceneNode* root) {
+  auto* sky = new TextureEffect();
+  sky->SetTexture(TextureOf("Textures\\sky.jpg"));
+  Place(root, GardenMeshes::SkyDome(80.0f), "Sky", Vector3{}, 0.0f)->SetEffect(sky);
+
+  auto* face = new TextureEffect();
+  face->SetTexture(TextureOf("Textures\\moon.tga"));
+  face->SetBlend(true, 5, 6);
+  Matte(face);
+  // Low in the north, where the moonlight comes from.
+  Triangles* disc = Place(root, GardenMeshes::MoonDisc(7.0f), "Moon", Vector3{-22.0f, 20.0f, 68.0f}, 0.0f);
+  disc->SetEffect(face);
+}
+
+void SceneBuilder::AddGround(SceneNode* garden) {
+  auto* lawn = new Texture1DLEffect();
+  lawn->SetTexture(TextureOf("Textures\\ground.jpg"));
+  lawn->SetLight(moon.Get());
+  Matte(lawn);
+  Place(garden, GardenMeshes::Ground(POND_RADIUS, 40.0f, 3.0f), "Ground", Vector3{}, 0.0f)->SetEffect(lawn);
+}
+
+void SceneBuilder::AddPond(SceneNode* garden) {
+  auto* bed = new Texture1DLEffect();
+  bed->SetTexture(TextureOf("Textures\\pond_bed.jpg"));
+  bed->SetLight(moon.Get());
+  Matte(bed);
+  Place(garden, GardenMeshes::PondBed(POND_RADIUS, 0.6f), "PondBed", Vector3{}, 0.0f)->SetEffect(bed);
+
+  auto* water = new TextureEffect();
+  water->SetTexture(TextureOf("Textures\\ripple_00.tga"));
+  water->SetBlend(true, 5, 6);
+  Matte(water);
+  Place(garden, GardenMeshes::PondSurface(POND_RADIUS, 3.0f), "Water", Vector3{0.0f, -0.05f, 0.0f}, 0.0f)
+      ->SetEffect(water);
+}
+
+void SceneBuilder::AddBridge(SceneNode* garden) {
+  auto* wood = new Texture1DLEffect();
+  wood->SetTexture(TextureOf("Textures\\wood.jpg"));
+  wood->SetLight(moon.Get());
+  Matte(wood);
+  Place(garden, GardenMeshes::Bridge(7.6f, 1.3f, 0.7f), "Bridge", Vector3{0.0f, 0.0f, 0.4f}, 0.25f)->SetEffect(wood);
+}
+
+void SceneBuilder::AddLanterns(SceneNode* garden) {
+  const Vector3 spots[] = {{-4.6f, 0.0f, 2.2f}, {4.4f, 0.0f, -2.8f}, {1.8f, 0.0f, 4.6f}};
+  int index = 0;
+  for (const Vector3& at : spots) {
+    const std::string name = "Lantern" + std::to_string(++index);
+    auto* glow = new Light(String((name + "Light").c_str()));
+    glow->SetLightType(Light::LIGHT_POINT);
+    glow->SetColors(Color{0.0f, 0.0f, 0.0f, 1.0f}, Color{1.0f, 0.62f, 0.25f, 1.0f}, Color{0.3f, 0.2f, 0.1f, 1.0f});
+    glow->SetAttenuation(Vector3{0.2f, 0.0f, 0.35f}, true);
+    glow->SetLocalTransform(Transformation(at + Vector3{0.0f, 0.9f, 0.0f}, Quaternion{}, Vector3{1.0f, 1.0f, 1.0f}));
+    garden->AppendChild(glow);
+
+    auto* stone = new NormalmapTexture1DL1PLEffect();
+    stone->SetTexture(TextureOf("Textures\\stone.jpg"));
+    stone->SetNormalMap(NormalMapOf("Textures\\rock_height.jpg", false));
+    stone->SetLights(moon.Get(), glow);
+    Matte(stone);
+    Place(garden, GardenMeshes::Lantern(), name, at, 0.3f * static_cast<float>(index))->SetEffect(stone);
+
+    auto* paper = new Texture1DL1PLEffect();
+    paper->SetTexture(TextureOf("Textures\\lantern_paper.jpg"));
+    paper->SetLights(moon.Get(), glow);
+    paper->SetMaterial(WHITE, WHITE, NONE, Color{0.9f, 0.6f, 0.3f, 0.0f}, 1.0f);
+    paper->SetCull(false);
+    Place(garden, GardenMeshes::LanternPaper(), name + "Paper", at, 0.3f * static_cast<float>(index))
+        ->SetEffect(paper);
+  }
+}
+
+void SceneBuilder::AddStones(SceneNode* garden) {
+  RandomStream random(1501);
+  // Rocks round the rim: bare ones normal-mapped, mossy ones in velvet.
+  for (int i = 0; i < 9; ++i) {
+    const float angle = 0.5f + static_cast<float>(i) * 0.69f;
+    const float r = POND_RADIUS + random.Range(0.1f, 0.5f);
+    const Vector3 at{r * std::cos(angle), -0.1f, r * std::sin(angle)};
+    const Ptr<Triangles> rock = GardenMeshes::Rock(1510 + static_cast<uint32_t>(i), random.Range(0.5f, 1.1f));
+    GeometryNodeEffect* effect;
+    if (i % 3 == 2) {
+      auto* moss = new VelvetTexture1DLEffect();
+      moss->SetTexture(TextureOf("Textures\\moss.jpg"));
+      moss->SetLight(moon.Get());
+      moss->SetVelvet(Color{0.35f, 0.45f, 0.3f, 1.0f}, 0.5f);
+      effect = moss;
+    } else {
+      auto* bare = new NormalmapTexture1DLEffect();
+      bare->SetTexture(TextureOf("Textures\\rock.jpg"));
+      bare->SetNormalMap(NormalMapOf("Textures\\rock_height.jpg", false));
+      bare->SetLight(moon.Get());
+      effect = bare;
+    }
+    Matte(effect);
+    Place(garden, rock, "Rock" + std::to_string(i + 1), at, random.Range(0.0f, 6.28f))->SetEffect(effect);
+  }
+  // Stepping stones from the bridge's east end to the maple.
+  for (int i = 0; i < 6; ++i) {
+    const float t = static_cast<float>(i);
+    const Vector3 at{4.4f + t * 0.75f, 0.0f, 1.2f + t * 0.55f + 0.2f * std::sin(t * 1.7f)};
+    auto* path = new ParallaxTexture1DLEffect();
+    path->SetTexture(TextureOf("Textures\\path_stone.jpg"));
+    path->SetNormalMap(NormalMapOf("Textures\\path_height.jpg", true));
+    path->SetLight(moon.Get());
+    Matte(path);
+    Place(garden, GardenMeshes::PathStone(1530 + static_cast<uint32_t>(i), 0.6f), "PathStone" + std::to_string(i + 1),
+          at, t)
+        ->SetEffect(path);
+  }
+}
+
+void SceneBuilder::AddPlants(SceneNode* garden) {
+  RandomStream random(1502);
+  // A bamboo grove behind the pond to the west.
+  for (int i = 0; i < 14; ++i) {
+    const Vector3 at{random.Range(-9.0f, -5.5f), 0.0f, random.Range(3.0f, 8.0f)};
+    const float height = random.Range(4.0f, 6.5f);
+    const uint32_t seed = 1540 + static_cast<uint32_t>(i);
+    auto* stalk = new Texture1DLEffect();
+    stalk->SetTexture(TextureOf("Textures\\bamboo.jpg"));
+    stalk->SetLight(moon.Get());
+    stalk->SetSway(true);
+    stalk->SetSwayParameters(0.04f, 0.6f + 0.05f * static_cast<float>(i % 4));
+    Matte(stalk);
+    Place(garden, GardenMeshes::BambooStalk(seed, height, 0.05f, 0.45f), "Bamboo" + std::to_string(i + 1), at, 0.0f)
+        ->SetEffect(stalk);
+    auto* leaves = new Texture1DLEffect();
+    leaves->SetTexture(TextureOf("Textures\\bamboo_leaves.tga"));
+    leaves->SetLight(moon.Get());
+    leaves->SetSway(true);
+    leaves->SetSwayParameters(0.06f, 0.7f);
+    Matte(leaves);
+    CutOut(leaves);
+    Place(garden, GardenMeshes::BambooLeaves(seed, height), "BambooLeaves" + std::to_string(i + 1), at, 0.0f)
+        ->SetEffect(leaves);
+  }
+  // Grass round the rim and along the path.
+  for (int i = 0; i < 24; ++i) {
+    const float angle = random.Range(0.0f, 6.28f);
+    const float r = POND_RADIUS + random.Range(0.4f, 2.5f);
+    auto* blades = new Texture1DLEffect();
+    blades->SetTexture(TextureOf("Textures\\grass.tga"));
+    blades->SetLight(moon.Get());
+    blades->SetSway(true);
+    blades->SetSwayParameters(0.08f, 1.1f);
+    Matte(blades);
+    CutOut(blades);
+    Place(garden, GardenMeshes::GrassClump(1570 + static_cast<uint32_t>(i), random.Range(0.35f, 0.7f)),
+          "Grass" + std::to_string(i + 1), Vector3{r * std::cos(angle), 0.0f, r * std::sin(angle)},
+          random.Range(0.0f, 6.28f))
+        ->SetEffect(blades);
+  }
+  // The maple at the path's end.
+  const Vector3 maple{8.5f, 0.0f, 5.0f};
+  auto* bark = new Texture1DLEffect();
+  bark->SetTexture(TextureOf("Textures\\wood.jpg"));
+  bark->SetLight(moon.Get());
+  Matte(bark);
+  Place(garden, GardenMeshes::MapleTrunk(3.0f), "MapleTrunk", maple, 0.0f)->SetEffect(bark);
+  auto* foliage = new Texture1DLEffect();
+  foliage->SetTexture(TextureOf("Textures\\maple_leaves.tga"));
+  foliage->SetLight(moon.Get());
+  foliage->SetSway(true);
+  foliage->SetSwayParameters(0.05f, 0.8f);
+  Matte(foliage);
+  CutOut(foliage);
+  Place(garden, GardenMeshes::MapleCanopy(1599, 2.2f), "MapleCanopy", maple + Vector3{0.0f, 2.4f, 0.0f}, 0.0f)
+      ->SetEffect(foliage);
+}
+
+bool SceneBuilder::Make() {
+  Ptr<SceneNode> root(new SceneNode(String("Root"), 0, 4));
+  // The moon low in the north-west: long shadows toward the camera side.
+  moon = new Light(String("MoonLight"));
+  moon->SetLightType(Light::LIGHT_DIRECTIONAL);
+  moon->SetDirection(Vector3{0.32f, -0.5f, -0.8f});
+  moon->SetColors(Color{0.20f, 0.23f, 0.32f, 1.0f}, Color{0.62f, 0.68f, 0.85f, 1.0f}, Color{0.3f, 0.3f, 0.4f, 1.0f});
+  root->AppendChild(moon.Get());
+
+  auto* camera = new Camera(String("Camera"));
+  camera->SetFrustum(0.9f, 0.1f, 200.0f);
+  camera->SetLocalTransform(Transformation(Vector3{1.5f, 3.2f, -10.0f}, Quaternion{}, Vector3{1.0f, 1.0f, 1.0f}));
+  camera->SetDirection(Vector3{-0.1f, -0.28f, 1.0f});
+  root->AppendChild(camera);
+
+  // Everything drawn sits under the letterbox; the sky outside the shadow
+  // group, whose fit it would spoil.
+  auto* film = new SceneNode(String("Letterbox"), 0, 4);
+  auto* bars = new PostRenderEffect();
+  bars->SetFilm(true);
+  film->AddEffect(bars);
+  root->AppendChild(film);
+  AddSky(film);
+
+  auto* garden = new SceneNode(String("Garden"), 0, 16);
+  film->AppendChild(garden);
+  AddGround(garden);
+  AddPond(garden);
+  AddBridge(garden);
+  AddLanterns(garden);
+  AddStones(garden);
+  AddPlants(garden);
+
+  if (failed) return false;
+  return media.SaveScene("Main.STR", root.Get());
+}
+
+}  // namespace ynx::content
