@@ -76,10 +76,11 @@ Ptr<Triangles> GardenMeshes::Ground(float inner, float outer, float tile) {
 
 Ptr<Triangles> GardenMeshes::SkyDome(float radius) {
   MeshBuilder mesh;
-  // Slightly below the horizon, so that no gap shows past the ground's edge.
-  mesh.Grid(32, 12, 1.0f, 1.0f, [&](float u, float v) {
-    const float azimuth = u * TAU;
-    const float elevation = -0.08f + v * 1.65f;
+  // v from the zenith down to slightly below the horizon, so that no gap
+  // shows past the ground's edge; u runs westward to keep the faces inward.
+  mesh.Grid(32, 12, 2.0f, 1.0f, [&](float u, float v) {
+    const float azimuth = (1.0f - u) * TAU;
+    const float elevation = 1.5707963f - v * 1.65f;
     return Vector3{radius * std::cos(azimuth) * std::cos(elevation), radius * std::sin(elevation),
                    radius * std::sin(azimuth) * std::cos(elevation)};
   });

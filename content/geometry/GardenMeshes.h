@@ -20,8 +20,8 @@ class GardenMeshes {
   // The lawn round the pond: a ring at y = 0 from the pond's rim out to
   // `outer`, its texture repeating every `tile` metres.
   static Ptr<Triangles> Ground(float inner, float outer, float tile);
-  // The sky: a half sphere seen from inside, the texture's bottom row on the
-  // horizon; and the moon, a square facing -z (toward the garden when the
+  // The sky: a half sphere seen from inside, the picture's top at the
+  // zenith, twice round; and the moon, a square facing -z (toward the garden when the
   // node puts it in the north).
   static Ptr<Triangles> SkyDome(float radius);
   static Ptr<Triangles> MoonDisc(float size);

@@ -13,10 +13,15 @@
 #include "engine/render/ParallaxTextureEffect.h"
 #include "engine/render/PostRenderEffect.h"
 #include "engine/render/RenderShadowmapEffectController.h"
+#include "engine/render/RenderStateBlock.h"
 #include "engine/render/ShadowmapEffect.h"
 #include "engine/render/Texture1DL1PLEffect.h"
 #include "engine/render/Texture1DLEffect.h"
+#include "engine/render/TextureAnimation.h"
+#include "engine/render/TextureAnimationController.h"
 #include "engine/render/TextureEffect.h"
+#include "engine/render/TextureKeyframe.h"
+#include "engine/animation/AnimationFrame.h"
 #include "engine/render/VelvetTexture1DLEffect.h"
 #include "engine/scene/Camera.h"
 
@@ -81,10 +86,10 @@ void SceneBuilder::AddSky(SceneNode* root) {
 
   auto* face = new TextureEffect();
   face->SetTexture(TextureOf("Textures\\moon.tga"));
-  face->SetBlend(true, 5, 6);
+  face->SetBlend(true, RenderStateBlock::BLEND_SRC_ALPHA, RenderStateBlock::BLEND_INV_SRC_ALPHA);
   Matte(face);
   // Low in the north, where the moonlight comes from.
-  Triangles* disc = Place(root, GardenMeshes::MoonDisc(7.0f), "Moon", Vector3{-22.0f, 20.0f, 68.0f}, 0.0f);
+  Triangles* disc = Place(root, GardenMeshes::MoonDisc(7.0f), "Moon", Vector3{-20.0f, 11.0f, 66.0f}, 0.0f);
   disc->SetEffect(face);
 }
 
@@ -103,9 +108,23 @@ void SceneBuilder::AddPond(SceneNode* garden) {
   Matte(bed);
   Place(garden, GardenMeshes::PondBed(POND_RADIUS, 0.6f), "PondBed", Vector3{}, 0.0f)->SetEffect(bed);
 
+  // The ripples: twenty pages flipped round a two-second loop.
   auto* water = new TextureEffect();
-  water->SetTexture(TextureOf("Textures\\ripple_00.tga"));
-  water->SetBlend(true, 5, 6);
+  auto* pages = new TextureAnimation(String("Ripples"));
+  for (int page = 0; page < 20; ++page) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Textures\\ripple_%02d.tga", page);
+    pages->AddTextureKey(page / 20.0, TextureOf(name));
+  }
+  water->SetTexture(static_cast<TextureKeyframe&>(pages->GetKey(0)).texture.Get());
+  auto* flip = new TextureAnimationController(String("RippleFlip"));
+  flip->AddAnimation(pages);
+  AnimationFrame loop;
+  loop.animation = pages;
+  flip->AddFrame(loop);
+  flip->SetPeriod(2.0);
+  water->AttachController(flip);
+  water->SetBlend(true, RenderStateBlock::BLEND_SRC_ALPHA, RenderStateBlock::BLEND_INV_SRC_ALPHA);
   Matte(water);
   Place(garden, GardenMeshes::PondSurface(POND_RADIUS, 3.0f), "Water", Vector3{0.0f, -0.05f, 0.0f}, 0.0f)
       ->SetEffect(water);
@@ -247,6 +266,28 @@ void SceneBuilder::AddPlants(SceneNode* garden) {
       ->SetEffect(foliage);
 }
 
+void SceneBuilder::AddShadows(SceneNode* garden) {
+  auto* shadow = new ShadowmapEffect(String("MoonShadow"));
+  shadow->AttachController(new RenderShadowmapEffectController());
+  shadow->SetShadowMap(new Texture(String("Shadowmap"), new Image(String(), Image::FORMAT_DEPTH, 1024, 1024)));
+  shadow->SetBias(1000.0f, 3.09f);
+  shadow->SetShadowColor(Color{0.01f, 0.015f, 0.04f, 0.6f});
+  shadow->SetLight(moon.Get());
+  // What stands up solid casts; cut-out cards would cast their whole
+  // rectangles.
+  Array<Node*> casters;
+  for (int32_t i = 0; i < garden->GetSlotCount(); ++i) {
+    auto* mesh = dynamic_cast<Triangles*>(garden->GetChild(i));
+    if (mesh == nullptr) continue;
+    const std::string name = mesh->GetName().CStr();
+    for (const char* solid : {"Bridge", "Lantern", "Rock", "Bamboo", "MapleTrunk"}) {
+      if (name.rfind(solid, 0) == 0 && name.find("Leaves") == std::string::npos) casters.Append(mesh);
+    }
+  }
+  shadow->SetCasters(casters);
+  garden->AddEffect(shadow);
+}
+
 bool SceneBuilder::Make() {
   Ptr<SceneNode> root(new SceneNode(String("Root"), 0, 4));
   // The moon low in the north-west: long shadows toward the camera side.
@@ -279,6 +320,7 @@ bool SceneBuilder::Make() {
   AddLanterns(garden);
   AddStones(garden);
   AddPlants(garden);
+  AddShadows(garden);
 
   if (failed) return false;
   return media.SaveScene("Main.STR", root.Get());

@@ -42,6 +42,8 @@ class SceneBuilder {
   void AddLanterns(SceneNode* garden);
   void AddStones(SceneNode* garden);
   void AddPlants(SceneNode* garden);
+  // The moon's shadow map over the garden group only.
+  void AddShadows(SceneNode* garden);
 
   ArchiveFolder& media;
   std::map<std::string, Ptr<Texture>> textures;
