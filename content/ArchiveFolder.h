@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "content/audio/SoundBuffer.h"
 #include "engine/core/Object.h"
 #include "engine/io/Image.h"
+#include "engine/io/MemoryFile.h"
 
 namespace ynx::content {
 
@@ -34,6 +36,9 @@ class ArchiveFolder {
   // The scene under `root` with the engine's scene codec.
   bool SaveScene(const std::string& name, Object* root);
 
+  // A file saved before, read back into memory under its bare name, as the
+  // scene names it; null, with a line, when missing.
+  std::unique_ptr<MemoryFile> ReadBack(const std::string& name);
   // A picture saved before, read back through its codec as the scene will
   // find it: the image keeps the bare file name ("sky.jpg") that loading
   // looks up in the mounted archives. Null, with a line, when missing.

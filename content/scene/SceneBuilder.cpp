@@ -5,6 +5,8 @@
 
 #include "content/RandomStream.h"
 #include "content/geometry/GardenMeshes.h"
+#include "content/scene/GardenParticles.h"
+#include "content/scene/GardenSounds.h"
 #include "engine/render/ColorEffect.h"
 #include "engine/render/NormalmapTexture1DL1PLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
@@ -262,8 +264,10 @@ void SceneBuilder::AddPlants(SceneNode* garden) {
   foliage->SetSwayParameters(0.05f, 0.8f);
   Matte(foliage);
   CutOut(foliage);
-  Place(garden, GardenMeshes::MapleCanopy(1599, 2.2f), "MapleCanopy", maple + Vector3{0.0f, 2.4f, 0.0f}, 0.0f)
-      ->SetEffect(foliage);
+  Triangles* canopy =
+      Place(garden, GardenMeshes::MapleCanopy(1599, 2.2f), "MapleCanopy", maple + Vector3{0.0f, 2.4f, 0.0f}, 0.0f);
+  canopy->SetEffect(foliage);
+  garden->AppendChild(GardenParticles::FallingLeaves(TextureOf("Textures\\maple_leaf.tga"), canopy));
 }
 
 void SceneBuilder::AddShadows(SceneNode* garden) {
@@ -321,6 +325,11 @@ bool SceneBuilder::Make() {
   AddStones(garden);
   AddPlants(garden);
   AddShadows(garden);
+  // Sprites draw after the garden's shadows, outside the shadow group.
+  Texture* glow = TextureOf("Textures\\firefly.tga");
+  film->AppendChild(GardenParticles::Fireflies("FirefliesPond", glow, Vector3{0.5f, 0.8f, 0.0f}, 2.4f));
+  film->AppendChild(GardenParticles::Fireflies("FirefliesGrove", glow, Vector3{-6.5f, 1.2f, 5.0f}, 2.0f));
+  if (!GardenSounds::Add(root.Get(), media)) failed = true;
 
   if (failed) return false;
   return media.SaveScene("Main.STR", root.Get());
