@@ -5,6 +5,7 @@
 
 #include "content/RandomStream.h"
 #include "content/geometry/GardenMeshes.h"
+#include "content/scene/CameraSets.h"
 #include "content/scene/GardenParticles.h"
 #include "content/scene/GardenSounds.h"
 #include "engine/render/ColorEffect.h"
@@ -25,7 +26,7 @@
 #include "engine/render/TextureKeyframe.h"
 #include "engine/animation/AnimationFrame.h"
 #include "engine/render/VelvetTexture1DLEffect.h"
-#include "engine/scene/Camera.h"
+#include "engine/animation/TargetLightController.h"
 
 namespace ynx::content {
 
@@ -294,18 +295,18 @@ void SceneBuilder::AddShadows(SceneNode* garden) {
 
 bool SceneBuilder::Make() {
   Ptr<SceneNode> root(new SceneNode(String("Root"), 0, 4));
-  // The moon low in the north-west: long shadows toward the camera side.
+  // The moonlight comes from high in the north-west, aimed at the pond
+  // (lower than the moon's picture, for shorter shadows).
   moon = new Light(String("MoonLight"));
   moon->SetLightType(Light::LIGHT_DIRECTIONAL);
-  moon->SetDirection(Vector3{0.32f, -0.5f, -0.8f});
+  moon->SetLocalTransform(Transformation(Vector3{-16.0f, 25.0f, 26.0f}, Quaternion{}, Vector3{1.0f, 1.0f, 1.0f}));
   moon->SetColors(Color{0.20f, 0.23f, 0.32f, 1.0f}, Color{0.62f, 0.68f, 0.85f, 1.0f}, Color{0.3f, 0.3f, 0.4f, 1.0f});
+  auto* pondCentre = new SceneNode(String("PondCentre"), 0, 1);
+  root->AppendChild(pondCentre);
+  auto* aim = new TargetLightController(String("MoonAim"));
+  aim->SetTarget(pondCentre);
+  moon->AttachController(aim);
   root->AppendChild(moon.Get());
-
-  auto* camera = new Camera(String("Camera"));
-  camera->SetFrustum(0.9f, 0.1f, 200.0f);
-  camera->SetLocalTransform(Transformation(Vector3{1.5f, 3.2f, -10.0f}, Quaternion{}, Vector3{1.0f, 1.0f, 1.0f}));
-  camera->SetDirection(Vector3{-0.1f, -0.28f, 1.0f});
-  root->AppendChild(camera);
 
   // Everything drawn sits under the letterbox; the sky outside the shadow
   // group, whose fit it would spoil.
@@ -330,6 +331,7 @@ bool SceneBuilder::Make() {
   film->AppendChild(GardenParticles::Fireflies("FirefliesPond", glow, Vector3{0.5f, 0.8f, 0.0f}, 2.4f));
   film->AppendChild(GardenParticles::Fireflies("FirefliesGrove", glow, Vector3{-6.5f, 1.2f, 5.0f}, 2.0f));
   if (!GardenSounds::Add(root.Get(), media)) failed = true;
+  CameraSets::Add(root.Get());
 
   if (failed) return false;
   return media.SaveScene("Main.STR", root.Get());
