@@ -68,6 +68,10 @@ void CameraSets::Add(SceneNode* root) {
       {"CraneShot", nullptr, Vector3{0.0f, 0.0f, 0.5f}, 34.0,
        {{-7.0f, 1.4f, -6.0f}, {-3.0f, 3.0f, -8.5f}, {2.5f, 4.6f, -8.0f}, {7.0f, 6.0f, -4.0f}, {8.0f, 7.0f, 1.0f}},
        0.9f},
+      // Low along the water, following a koi.
+      {"KoiShot", "Koi1", Vector3{}, 28.0,
+       {{-4.2f, 0.7f, -3.6f}, {-1.0f, 0.6f, -4.4f}, {2.5f, 0.65f, -4.0f}, {4.4f, 0.8f, -1.0f}, {4.0f, 0.9f, 2.2f}},
+       0.8f},
       // Across the bridge, toward the lantern on the far side.
       {"BridgeShot", nullptr, Vector3{4.4f, 0.8f, -2.8f}, 26.0,
        {{-4.8f, 1.5f, -0.8f}, {-2.0f, 2.0f, -0.3f}, {0.5f, 2.2f, 0.5f}, {3.0f, 1.9f, 0.6f}},

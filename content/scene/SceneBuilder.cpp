@@ -8,6 +8,7 @@
 #include "content/scene/CameraSets.h"
 #include "content/scene/GardenParticles.h"
 #include "content/scene/GardenSounds.h"
+#include "content/scene/KoiSchool.h"
 #include "engine/render/ColorEffect.h"
 #include "engine/render/NormalmapTexture1DL1PLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
@@ -321,6 +322,10 @@ bool SceneBuilder::Make() {
   film->AppendChild(garden);
   AddGround(garden);
   AddPond(garden);
+  KoiSchool::Add(garden, moon.Get(),
+                 {TextureOf("Textures\\koi_kohaku.jpg"), TextureOf("Textures\\koi_ogon.jpg"),
+                  TextureOf("Textures\\koi_showa.jpg"), TextureOf("Textures\\koi_kohaku.jpg")},
+                 POND_RADIUS);
   AddBridge(garden);
   AddLanterns(garden);
   AddStones(garden);
