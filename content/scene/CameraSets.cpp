@@ -8,6 +8,7 @@
 #include "engine/animation/NodeAnimationController.h"
 #include "engine/animation/TargetCameraController.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/FPCamera.h"
 
 namespace ynx::content {
 
@@ -23,10 +24,12 @@ struct Shot {
   double length;
   std::vector<Vector3> path;
   float fieldOfView;
+  // Marked as a walk (a first-person camera) rather than a flight.
+  bool walk = false;
 };
 
 Camera* Fly(SceneNode* root, const Shot& shot) {
-  auto* camera = new Camera(String(shot.name));
+  Camera* camera = shot.walk ? new FPCamera(String(shot.name)) : new Camera(String(shot.name));
   camera->SetFrustum(shot.fieldOfView, 0.1f, 200.0f);
   camera->SetLocalTransform(Transformation(shot.path.front(), Quaternion{}, Vector3{1.0f, 1.0f, 1.0f}));
   root->AppendChild(camera);
@@ -75,7 +78,8 @@ void CameraSets::Add(SceneNode* root) {
       // Across the bridge, toward the lantern on the far side.
       {"BridgeShot", nullptr, Vector3{4.4f, 0.8f, -2.8f}, 26.0,
        {{-4.8f, 1.5f, -0.8f}, {-2.0f, 2.0f, -0.3f}, {0.5f, 2.2f, 0.5f}, {3.0f, 1.9f, 0.6f}},
-       0.95f},
+       0.95f,
+       true},
       // Up through the bamboo to the moon.
       {"MoonShot", "Moon", Vector3{}, 30.0,
        {{-5.0f, 0.8f, 2.0f}, {-5.6f, 1.6f, 3.0f}, {-6.0f, 2.6f, 3.6f}, {-6.2f, 3.4f, 4.0f}},

@@ -1,5 +1,6 @@
 #include "content/scene/GardenParticles.h"
 
+#include "engine/particles/PointEmitter.h"
 #include "engine/particles/SphereVolumeEmitter.h"
 #include "engine/particles/TrianglesEmitter.h"
 #include "engine/render/SpriteEffect.h"
@@ -36,6 +37,25 @@ SpriteParticleSystem* GardenParticles::Fireflies(const char* name, Texture* spri
   flies->SetEndSize(0.12f, 0.04f);
   flies->SetLocalTransform(Transformation(centre, Quaternion{}, Vector3{1.0f, 1.0f, 1.0f}));
   return flies;
+}
+
+SpriteParticleSystem* GardenParticles::Spout(Texture* sprite, const Vector3& at) {
+  auto* mouth = new PointEmitter();
+  mouth->SetAngles(0.2f, 0.45f);
+  SpriteParticleSystem* drops = System("InletSpout", mouth, sprite);
+  drops->SetMaxParticles(80);
+  drops->SetInterval(0.05f, 0.02f);
+  drops->SetBurst(2, 1);
+  drops->SetLife(0.7f, 0.1f);
+  drops->SetSpeed(1.1f, 0.15f);
+  drops->SetAcceleration(Vector3{0.0f, -3.5f, 0.0f}, Vector3{});
+  drops->SetStartColor(Color{0.35f, 0.45f, 0.6f, 0.8f}, Color{0.05f, 0.05f, 0.05f, 0.0f});
+  drops->SetEndColor(Color{0.1f, 0.15f, 0.25f, 0.0f}, Color{});
+  drops->SetStartSize(0.06f, 0.02f);
+  drops->SetEndSize(0.03f, 0.01f);
+  // Turned so that the cone leans toward the pond's centre (+x).
+  drops->SetLocalTransform(Transformation(at, Quaternion{0.0f, 0.0f, 0.3826834f, 0.9238795f}, Vector3{1.0f, 1.0f, 1.0f}));
+  return drops;
 }
 
 SpriteParticleSystem* GardenParticles::FallingLeaves(Texture* sprite, Triangles* canopy) {

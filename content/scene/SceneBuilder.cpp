@@ -28,6 +28,11 @@
 #include "engine/animation/AnimationFrame.h"
 #include "engine/render/VelvetTexture1DLEffect.h"
 #include "engine/animation/TargetLightController.h"
+#include "engine/scene/IntBuffer.h"
+#include "engine/scene/Lines.h"
+#include "engine/scene/Points.h"
+#include "engine/scene/StripLines.h"
+#include "engine/scene/Vector3Buffer.h"
 
 namespace ynx::content {
 
@@ -88,6 +93,23 @@ void SceneBuilder::AddSky(SceneNode* root) {
   sky->SetTexture(TextureOf("Textures\\sky.jpg"));
   Place(root, GardenMeshes::SkyDome(80.0f), "Sky", Vector3{}, 0.0f)->SetEffect(sky);
 
+  // The brightest stars as points over the painted ones.
+  RandomStream random(1503);
+  const int32_t count = 240;
+  auto* spots = new Vector3[count];
+  for (int32_t i = 0; i < count; ++i) {
+    const float azimuth = random.Range(0.0f, 6.2831853f);
+    const float elevation = std::asin(random.Range(0.12f, 1.0f));
+    spots[i] = Vector3{std::cos(azimuth) * std::cos(elevation), std::sin(elevation),
+                       std::sin(azimuth) * std::cos(elevation)} * 76.0f;
+  }
+  auto* stars = new Points(String("Stars"));
+  stars->SetVertices(new Vector3Buffer(count, spots));
+  auto* starlight = new ColorEffect();
+  starlight->SetColor(Color{0.85f, 0.88f, 1.0f, 1.0f});
+  stars->SetEffect(starlight);
+  root->AppendChild(stars);
+
   auto* face = new TextureEffect();
   face->SetTexture(TextureOf("Textures\\moon.tga"));
   face->SetBlend(true, RenderStateBlock::BLEND_SRC_ALPHA, RenderStateBlock::BLEND_INV_SRC_ALPHA);
@@ -139,7 +161,35 @@ void SceneBuilder::AddBridge(SceneNode* garden) {
   wood->SetTexture(TextureOf("Textures\\wood.jpg"));
   wood->SetLight(moon.Get());
   Matte(wood);
-  Place(garden, GardenMeshes::Bridge(7.6f, 1.3f, 0.7f), "Bridge", Vector3{0.0f, 0.0f, 0.4f}, 0.25f)->SetEffect(wood);
+  Triangles* bridge = Place(garden, GardenMeshes::Bridge(7.6f, 1.3f, 0.7f), "Bridge", Vector3{0.0f, 0.0f, 0.4f}, 0.25f);
+  bridge->SetEffect(wood);
+
+  // The wind chime under the deck: a cord down to a bar, and five rods
+  // hanging from the bar.
+  auto* chime = new SceneNode(String("WindChimeFrame"), 0, 2);
+  chime->SetLocalTransform(Transformation(Vector3{0.0f, 0.6f, 0.4f}, Yaw(0.25f), Vector3{1.0f, 1.0f, 1.0f}));
+  garden->AppendChild(chime);
+  auto* cord = new StripLines(String("WindChimeCord"));
+  cord->SetVertices(new Vector3Buffer(3, new Vector3[3]{{0.0f, 0.0f, 0.0f}, {0.0f, -0.15f, 0.0f}, {0.0f, -0.2f, 0.02f}}));
+  cord->SetIndices(new IntBuffer(3, new int32_t[3]{0, 1, 2}));
+  auto* rods = new Lines(String("WindChimeRods"));
+  auto* ends = new Vector3[10];
+  auto* pairs = new int32_t[10];
+  for (int32_t i = 0; i < 5; ++i) {
+    const float x = -0.12f + 0.06f * static_cast<float>(i);
+    ends[2 * i] = Vector3{x, -0.2f, 0.02f};
+    ends[2 * i + 1] = Vector3{x, -0.32f - 0.04f * static_cast<float>(i % 3), 0.02f};
+    pairs[2 * i] = 2 * i;
+    pairs[2 * i + 1] = 2 * i + 1;
+  }
+  rods->SetVertices(new Vector3Buffer(10, ends));
+  rods->SetIndices(new IntBuffer(10, pairs));
+  for (GeometryNode* line : {static_cast<GeometryNode*>(cord), static_cast<GeometryNode*>(rods)}) {
+    auto* brass = new ColorEffect();
+    brass->SetColor(Color{0.55f, 0.48f, 0.32f, 1.0f});
+    line->SetEffect(brass);
+    chime->AppendChild(line);
+  }
 }
 
 void SceneBuilder::AddLanterns(SceneNode* garden) {
@@ -335,6 +385,7 @@ bool SceneBuilder::Make() {
   Texture* glow = TextureOf("Textures\\firefly.tga");
   film->AppendChild(GardenParticles::Fireflies("FirefliesPond", glow, Vector3{0.5f, 0.8f, 0.0f}, 2.4f));
   film->AppendChild(GardenParticles::Fireflies("FirefliesGrove", glow, Vector3{-6.5f, 1.2f, 5.0f}, 2.0f));
+  film->AppendChild(GardenParticles::Spout(glow, Vector3{-2.9f, 0.05f, 1.6f}));
   if (!GardenSounds::Add(root.Get(), media)) failed = true;
   CameraSets::Add(root.Get());
 
