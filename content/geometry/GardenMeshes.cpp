@@ -90,7 +90,7 @@ Ptr<Triangles> GardenMeshes::SkyDome(float radius) {
 Ptr<Triangles> GardenMeshes::MoonDisc(float size) {
   MeshBuilder mesh;
   mesh.Grid(1, 1, 1.0f, 1.0f, [&](float u, float v) { return Vector3{(0.5f - u) * size, (v - 0.5f) * size, 0.0f}; });
-  return mesh.Build(String("MoonDisc"), false);
+  return mesh.Build(String("MoonDisc"), true);
 }
 
 Ptr<Triangles> GardenMeshes::PondSurface(float radius, float tiles) {
@@ -121,7 +121,7 @@ Ptr<Triangles> GardenMeshes::PondBed(float radius, float depth) {
   // profile round (rim to centre) to face up.
   std::reverse(profile.begin(), profile.end());
   mesh.Lathe(profile, 48, Vector3{}, radius, radius * 0.5f);
-  return mesh.Build(String("PondBed"), false);
+  return mesh.Build(String("PondBed"), true);
 }
 
 Ptr<Triangles> GardenMeshes::Bridge(float length, float width, float rise) {

@@ -28,7 +28,8 @@ class GardenMeshes {
   // The water's surface: a disc at y = 0, the ripple texture repeating
   // `tiles` times across it.
   static Ptr<Triangles> PondSurface(float radius, float tiles);
-  // The pond's bed: a shallow bowl under the surface, its rim at y = 0.
+  // The pond's bed: a shallow bowl under the surface, its rim at y = 0,
+  // with tangents for its relief.
   static Ptr<Triangles> PondBed(float radius, float depth);
   // An arched bridge along x: deck, two railings and posts, centred.
   static Ptr<Triangles> Bridge(float length, float width, float rise);

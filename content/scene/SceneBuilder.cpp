@@ -12,6 +12,7 @@
 #include "engine/render/ColorEffect.h"
 #include "engine/render/NormalmapTexture1DL1PLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTextureEffect.h"
 #include "engine/render/NormalmapTextureController.h"
 #include "engine/render/ParallaxTexture1DLEffect.h"
 #include "engine/render/ParallaxTextureEffect.h"
@@ -110,8 +111,11 @@ void SceneBuilder::AddSky(SceneNode* root) {
   stars->SetEffect(starlight);
   root->AppendChild(stars);
 
-  auto* face = new TextureEffect();
+  // The moon is unlit; its relief map rides along for a renderer that
+  // shades it.
+  auto* face = new NormalmapTextureEffect();
   face->SetTexture(TextureOf("Textures\\moon.tga"));
+  face->SetNormalMap(NormalMapOf("Textures\\rock_height.jpg", false));
   face->SetBlend(true, RenderStateBlock::BLEND_SRC_ALPHA, RenderStateBlock::BLEND_INV_SRC_ALPHA);
   Matte(face);
   // Low in the north, where the moonlight comes from.
@@ -128,10 +132,12 @@ void SceneBuilder::AddGround(SceneNode* garden) {
 }
 
 void SceneBuilder::AddPond(SceneNode* garden) {
-  auto* bed = new Texture1DLEffect();
+  // Under the water the moonlight is scattered: the bed is unlit, dimmed
+  // to the night's level, its pebbles given depth by their height map.
+  auto* bed = new ParallaxTextureEffect();
   bed->SetTexture(TextureOf("Textures\\pond_bed.jpg"));
-  bed->SetLight(moon.Get());
-  Matte(bed);
+  bed->SetNormalMap(NormalMapOf("Textures\\path_height.jpg", true));
+  bed->SetColor(Color{0.32f, 0.36f, 0.46f, 1.0f});
   Place(garden, GardenMeshes::PondBed(POND_RADIUS, 0.6f), "PondBed", Vector3{}, 0.0f)->SetEffect(bed);
 
   // The ripples: twenty pages flipped round a two-second loop.
