@@ -11,7 +11,12 @@ namespace {
 
 SpriteParticleSystem* System(const char* name, Emitter* emitter, Texture* sprite) {
   auto* system = new SpriteParticleSystem(String(name));
-  static_cast<SpriteEffect*>(system->GetEffect())->SetTexture(sprite);
+  auto* effect = static_cast<SpriteEffect*>(system->GetEffect());
+  effect->SetTexture(sprite);
+  // Blended: specular and emissive alpha stay 0, as for every blended
+  // material.
+  effect->SetMaterial(effect->GetDiffuse(), effect->GetAmbient(), Color{0.0f, 0.0f, 0.0f, 0.0f},
+                      Color{0.0f, 0.0f, 0.0f, 0.0f}, effect->GetShininess());
   system->SetEmitter(emitter);
   return system;
 }

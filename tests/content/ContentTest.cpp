@@ -18,6 +18,16 @@
 #include "content/audio/SoundBuffer.h"
 #include "content/pictures/InterfacePictures.h"
 #include "engine/animation/AnimationController.h"
+#include "engine/animation/NodeAnimationController.h"
+#include "engine/animation/SkinController.h"
+#include "engine/animation/TargetCameraController.h"
+#include "engine/particles/TrianglesEmitter.h"
+#include "engine/render/GeometryNodeEffect.h"
+#include "engine/render/ShadowmapEffect.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/GeometryNode.h"
+#include "engine/scene/IntBuffer.h"
+#include "engine/scene/Triangles.h"
 #include "engine/audio/SoundNode.h"
 #include "engine/core/Controller.h"
 #include "engine/core/Factory.h"
@@ -53,6 +63,39 @@ std::string Upper(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
   return text;
 }
+
+// The show's scene loaded from the mounted archives: everything it holds,
+// each once, and its nodes in drawing order. The references are dropped at
+// the end, cycles included.
+struct LoadedScene {
+  LoadedScene() {
+    Object* loaded = nullptr;
+    if (STRSceneCodec().Load(FileManager::FindFile(String("Main.STR")), &loaded) != 0) return;
+    root = loaded;
+    held.push_back(root);
+    std::set<Object*> seen{loaded};
+    for (size_t i = 0; i < held.size(); ++i) {
+      held[i]->VisitReferences([&](Object* object) {
+        if (seen.insert(object).second) held.emplace_back(object);
+      });
+    }
+    Walk(dynamic_cast<Node*>(loaded));
+  }
+  ~LoadedScene() {
+    for (const Ptr<Object>& object : held) object->ReleaseReferences();
+  }
+  void Walk(Node* node) {
+    if (node == nullptr) return;
+    order.push_back(node);
+    if (auto* group = dynamic_cast<SceneNode*>(node)) {
+      for (int32_t slot = 0; slot < group->GetSlotCount(); ++slot) Walk(group->GetChild(slot));
+    }
+  }
+
+  Ptr<Object> root;
+  std::vector<Ptr<Object>> held;
+  std::vector<Node*> order;
+};
 
 // The archives as the build made them, opened with the engine's reader.
 class ContentArchives : public ::testing::Test {
@@ -298,22 +341,12 @@ TEST_F(ContentArchives, SoundsDecodeAndLoopsHaveNoSilentEnds) {
 // which of the engine's scene classes it uses. The classes it does not use
 // yet are listed; the list may only shrink.
 TEST_F(ContentArchives, TheSceneLoadsWithItsDirectorMusicAndTheEngineClasses) {
-  Object* loaded = nullptr;
-  ASSERT_EQ(STRSceneCodec().Load(FileManager::FindFile(String("Main.STR")), &loaded), 0);
-  const Ptr<Object> root(loaded);
-  ASSERT_TRUE(root->IsDerivedFrom(SceneNode::Type()));
-
-  // Everything the scene holds, each once, through the references.
-  std::vector<Ptr<Object>> held{root};
-  std::set<Object*> seen{root.Get()};
-  for (size_t i = 0; i < held.size(); ++i) {
-    held[i]->VisitReferences([&](Object* object) {
-      if (seen.insert(object).second) held.emplace_back(object);
-    });
-  }
+  const LoadedScene scene;
+  ASSERT_TRUE(scene.root);
+  const Ptr<Object>& root = scene.root;
   std::set<std::string> present;
   std::vector<ScreensaverController*> directors;
-  for (const Ptr<Object>& object : held) {
+  for (const Ptr<Object>& object : scene.held) {
     present.insert(object->GetType().GetName().CStr());
     if (auto* director = dynamic_cast<ScreensaverController*>(object.Get())) directors.push_back(director);
   }
@@ -351,8 +384,75 @@ TEST_F(ContentArchives, TheSceneLoadsWithItsDirectorMusicAndTheEngineClasses) {
   const std::set<std::string> notYet = {"YNX.ParticleSystem"};
   EXPECT_TRUE(std::includes(notYet.begin(), notYet.end(), missing.begin(), missing.end()))
       << "classes the scene used before are gone:" << report;
+}
 
-  for (const Ptr<Object>& object : held) object->ReleaseReferences();
+// What the engine's effects and controllers take for granted about the
+// content, checked on the scene as loaded.
+TEST_F(ContentArchives, TheSceneKeepsTheRulesTheEngineImposes) {
+  const LoadedScene scene;
+  ASSERT_TRUE(scene.root);
+  std::map<const Node*, size_t> place;
+  for (size_t i = 0; i < scene.order.size(); ++i) place[scene.order[i]] = i;
+  auto name = [](const Object* object) { return std::string(object->GetName().CStr()); };
+
+  int32_t skins = 0, emitters = 0, cameras = 0, shadows = 0;
+  for (const Ptr<Object>& object : scene.held) {
+    if (auto* skin = dynamic_cast<SkinController*>(object.Get())) {
+      ++skins;
+      const auto* body = dynamic_cast<const Node*>(skin->GetOwner());
+      ASSERT_NE(body, nullptr);
+      EXPECT_LE(skin->GetBoneCount(), 50) << name(body);
+      for (int32_t b = 0; b < skin->GetBoneCount(); ++b) {
+        EXPECT_LT(place.at(skin->GetBone(b)), place.at(body)) << name(body) << " before its bone " << b;
+      }
+    } else if (auto* emitter = dynamic_cast<TrianglesEmitter*>(object.Get())) {
+      ++emitters;
+      const Triangles* mesh = emitter->GetTriangles();
+      ASSERT_NE(mesh, nullptr);
+      const int32_t* indices = mesh->GetIndices()->GetElements();
+      for (int32_t i = 0; i < mesh->GetIndices()->GetCount(); ++i) {
+        ASSERT_EQ(indices[i], i) << name(mesh) << " shares vertex " << indices[i];
+      }
+    } else if (auto* effect = dynamic_cast<GeometryNodeEffect*>(object.Get())) {
+      const auto* mesh = dynamic_cast<const GeometryNode*>(effect->GetOwner());
+      if (mesh == nullptr) continue;
+      if (effect->GetAlphaTest() || effect->GetBlend()) {
+        EXPECT_EQ(effect->GetEmissive().alpha, 0.0f) << name(mesh);
+        EXPECT_EQ(effect->GetSpecular().alpha, 0.0f) << name(mesh);
+      }
+      if (effect->GetSway()) {
+        EXPECT_EQ(effect->GetSkin(), nullptr) << name(mesh);
+      }
+      // Lighting in object space needs the same scale on every axis, all
+      // the way up.
+      for (const Node* node = mesh; node != nullptr; node = node->GetParent()) {
+        const Vector3& scale = node->GetLocalTransform().scale;
+        EXPECT_TRUE(scale.x == scale.y && scale.y == scale.z) << name(mesh) << " under " << name(node);
+      }
+    } else if (auto* camera = dynamic_cast<Camera*>(object.Get())) {
+      ++cameras;
+      int32_t flight = -1, aim = -1;
+      // Counted from the head, the order they run in.
+      for (int32_t c = 0; c < camera->GetControllerCount(); ++c) {
+        const Controller* controller = camera->GetController(c);
+        if (dynamic_cast<const NodeAnimationController*>(controller) != nullptr) flight = c;
+        if (dynamic_cast<const TargetCameraController*>(controller) != nullptr) aim = c;
+      }
+      if (aim >= 0) {
+        EXPECT_LT(flight, aim) << name(camera) << ": moves, then aims";
+      }
+    } else if (auto* group = dynamic_cast<SceneNode*>(object.Get())) {
+      for (int32_t e = 0; e < group->GetEffectCount(); ++e) {
+        if (dynamic_cast<ShadowmapEffect*>(group->GetEffect(e)) == nullptr) continue;
+        ++shadows;
+        EXPECT_EQ(group->FindByName(String("Sky")), nullptr) << "the sky dome would spoil the shadow map's fit";
+      }
+    }
+  }
+  EXPECT_GE(skins, 4);
+  EXPECT_GE(emitters, 1);
+  EXPECT_GE(cameras, 4);
+  EXPECT_EQ(shadows, 1);
 }
 
 // Textures repeat across their edges because the noise does: a value one
