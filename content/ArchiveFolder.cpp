@@ -3,12 +3,15 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
 
 #include "content/audio/OggEncoder.h"
 #include "engine/io/BMPImageCodec.h"
 #include "engine/io/File.h"
 #include "engine/io/JPGImageCodec.h"
+#include "engine/io/STRSceneCodec.h"
 #include "engine/io/TGAImageCodec.h"
 #include "tools/common/PngFile.h"
 #include "tools/rar/ArchiveWriter.h"
@@ -96,6 +99,38 @@ bool ArchiveFolder::SaveBytes(const std::string& name, const std::vector<uint8_t
     failed = true;
   }
   return static_cast<bool>(out);
+}
+
+bool ArchiveFolder::SaveScene(const std::string& name, Object* root) {
+  if (!Claim(name)) return false;
+  File file(String(PathOf(name).c_str()));
+  if (STRSceneCodec().Save(&file, root) != 0) {
+    std::fprintf(stderr, "ynx-content: cannot save the scene %s\n", name.c_str());
+    failed = true;
+    return false;
+  }
+  return true;
+}
+
+std::unique_ptr<MemoryFile> ArchiveFolder::ReadBack(const std::string& name) {
+  std::ifstream in(PathOf(name), std::ios::binary);
+  const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  auto* block = static_cast<uint8_t*>(std::malloc(std::max<size_t>(bytes.size(), 1)));
+  if (bytes.empty() || block == nullptr) {
+    std::free(block);
+    std::fprintf(stderr, "ynx-content: no file %s to put in the scene\n", name.c_str());
+    failed = true;
+    return nullptr;
+  }
+  std::copy(bytes.begin(), bytes.end(), block);
+  auto file = std::make_unique<MemoryFile>(String(name.substr(name.find_last_of('\\') + 1).c_str()));
+  file->SetSource(block, static_cast<int32_t>(bytes.size()), true);
+  return file;
+}
+
+Image* ArchiveFolder::LoadImage(const std::string& name) {
+  const std::unique_ptr<MemoryFile> file = ReadBack(name);
+  return file ? new Image(file.get(), String()) : nullptr;
 }
 
 bool ArchiveFolder::SaveSound(const std::string& name, const SoundBuffer& sound, float quality) {

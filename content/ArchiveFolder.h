@@ -2,11 +2,15 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "content/Canvas.h"
 #include "content/audio/SoundBuffer.h"
+#include "engine/core/Object.h"
+#include "engine/io/Image.h"
+#include "engine/io/MemoryFile.h"
 
 namespace ynx::content {
 
@@ -29,6 +33,16 @@ class ArchiveFolder {
   // Ogg Vorbis at `quality` (-0.1 .. 1).
   bool SaveSound(const std::string& name, const SoundBuffer& sound, float quality);
   bool SaveBytes(const std::string& name, const std::vector<uint8_t>& bytes);
+  // The scene under `root` with the engine's scene codec.
+  bool SaveScene(const std::string& name, Object* root);
+
+  // A file saved before, read back into memory under its bare name, as the
+  // scene names it; null, with a line, when missing.
+  std::unique_ptr<MemoryFile> ReadBack(const std::string& name);
+  // A picture saved before, read back through its codec as the scene will
+  // find it: the image keeps the bare file name ("sky.jpg") that loading
+  // looks up in the mounted archives. Null, with a line, when missing.
+  Image* LoadImage(const std::string& name);
 
   // Every name saved, in order; a name saved twice (in any case) fails.
   const std::vector<std::string>& Names() const { return names; }

@@ -10,6 +10,7 @@
 #include "content/audio/MusicComposer.h"
 #include "content/audio/SoundEffects.h"
 #include "content/pictures/InterfacePictures.h"
+#include "content/scene/SceneBuilder.h"
 #include "content/textures/KoiTextures.h"
 #include "content/textures/LightTextures.h"
 #include "content/textures/PlantTextures.h"
@@ -19,6 +20,8 @@
 #include "engine/core/EngineLists.h"
 #include "engine/core/Log.h"
 #include "engine/core/Ptr.h"
+#include "engine/io/CodecManager.h"
+#include "engine/system/ModuleManager.h"
 #include "tools/common/ToolLog.h"
 
 namespace {
@@ -41,6 +44,12 @@ int main(int argc, char** argv) {
   ynx::Ptr<ynx::tools::ToolLog> log(new ynx::tools::ToolLog("ynx-content"));
   ynx::RegisterMessageOutput(log.Get());
   bool ok = ynx::InitializeEngine() == 0;
+  // The scene reads its pictures back through the codecs it will load them
+  // with.
+  for (const char* codec : {"JPGImageCodec", "TGAImageCodec"}) {
+    ynx::ModuleManager::LoadModule(ynx::String(codec), nullptr);
+    ok = ok && ynx::CodecManager::GetCodec(ynx::String(codec), nullptr) == 0;
+  }
 
   ynx::content::ArchiveFolder customData(output / "CustomData");
   ynx::content::ArchiveFolder media(output / "Media");
@@ -62,7 +71,8 @@ int main(int argc, char** argv) {
     ynx::content::KoiTextures::Make(media);
     ynx::content::MusicComposer::Make(media);
     ynx::content::SoundEffects::Make(media);
-    ok = !media.Failed();
+    // Last: the scene reads back the pictures it shows.
+    ok = !media.Failed() && ynx::content::SceneBuilder(media).Make();
   }
   ok = ok && customData.Pack(output / "CustomData.rar2") && media.Pack(output / "Media.rar2");
 

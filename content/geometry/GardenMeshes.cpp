@@ -52,6 +52,47 @@ void Card(MeshBuilder& mesh, const Vector3& base, const Vector3& across, float w
 
 }  // namespace
 
+Ptr<Triangles> GardenMeshes::Ground(float inner, float outer, float tile) {
+  MeshBuilder mesh;
+  // Planar coordinates, so that the texture keeps its size across the ring.
+  for (int ring = 0; ring < 12; ++ring) {
+    const float r0 = inner + (outer - inner) * std::pow(static_cast<float>(ring) / 12.0f, 1.6f);
+    const float r1 = inner + (outer - inner) * std::pow(static_cast<float>(ring + 1) / 12.0f, 1.6f);
+    const int segments = 48;
+    for (int i = 0; i < segments; ++i) {
+      const float a0 = static_cast<float>(i) * TAU / segments;
+      const float a1 = static_cast<float>(i + 1) * TAU / segments;
+      auto add = [&](float r, float a) {
+        const Vector3 p{r * std::cos(a), 0.0f, r * std::sin(a)};
+        return mesh.AddVertex(p, p.x / tile, p.z / tile);
+      };
+      // Seen from above, u round and v outward wind counter-clockwise.
+      const int32_t a = add(r0, a0), b = add(r0, a1), c = add(r1, a1), d = add(r1, a0);
+      mesh.AddQuad(a, b, c, d);
+    }
+  }
+  return mesh.Build(String("Ground"), false);
+}
+
+Ptr<Triangles> GardenMeshes::SkyDome(float radius) {
+  MeshBuilder mesh;
+  // v from the zenith down to slightly below the horizon, so that no gap
+  // shows past the ground's edge; u runs westward to keep the faces inward.
+  mesh.Grid(32, 12, 2.0f, 1.0f, [&](float u, float v) {
+    const float azimuth = (1.0f - u) * TAU;
+    const float elevation = 1.5707963f - v * 1.65f;
+    return Vector3{radius * std::cos(azimuth) * std::cos(elevation), radius * std::sin(elevation),
+                   radius * std::sin(azimuth) * std::cos(elevation)};
+  });
+  return mesh.Build(String("SkyDome"), false);
+}
+
+Ptr<Triangles> GardenMeshes::MoonDisc(float size) {
+  MeshBuilder mesh;
+  mesh.Grid(1, 1, 1.0f, 1.0f, [&](float u, float v) { return Vector3{(0.5f - u) * size, (v - 0.5f) * size, 0.0f}; });
+  return mesh.Build(String("MoonDisc"), true);
+}
+
 Ptr<Triangles> GardenMeshes::PondSurface(float radius, float tiles) {
   // A fan round the centre; planar texture coordinates, so the ripples tile
   // the same way wherever they are.
@@ -80,7 +121,7 @@ Ptr<Triangles> GardenMeshes::PondBed(float radius, float depth) {
   // profile round (rim to centre) to face up.
   std::reverse(profile.begin(), profile.end());
   mesh.Lathe(profile, 48, Vector3{}, radius, radius * 0.5f);
-  return mesh.Build(String("PondBed"), false);
+  return mesh.Build(String("PondBed"), true);
 }
 
 Ptr<Triangles> GardenMeshes::Bridge(float length, float width, float rise) {

@@ -17,10 +17,19 @@ namespace ynx::content {
 // their base at y = 0 and are never skinned.
 class GardenMeshes {
  public:
+  // The lawn round the pond: a ring at y = 0 from the pond's rim out to
+  // `outer`, its texture repeating every `tile` metres.
+  static Ptr<Triangles> Ground(float inner, float outer, float tile);
+  // The sky: a half sphere seen from inside, the picture's top at the
+  // zenith, twice round; and the moon, a square facing -z (toward the garden when the
+  // node puts it in the north).
+  static Ptr<Triangles> SkyDome(float radius);
+  static Ptr<Triangles> MoonDisc(float size);
   // The water's surface: a disc at y = 0, the ripple texture repeating
   // `tiles` times across it.
   static Ptr<Triangles> PondSurface(float radius, float tiles);
-  // The pond's bed: a shallow bowl under the surface, its rim at y = 0.
+  // The pond's bed: a shallow bowl under the surface, its rim at y = 0,
+  // with tangents for its relief.
   static Ptr<Triangles> PondBed(float radius, float depth);
   // An arched bridge along x: deck, two railings and posts, centred.
   static Ptr<Triangles> Bridge(float length, float width, float rise);

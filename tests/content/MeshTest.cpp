@@ -27,7 +27,10 @@ struct MeshCase {
 const std::vector<MeshCase>& Cases() {
   static const std::vector<MeshCase> cases = {
       {"PondSurface", [] { return GardenMeshes::PondSurface(3.0f, 4.0f); }, false, false},
-      {"PondBed", [] { return GardenMeshes::PondBed(3.0f, 0.5f); }, false, false},
+      {"PondBed", [] { return GardenMeshes::PondBed(3.0f, 0.5f); }, true, false},
+      {"Ground", [] { return GardenMeshes::Ground(3.0f, 30.0f, 3.0f); }, false, false},
+      {"SkyDome", [] { return GardenMeshes::SkyDome(80.0f); }, false, false},
+      {"MoonDisc", [] { return GardenMeshes::MoonDisc(7.0f); }, true, false},
       {"Bridge", [] { return GardenMeshes::Bridge(4.0f, 1.2f, 0.6f); }, false, false},
       {"Lantern", [] { return GardenMeshes::Lantern(); }, true, false},
       {"LanternPaper", [] { return GardenMeshes::LanternPaper(); }, false, false},

@@ -1,0 +1,402 @@
+#include "content/scene/SceneBuilder.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "content/RandomStream.h"
+#include "content/geometry/GardenMeshes.h"
+#include "content/scene/CameraSets.h"
+#include "content/scene/GardenParticles.h"
+#include "content/scene/GardenSounds.h"
+#include "content/scene/KoiSchool.h"
+#include "engine/render/ColorEffect.h"
+#include "engine/render/NormalmapTexture1DL1PLEffect.h"
+#include "engine/render/NormalmapTexture1DLEffect.h"
+#include "engine/render/NormalmapTextureEffect.h"
+#include "engine/render/NormalmapTextureController.h"
+#include "engine/render/ParallaxTexture1DLEffect.h"
+#include "engine/render/ParallaxTextureEffect.h"
+#include "engine/render/PostRenderEffect.h"
+#include "engine/render/RenderShadowmapEffectController.h"
+#include "engine/render/RenderStateBlock.h"
+#include "engine/render/ShadowmapEffect.h"
+#include "engine/render/Texture1DL1PLEffect.h"
+#include "engine/render/Texture1DLEffect.h"
+#include "engine/render/TextureAnimation.h"
+#include "engine/render/TextureAnimationController.h"
+#include "engine/render/TextureEffect.h"
+#include "engine/render/TextureKeyframe.h"
+#include "engine/animation/AnimationFrame.h"
+#include "engine/render/VelvetTexture1DLEffect.h"
+#include "engine/animation/TargetLightController.h"
+#include "engine/scene/IntBuffer.h"
+#include "engine/scene/Lines.h"
+#include "engine/scene/Points.h"
+#include "engine/scene/StripLines.h"
+#include "engine/scene/Vector3Buffer.h"
+
+namespace ynx::content {
+
+namespace {
+
+constexpr float POND_RADIUS = 3.2f;
+const Color WHITE{1.0f, 1.0f, 1.0f, 1.0f};
+// Specular and emissive alpha stay 0: alpha-tested and blended materials
+// take their alpha from them too.
+const Color NONE{0.0f, 0.0f, 0.0f, 0.0f};
+
+Quaternion Yaw(float angle) { return Quaternion{0.0f, std::sin(angle * 0.5f), 0.0f, std::cos(angle * 0.5f)}; }
+
+// A material that takes the moon's colours as they are: the light carries
+// the night's tint and level.
+void Matte(GeometryNodeEffect* effect) { effect->SetMaterial(WHITE, WHITE, NONE, NONE, 1.0f); }
+
+// Leaf and blade cards: cut out by alpha, seen from both sides.
+void CutOut(GeometryNodeEffect* effect) {
+  effect->SetAlphaTest(true, 128);
+  effect->SetCull(false);
+}
+
+}  // namespace
+
+Texture* SceneBuilder::TextureOf(const std::string& name) {
+  Ptr<Texture>& texture = textures[name];
+  if (!texture) {
+    Image* image = media.LoadImage(name);
+    if (image == nullptr) failed = true;
+    texture = new Texture(String(name.substr(name.find_last_of('\\') + 1).c_str()), image);
+  }
+  return texture.Get();
+}
+
+Texture* SceneBuilder::NormalMapOf(const std::string& heightName, bool withAlpha) {
+  Ptr<Texture>& texture = textures[heightName];
+  if (!texture) {
+    TextureOf(heightName);
+    auto* convert = new NormalmapTextureController();
+    convert->SetBumpScale(4.0f);
+    convert->SetWithAlpha(withAlpha);
+    texture->AttachController(convert);
+  }
+  return texture.Get();
+}
+
+Triangles* SceneBuilder::Place(SceneNode* parent, const Ptr<Triangles>& mesh, const std::string& name,
+                               const Vector3& at, float yaw) {
+  mesh->SetName(String(name.c_str()));
+  mesh->SetLocalTransform(Transformation(at, Yaw(yaw), Vector3{1.0f, 1.0f, 1.0f}));
+  parent->AppendChild(mesh.Get());
+  return mesh.Get();
+}
+
+void SceneBuilder::AddSky(SceneNode* root) {
+  auto* sky = new TextureEffect();
+  sky->SetTexture(TextureOf("Textures\\sky.jpg"));
+  Place(root, GardenMeshes::SkyDome(80.0f), "Sky", Vector3{}, 0.0f)->SetEffect(sky);
+
+  // The brightest stars as points over the painted ones.
+  RandomStream random(1503);
+  const int32_t count = 240;
+  auto* spots = new Vector3[count];
+  for (int32_t i = 0; i < count; ++i) {
+    const float azimuth = random.Range(0.0f, 6.2831853f);
+    const float elevation = std::asin(random.Range(0.12f, 1.0f));
+    spots[i] = Vector3{std::cos(azimuth) * std::cos(elevation), std::sin(elevation),
+                       std::sin(azimuth) * std::cos(elevation)} * 76.0f;
+  }
+  auto* stars = new Points(String("Stars"));
+  stars->SetVertices(new Vector3Buffer(count, spots));
+  auto* starlight = new ColorEffect();
+  starlight->SetColor(Color{0.85f, 0.88f, 1.0f, 1.0f});
+  stars->SetEffect(starlight);
+  root->AppendChild(stars);
+
+  // The moon is unlit; its relief map rides along for a renderer that
+  // shades it.
+  auto* face = new NormalmapTextureEffect();
+  face->SetTexture(TextureOf("Textures\\moon.tga"));
+  face->SetNormalMap(NormalMapOf("Textures\\rock_height.jpg", false));
+  face->SetBlend(true, RenderStateBlock::BLEND_SRC_ALPHA, RenderStateBlock::BLEND_INV_SRC_ALPHA);
+  Matte(face);
+  // Low in the north, where the moonlight comes from.
+  Triangles* disc = Place(root, GardenMeshes::MoonDisc(7.0f), "Moon", Vector3{-20.0f, 11.0f, 66.0f}, 0.0f);
+  disc->SetEffect(face);
+}
+
+void SceneBuilder::AddGround(SceneNode* garden) {
+  auto* lawn = new Texture1DLEffect();
+  lawn->SetTexture(TextureOf("Textures\\ground.jpg"));
+  lawn->SetLight(moon.Get());
+  Matte(lawn);
+  Place(garden, GardenMeshes::Ground(POND_RADIUS, 40.0f, 3.0f), "Ground", Vector3{}, 0.0f)->SetEffect(lawn);
+}
+
+void SceneBuilder::AddPond(SceneNode* garden) {
+  // Under the water the moonlight is scattered: the bed is unlit, dimmed
+  // to the night's level, its pebbles given depth by their height map.
+  auto* bed = new ParallaxTextureEffect();
+  bed->SetTexture(TextureOf("Textures\\pond_bed.jpg"));
+  bed->SetNormalMap(NormalMapOf("Textures\\path_height.jpg", true));
+  bed->SetColor(Color{0.32f, 0.36f, 0.46f, 1.0f});
+  Place(garden, GardenMeshes::PondBed(POND_RADIUS, 0.6f), "PondBed", Vector3{}, 0.0f)->SetEffect(bed);
+
+  // The ripples: twenty pages flipped round a two-second loop.
+  auto* water = new TextureEffect();
+  auto* pages = new TextureAnimation(String("Ripples"));
+  for (int page = 0; page < 20; ++page) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Textures\\ripple_%02d.tga", page);
+    pages->AddTextureKey(page / 20.0, TextureOf(name));
+  }
+  water->SetTexture(static_cast<TextureKeyframe&>(pages->GetKey(0)).texture.Get());
+  auto* flip = new TextureAnimationController(String("RippleFlip"));
+  flip->AddAnimation(pages);
+  AnimationFrame loop;
+  loop.animation = pages;
+  flip->AddFrame(loop);
+  flip->SetPeriod(2.0);
+  water->AttachController(flip);
+  water->SetBlend(true, RenderStateBlock::BLEND_SRC_ALPHA, RenderStateBlock::BLEND_INV_SRC_ALPHA);
+  Matte(water);
+  Place(garden, GardenMeshes::PondSurface(POND_RADIUS, 3.0f), "Water", Vector3{0.0f, -0.05f, 0.0f}, 0.0f)
+      ->SetEffect(water);
+}
+
+void SceneBuilder::AddBridge(SceneNode* garden) {
+  auto* wood = new Texture1DLEffect();
+  wood->SetTexture(TextureOf("Textures\\wood.jpg"));
+  wood->SetLight(moon.Get());
+  Matte(wood);
+  Triangles* bridge = Place(garden, GardenMeshes::Bridge(7.6f, 1.3f, 0.7f), "Bridge", Vector3{0.0f, 0.0f, 0.4f}, 0.25f);
+  bridge->SetEffect(wood);
+
+  // The wind chime under the deck: a cord down to a bar, and five rods
+  // hanging from the bar.
+  auto* chime = new SceneNode(String("WindChimeFrame"), 0, 2);
+  chime->SetLocalTransform(Transformation(Vector3{0.0f, 0.6f, 0.4f}, Yaw(0.25f), Vector3{1.0f, 1.0f, 1.0f}));
+  garden->AppendChild(chime);
+  auto* cord = new StripLines(String("WindChimeCord"));
+  cord->SetVertices(new Vector3Buffer(3, new Vector3[3]{{0.0f, 0.0f, 0.0f}, {0.0f, -0.15f, 0.0f}, {0.0f, -0.2f, 0.02f}}));
+  cord->SetIndices(new IntBuffer(3, new int32_t[3]{0, 1, 2}));
+  auto* rods = new Lines(String("WindChimeRods"));
+  auto* ends = new Vector3[10];
+  auto* pairs = new int32_t[10];
+  for (int32_t i = 0; i < 5; ++i) {
+    const float x = -0.12f + 0.06f * static_cast<float>(i);
+    ends[2 * i] = Vector3{x, -0.2f, 0.02f};
+    ends[2 * i + 1] = Vector3{x, -0.32f - 0.04f * static_cast<float>(i % 3), 0.02f};
+    pairs[2 * i] = 2 * i;
+    pairs[2 * i + 1] = 2 * i + 1;
+  }
+  rods->SetVertices(new Vector3Buffer(10, ends));
+  rods->SetIndices(new IntBuffer(10, pairs));
+  for (GeometryNode* line : {static_cast<GeometryNode*>(cord), static_cast<GeometryNode*>(rods)}) {
+    auto* brass = new ColorEffect();
+    brass->SetColor(Color{0.55f, 0.48f, 0.32f, 1.0f});
+    line->SetEffect(brass);
+    chime->AppendChild(line);
+  }
+}
+
+void SceneBuilder::AddLanterns(SceneNode* garden) {
+  const Vector3 spots[] = {{-4.6f, 0.0f, 2.2f}, {4.4f, 0.0f, -2.8f}, {1.8f, 0.0f, 4.6f}};
+  int index = 0;
+  for (const Vector3& at : spots) {
+    const std::string name = "Lantern" + std::to_string(++index);
+    auto* glow = new Light(String((name + "Light").c_str()));
+    glow->SetLightType(Light::LIGHT_POINT);
+    glow->SetColors(Color{0.0f, 0.0f, 0.0f, 1.0f}, Color{1.0f, 0.62f, 0.25f, 1.0f}, Color{0.3f, 0.2f, 0.1f, 1.0f});
+    glow->SetAttenuation(Vector3{0.2f, 0.0f, 0.35f}, true);
+    glow->SetLocalTransform(Transformation(at + Vector3{0.0f, 0.9f, 0.0f}, Quaternion{}, Vector3{1.0f, 1.0f, 1.0f}));
+    garden->AppendChild(glow);
+
+    auto* stone = new NormalmapTexture1DL1PLEffect();
+    stone->SetTexture(TextureOf("Textures\\stone.jpg"));
+    stone->SetNormalMap(NormalMapOf("Textures\\rock_height.jpg", false));
+    stone->SetLights(moon.Get(), glow);
+    Matte(stone);
+    Place(garden, GardenMeshes::Lantern(), name, at, 0.3f * static_cast<float>(index))->SetEffect(stone);
+
+    auto* paper = new Texture1DL1PLEffect();
+    paper->SetTexture(TextureOf("Textures\\lantern_paper.jpg"));
+    paper->SetLights(moon.Get(), glow);
+    paper->SetMaterial(WHITE, WHITE, NONE, Color{0.9f, 0.6f, 0.3f, 0.0f}, 1.0f);
+    paper->SetCull(false);
+    Place(garden, GardenMeshes::LanternPaper(), name + "Paper", at, 0.3f * static_cast<float>(index))
+        ->SetEffect(paper);
+  }
+}
+
+void SceneBuilder::AddStones(SceneNode* garden) {
+  RandomStream random(1501);
+  // Rocks round the rim: bare ones normal-mapped, mossy ones in velvet.
+  for (int i = 0; i < 9; ++i) {
+    const float angle = 0.5f + static_cast<float>(i) * 0.69f;
+    const float r = POND_RADIUS + random.Range(0.1f, 0.5f);
+    const Vector3 at{r * std::cos(angle), -0.1f, r * std::sin(angle)};
+    const Ptr<Triangles> rock = GardenMeshes::Rock(1510 + static_cast<uint32_t>(i), random.Range(0.5f, 1.1f));
+    GeometryNodeEffect* effect;
+    if (i % 3 == 2) {
+      auto* moss = new VelvetTexture1DLEffect();
+      moss->SetTexture(TextureOf("Textures\\moss.jpg"));
+      moss->SetLight(moon.Get());
+      moss->SetVelvet(Color{0.35f, 0.45f, 0.3f, 1.0f}, 0.5f);
+      effect = moss;
+    } else {
+      auto* bare = new NormalmapTexture1DLEffect();
+      bare->SetTexture(TextureOf("Textures\\rock.jpg"));
+      bare->SetNormalMap(NormalMapOf("Textures\\rock_height.jpg", false));
+      bare->SetLight(moon.Get());
+      effect = bare;
+    }
+    Matte(effect);
+    Place(garden, rock, "Rock" + std::to_string(i + 1), at, random.Range(0.0f, 6.28f))->SetEffect(effect);
+  }
+  // Stepping stones from the bridge's east end to the maple.
+  for (int i = 0; i < 6; ++i) {
+    const float t = static_cast<float>(i);
+    const Vector3 at{4.4f + t * 0.75f, 0.0f, 1.2f + t * 0.55f + 0.2f * std::sin(t * 1.7f)};
+    auto* path = new ParallaxTexture1DLEffect();
+    path->SetTexture(TextureOf("Textures\\path_stone.jpg"));
+    path->SetNormalMap(NormalMapOf("Textures\\path_height.jpg", true));
+    path->SetLight(moon.Get());
+    Matte(path);
+    Place(garden, GardenMeshes::PathStone(1530 + static_cast<uint32_t>(i), 0.6f), "PathStone" + std::to_string(i + 1),
+          at, t)
+        ->SetEffect(path);
+  }
+}
+
+void SceneBuilder::AddPlants(SceneNode* garden) {
+  RandomStream random(1502);
+  // A bamboo grove behind the pond to the west.
+  for (int i = 0; i < 14; ++i) {
+    const Vector3 at{random.Range(-9.0f, -5.5f), 0.0f, random.Range(3.0f, 8.0f)};
+    const float height = random.Range(4.0f, 6.5f);
+    const uint32_t seed = 1540 + static_cast<uint32_t>(i);
+    auto* stalk = new Texture1DLEffect();
+    stalk->SetTexture(TextureOf("Textures\\bamboo.jpg"));
+    stalk->SetLight(moon.Get());
+    stalk->SetSway(true);
+    stalk->SetSwayParameters(0.04f, 0.6f + 0.05f * static_cast<float>(i % 4));
+    Matte(stalk);
+    Place(garden, GardenMeshes::BambooStalk(seed, height, 0.05f, 0.45f), "Bamboo" + std::to_string(i + 1), at, 0.0f)
+        ->SetEffect(stalk);
+    auto* leaves = new Texture1DLEffect();
+    leaves->SetTexture(TextureOf("Textures\\bamboo_leaves.tga"));
+    leaves->SetLight(moon.Get());
+    leaves->SetSway(true);
+    leaves->SetSwayParameters(0.06f, 0.7f);
+    Matte(leaves);
+    CutOut(leaves);
+    Place(garden, GardenMeshes::BambooLeaves(seed, height), "BambooLeaves" + std::to_string(i + 1), at, 0.0f)
+        ->SetEffect(leaves);
+  }
+  // Grass round the rim and along the path.
+  for (int i = 0; i < 24; ++i) {
+    const float angle = random.Range(0.0f, 6.28f);
+    const float r = POND_RADIUS + random.Range(0.4f, 2.5f);
+    auto* blades = new Texture1DLEffect();
+    blades->SetTexture(TextureOf("Textures\\grass.tga"));
+    blades->SetLight(moon.Get());
+    blades->SetSway(true);
+    blades->SetSwayParameters(0.08f, 1.1f);
+    Matte(blades);
+    CutOut(blades);
+    Place(garden, GardenMeshes::GrassClump(1570 + static_cast<uint32_t>(i), random.Range(0.35f, 0.7f)),
+          "Grass" + std::to_string(i + 1), Vector3{r * std::cos(angle), 0.0f, r * std::sin(angle)},
+          random.Range(0.0f, 6.28f))
+        ->SetEffect(blades);
+  }
+  // The maple at the path's end.
+  const Vector3 maple{8.5f, 0.0f, 5.0f};
+  auto* bark = new Texture1DLEffect();
+  bark->SetTexture(TextureOf("Textures\\wood.jpg"));
+  bark->SetLight(moon.Get());
+  Matte(bark);
+  Place(garden, GardenMeshes::MapleTrunk(3.0f), "MapleTrunk", maple, 0.0f)->SetEffect(bark);
+  auto* foliage = new Texture1DLEffect();
+  foliage->SetTexture(TextureOf("Textures\\maple_leaves.tga"));
+  foliage->SetLight(moon.Get());
+  foliage->SetSway(true);
+  foliage->SetSwayParameters(0.05f, 0.8f);
+  Matte(foliage);
+  CutOut(foliage);
+  Triangles* canopy =
+      Place(garden, GardenMeshes::MapleCanopy(1599, 2.2f), "MapleCanopy", maple + Vector3{0.0f, 2.4f, 0.0f}, 0.0f);
+  canopy->SetEffect(foliage);
+  garden->AppendChild(GardenParticles::FallingLeaves(TextureOf("Textures\\maple_leaf.tga"), canopy));
+}
+
+void SceneBuilder::AddShadows(SceneNode* garden) {
+  auto* shadow = new ShadowmapEffect(String("MoonShadow"));
+  shadow->AttachController(new RenderShadowmapEffectController());
+  shadow->SetShadowMap(new Texture(String("Shadowmap"), new Image(String(), Image::FORMAT_DEPTH, 1024, 1024)));
+  shadow->SetBias(1000.0f, 3.09f);
+  shadow->SetShadowColor(Color{0.01f, 0.015f, 0.04f, 0.6f});
+  shadow->SetLight(moon.Get());
+  // What stands up solid casts; cut-out cards would cast their whole
+  // rectangles.
+  Array<Node*> casters;
+  for (int32_t i = 0; i < garden->GetSlotCount(); ++i) {
+    auto* mesh = dynamic_cast<Triangles*>(garden->GetChild(i));
+    if (mesh == nullptr) continue;
+    const std::string name = mesh->GetName().CStr();
+    for (const char* solid : {"Bridge", "Lantern", "Rock", "Bamboo", "MapleTrunk"}) {
+      if (name.rfind(solid, 0) == 0 && name.find("Leaves") == std::string::npos) casters.Append(mesh);
+    }
+  }
+  shadow->SetCasters(casters);
+  garden->AddEffect(shadow);
+}
+
+bool SceneBuilder::Make() {
+  Ptr<SceneNode> root(new SceneNode(String("Root"), 0, 4));
+  // The moonlight comes from high in the north-west, aimed at the pond
+  // (lower than the moon's picture, for shorter shadows).
+  moon = new Light(String("MoonLight"));
+  moon->SetLightType(Light::LIGHT_DIRECTIONAL);
+  moon->SetLocalTransform(Transformation(Vector3{-16.0f, 25.0f, 26.0f}, Quaternion{}, Vector3{1.0f, 1.0f, 1.0f}));
+  moon->SetColors(Color{0.20f, 0.23f, 0.32f, 1.0f}, Color{0.62f, 0.68f, 0.85f, 1.0f}, Color{0.3f, 0.3f, 0.4f, 1.0f});
+  auto* pondCentre = new SceneNode(String("PondCentre"), 0, 1);
+  root->AppendChild(pondCentre);
+  auto* aim = new TargetLightController(String("MoonAim"));
+  aim->SetTarget(pondCentre);
+  moon->AttachController(aim);
+  root->AppendChild(moon.Get());
+
+  // Everything drawn sits under the letterbox; the sky outside the shadow
+  // group, whose fit it would spoil.
+  auto* film = new SceneNode(String("Letterbox"), 0, 4);
+  auto* bars = new PostRenderEffect();
+  bars->SetFilm(true);
+  film->AddEffect(bars);
+  root->AppendChild(film);
+  AddSky(film);
+
+  auto* garden = new SceneNode(String("Garden"), 0, 16);
+  film->AppendChild(garden);
+  AddGround(garden);
+  AddPond(garden);
+  KoiSchool::Add(garden, moon.Get(),
+                 {TextureOf("Textures\\koi_kohaku.jpg"), TextureOf("Textures\\koi_ogon.jpg"),
+                  TextureOf("Textures\\koi_showa.jpg"), TextureOf("Textures\\koi_kohaku.jpg")},
+                 POND_RADIUS);
+  AddBridge(garden);
+  AddLanterns(garden);
+  AddStones(garden);
+  AddPlants(garden);
+  AddShadows(garden);
+  // Sprites draw after the garden's shadows, outside the shadow group.
+  Texture* glow = TextureOf("Textures\\firefly.tga");
+  film->AppendChild(GardenParticles::Fireflies("FirefliesPond", glow, Vector3{0.5f, 0.8f, 0.0f}, 2.4f));
+  film->AppendChild(GardenParticles::Fireflies("FirefliesGrove", glow, Vector3{-6.5f, 1.2f, 5.0f}, 2.0f));
+  film->AppendChild(GardenParticles::Spout(glow, Vector3{-2.9f, 0.05f, 1.6f}));
+  if (!GardenSounds::Add(root.Get(), media)) failed = true;
+  CameraSets::Add(root.Get());
+
+  if (failed) return false;
+  return media.SaveScene("Main.STR", root.Get());
+}
+
+}  // namespace ynx::content

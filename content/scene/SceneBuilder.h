@@ -1,0 +1,54 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "content/ArchiveFolder.h"
+#include "engine/core/Ptr.h"
+#include "engine/render/Texture.h"
+#include "engine/scene/Light.h"
+#include "engine/scene/SceneNode.h"
+#include "engine/scene/Triangles.h"
+
+namespace ynx::content {
+
+// Puts the garden together from the meshes and the media archive's
+// pictures and saves it as the show's scene, "Main.STR". The pictures must
+// be in the folder already: the scene names them, and the images it holds
+// are read back from there so that loading finds them by the same names.
+class SceneBuilder {
+ public:
+  explicit SceneBuilder(ArchiveFolder& media) : media(media) {}
+
+  // False when a picture is missing or the scene cannot be saved.
+  bool Make();
+
+ private:
+  // One texture per picture, shared by every effect that shows it.
+  Texture* TextureOf(const std::string& name);
+  // The grey height map, turned into a normal map (with the height as
+  // alpha for parallax) when the scene first runs.
+  Texture* NormalMapOf(const std::string& heightName, bool withAlpha);
+
+  // Places `mesh` under `parent` at `at`, turned `yaw` radians about +y,
+  // renamed so that every node has a name of its own.
+  Triangles* Place(SceneNode* parent, const Ptr<Triangles>& mesh, const std::string& name, const Vector3& at,
+                   float yaw);
+
+  void AddSky(SceneNode* root);
+  void AddGround(SceneNode* garden);
+  void AddPond(SceneNode* garden);
+  void AddBridge(SceneNode* garden);
+  void AddLanterns(SceneNode* garden);
+  void AddStones(SceneNode* garden);
+  void AddPlants(SceneNode* garden);
+  // The moon's shadow map over the garden group only.
+  void AddShadows(SceneNode* garden);
+
+  ArchiveFolder& media;
+  std::map<std::string, Ptr<Texture>> textures;
+  Ptr<Light> moon;
+  bool failed = false;
+};
+
+}  // namespace ynx::content
