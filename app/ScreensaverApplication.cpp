@@ -1,22 +1,42 @@
 #include "app/ScreensaverApplication.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <string>
 
 #include "app/SettingsText.h"
+#include "engine/audio/SoundLibrary.h"
+#include "engine/audio/SoundManager.h"
 #include "engine/core/EngineLists.h"
 #include "engine/core/Log.h"
+#include "engine/core/Random.h"
 #include "engine/io/CodecManager.h"
 #include "engine/io/FileManager.h"
+#include "engine/io/PngFile.h"
 #include "engine/render/Renderer.h"
+#include "engine/system/InputManager.h"
 #include "engine/system/ModuleManager.h"
+#include "engine/system/SystemCursor.h"
 #include "platform/os/MessageBox.h"
 #include "platform/os/ProcessCommandLine.h"
 #include "platform/resources/ResourceTable.h"
 
 namespace ynx {
 
-ScreensaverApplication::ScreensaverApplication() : registry(Registry::DefaultFilePath()) {}
+namespace {
+
+constexpr int32_t SOUND_FREQUENCY = 44100;
+constexpr uint32_t SOUND_3D = 4;
+
+}  // namespace
+
+ScreensaverApplication::ScreensaverApplication(const RunOptions& runOptions)
+    : registry(Registry::DefaultFilePath()), options(runOptions) {}
+
+bool ScreensaverApplication::ShowsScene() const {
+  return commandLine.mode == RUN_MODE_SCREENSAVER || commandLine.mode == RUN_MODE_TEST;
+}
 
 int32_t ScreensaverApplication::Create() {
   commandLine = ParseCommandLine(ProcessCommandLine::Current().Line().c_str());
@@ -52,18 +72,156 @@ int32_t ScreensaverApplication::Create() {
     return 1;
   }
   LogInfo("Окна скринсейвера созданы.");
+  if (ShowsScene() && PrepareShow() != 0) return 1;
   running = true;
   return 0;
 }
 
+int32_t ScreensaverApplication::PrepareShow() {
+  Renderer* renderer = Renderer::GetCurrent();
+  // Another program's window keeps its display's gamma.
+  if (options.windowId == 0 && commandLine.parentWindow == 0) renderer->SetBrightness(settings.gamma);
+  SoundManager::SetSoundVolume(settings.music || settings.sfx ? settings.volume : 0);
+  if (CreateVisuals() != 0) {
+    LogError("Невозможно создать данные визуализации.");
+    return 1;
+  }
+  if (ShowLoadingScreen() != 0) {
+    LogError("Невозможно вывести загрузочный экран.");
+    return 1;
+  }
+  if (LoadData() != 0) {
+    LogError("Невозможно создать данные скринсейвера.");
+    return 1;
+  }
+  if (CacheData() != 0) {
+    LogError("Невозможно закэшировать данные скринсейвера.");
+    return 1;
+  }
+  return 0;
+}
+
 int32_t ScreensaverApplication::Run() {
-  if (commandLine.mode == RUN_MODE_PASSWORD) return 0;
-  LogError("Режим скринсейвера %d в этой сборке ещё не реализован.", commandLine.mode);
-  return 1;
+  switch (commandLine.mode) {
+    case RUN_MODE_SCREENSAVER:
+    case RUN_MODE_TEST:
+      return RunFrames();
+    case RUN_MODE_PASSWORD:
+      return 0;
+    default:
+      LogError("Режим скринсейвера %d в этой сборке ещё не реализован.", commandLine.mode);
+      return 1;
+  }
+}
+
+// No frame-rate cap and no sleep: the presentation paces the loop.
+int32_t ScreensaverApplication::RunFrames() {
+  Renderer* renderer = Renderer::GetCurrent();
+  frameTimer.Reset();
+  frameTimer.Start();
+  for (int32_t frame = 1; running; ++frame) {
+    if (InputManager::DispatchInput() != 0) {
+      LogError("Неудачна обработка ввода.");
+      return 1;
+    }
+    const double elapsed = frameTimer.Elapsed();
+    const double frameTime = options.timeStep > 0.0 ? options.timeStep : elapsed;
+    fpsCounter.Tick();
+    if (Update(frameTime) != 0) {
+      LogError("Неудачно обновление сцены.");
+      return 1;
+    }
+    renderer->Clear(Renderer::CLEAR_COLOR | Renderer::CLEAR_DEPTH, Color{0.0f, 0.0f, 0.0f, 1.0f}, 1.0f, 0);
+    if (renderer->BeginFrame() != 0) {
+      LogError("Неудачно начало рендеринга.");
+      return 1;
+    }
+    if (Render() != 0) {
+      LogError("Неудачен рендеринг.");
+      return 1;
+    }
+    DrawOverlay();
+    const bool last = options.frames > 0 && frame >= options.frames;
+    SaveScreenshot(frame, last);
+    renderer->EndFrame();
+    if (last) running = false;
+  }
+  return 0;
+}
+
+void ScreensaverApplication::SaveScreenshot(int32_t frame, bool last) {
+  if (options.screenshot.empty() || !(last || options.CapturesEveryFrame())) return;
+  const Ptr<Image> picture = Renderer::GetCurrent()->CaptureFrame();
+  std::string error = "the frame cannot be read back";
+  if (!picture || !PngFile::Write(options.ScreenshotName(frame), *picture, error)) {
+    LogError("Невозможно сохранить кадр [%s]: %s", options.ScreenshotName(frame).c_str(), error.c_str());
+  }
+}
+
+void ScreensaverApplication::OnInput(const InputEvent& event) {
+  switch (event.device) {
+    case InputEvent::SYSTEM:
+      if (event.action == InputEvent::CLOSED && event.code == 0) running = false;
+      break;
+    case InputEvent::MOUSE:
+      if (event.action == InputEvent::PRESSED) running = false;
+      if (event.action == InputEvent::MOVED && settings.exitOnMouseMove && --movesLeft < 0) {
+        running = false;
+      }
+      break;
+    case InputEvent::KEYBOARD:
+      if (event.action == InputEvent::PRESSED) running = false;
+      break;
+    default:
+      break;
+  }
+  OnInputEvent(event);
+}
+
+int32_t ScreensaverApplication::CreateVisuals() {
+  overlay.Create();
+  return CreateRenderData();
+}
+
+int32_t ScreensaverApplication::ShowLoadingScreen() {
+  Renderer* renderer = Renderer::GetCurrent();
+  if (overlay.DrawLoadingFrame(*renderer) != 0) return 1;
+  // The loading frame is frame 0 of the pictures.
+  if (options.CapturesEveryFrame()) SaveScreenshot(0, false);
+  renderer->EndFrame();
+  overlay.ReleaseLoadingPictures(*renderer);
+  return 0;
+}
+
+int32_t ScreensaverApplication::DrawOverlay() {
+  overlay.Draw(*Renderer::GetCurrent(), settings, fpsCounter.GetFps());
+  return 0;
+}
+
+int32_t ScreensaverApplication::DestroyVisuals() {
+  if (DestroyRenderData() != 0) {
+    LogError("Невозможно удалить данные визуализации дочернего сейвера.");
+    return 1;
+  }
+  overlay.Destroy();
+  return 0;
 }
 
 int32_t ScreensaverApplication::Destroy() {
-  // No mode has a window of its own yet, so there is nothing to destroy.
+  if (ShowsScene()) {
+    if (FreeData() != 0) {
+      LogError("Невозможно удалить данные скринсейвера.");
+      return 1;
+    }
+    if (DestroyVisuals() != 0) {
+      LogError("Невозможно удалить данные визуализации.");
+      return 1;
+    }
+  }
+  if (cursorHidden) {
+    SystemCursor::Show(true);
+    cursorHidden = false;
+  }
   LogInfo("Окна скринсейвера удалены.");
   if (StopEngine() != 0) {
     LogError("Невозможно завершить работу скринсейвера.");
@@ -132,6 +290,7 @@ int32_t ScreensaverApplication::ApplySetting(const String& key, const String& va
       defaults.*field.number = number;
     }
   }
+  defaults.ClampRanges();
   return OnSetting(key, value);
 }
 
@@ -177,6 +336,7 @@ int32_t ScreensaverApplication::ReadRegistry() {
       settings.*field.number = static_cast<int32_t>(value);
     }
   }
+  settings.ClampRanges();
   OnRegistryRead(registry, path);
   return 0;
 }
@@ -239,7 +399,7 @@ int32_t ScreensaverApplication::StartEngine() {
       LogError("Невозможно создать рендерер DirectX.");
       return 1;
     }
-    const bool fullSet = commandLine.mode == RUN_MODE_SCREENSAVER || commandLine.mode == RUN_MODE_TEST;
+    const bool fullSet = ShowsScene();
     static const char* const FULL[] = {"BMPImageCodec", "JPGImageCodec", "TGAImageCodec",
                                        "CUBEImageCodec", "STRSceneCodec", "RAR2FileCodec"};
     static const char* const REDUCED[] = {"BMPImageCodec", "JPGImageCodec", "RAR2FileCodec"};
@@ -256,6 +416,12 @@ int32_t ScreensaverApplication::StartEngine() {
       LogError("Невозможно подсоединить директорию Media.");
       return 1;
     }
+    if (fullSet && InputManager::RegisterInputHandler(this) != 0) {
+      LogError("Невозможно зарегистрировать обработчик событий.");
+      return 1;
+    }
+    // The engine's start seeded its generator from the clock.
+    if (options.seeded) Random::Seed(options.seed);
   }
   return OnEngineStarted();
 }
@@ -272,11 +438,76 @@ int32_t ScreensaverApplication::StopEngine() {
   return 0;
 }
 
-// Only the configuration and password modes go without windows so far.
 int32_t ScreensaverApplication::CreateWindows() {
   if (commandLine.mode == RUN_MODE_CONFIGURE || commandLine.mode == RUN_MODE_PASSWORD) return 0;
+  if (ShowsScene()) return CreateShowWindow();
   LogError("Окна режима %d в этой сборке ещё не реализованы.", commandLine.mode);
   return 1;
+}
+
+int32_t ScreensaverApplication::ChooseDisplayMode() const {
+  const Renderer* renderer = Renderer::GetCurrent();
+  const std::vector<DisplayModeDesc>& modes = renderer->GetModes();
+  // A window of our own or inside another program's: the first windowed
+  // entry of the configured colour depth, else the first windowed one.
+  if (options.windowed || options.windowId != 0) {
+    int32_t any = -1;
+    for (size_t i = 0; i < modes.size(); ++i) {
+      if (modes[i].fullscreen) continue;
+      if (modes[i].colorBits == settings.colorDepth) return static_cast<int32_t>(i);
+      if (any < 0) any = static_cast<int32_t>(i);
+    }
+    return any;
+  }
+  if (settings.useDesktopSettings) return renderer->GetDesktopMode();
+  for (size_t i = 0; i < modes.size(); ++i) {
+    const DisplayModeDesc& mode = modes[i];
+    if (mode.width >= 640 && mode.height >= 480 && mode.fullscreen && mode.width == settings.width &&
+        mode.height == settings.height && mode.colorBits == settings.colorDepth) {
+      return static_cast<int32_t>(i);
+    }
+  }
+  return renderer->GetDesktopMode();
+}
+
+int32_t ScreensaverApplication::CreateShowWindow() {
+  const int32_t modeIndex = ChooseDisplayMode();
+  if (modeIndex == -1) {
+    LogError("Невозможно найти подходящий видео режим.");
+    return 1;
+  }
+  const String* appName = GetText(String("AppName"));
+  const String title = appName != nullptr ? *appName : String("3D SCREENSAVER");
+  const uint64_t parent = options.windowId != 0 ? options.windowId : commandLine.parentWindow;
+  const bool ownSize = options.windowed && parent == 0;
+  Renderer* renderer = Renderer::GetCurrent();
+  if (renderer->Open(modeIndex, title, parent, 0, 0, ownSize ? options.width : 640,
+                     ownSize ? options.height : 480) != 0) {
+    LogError("Невозможно создать окно выбранного режима.");
+    return 1;
+  }
+  StartSound();
+  SystemCursor::Show(false);
+  cursorHidden = true;
+  return 0;
+}
+
+// A saver without sound runs on silently.
+void ScreensaverApplication::StartSound() {
+  const SoundLibrary::Entries& sound = SoundLibrary::Get();
+  void* window = reinterpret_cast<void*>(static_cast<uintptr_t>(Renderer::GetCurrent()->GetWindow()));
+  const bool started = sound.BASS_Init(-1, SOUND_FREQUENCY, SOUND_3D, window, nullptr) != 0;
+  const uint32_t device = sound.BASS_GetDevice();
+  const char* description = sound.BASS_GetDeviceDescription(device);
+  if (description == nullptr) description = "";
+  if (started) {
+    LogInfo("Звук инициализирован. Устройство [%d] [%s]", static_cast<int32_t>(device), description);
+  } else {
+    LogError("Невозможно инициализировать звук. Причина [%d]. Устройство [%s]", sound.BASS_ErrorGetCode(),
+             description);
+  }
+  sound.BASS_Set3DFactors(1.0f, 1.0f, 1.0f);
+  sound.BASS_Apply3D();
 }
 
 }  // namespace ynx

@@ -4,10 +4,13 @@
 #include <string>
 
 #include "app/CommandLine.h"
+#include "app/Overlay.h"
+#include "app/RunOptions.h"
 #include "app/Settings.h"
 #include "engine/core/HashMap.h"
-#include "engine/core/Named.h"
-#include "engine/core/RefCounted.h"
+#include "engine/system/FpsCounter.h"
+#include "engine/system/InputHandler.h"
+#include "engine/system/Timer.h"
 #include "platform/registry/Registry.h"
 
 namespace ynx {
@@ -15,8 +18,8 @@ namespace ynx {
 // The screensaver's application object: the run mode, the settings and texts,
 // the engine start and stop of each mode, and the three phases the program's
 // entry drives. What is particular to the scene lives in the derived class's
-// hooks.
-class ScreensaverApplication : public virtual RefCounted, public Named {
+// hooks. It is the program's one input handler.
+class ScreensaverApplication : public InputHandler {
  public:
   // Resource numbers of the embedded settings and texts.
   static constexpr int32_t SETTINGS_RESOURCE = 239;
@@ -55,9 +58,25 @@ class ScreensaverApplication : public virtual RefCounted, public Named {
   const Settings& GetDefaults() const { return defaults; }
   const String& GetRegistryPath() const { return registryPath; }
   const String& GetWebSiteUrl() const { return webSiteUrl; }
+  const RunOptions& GetRunOptions() const { return options; }
+
+  // The end of the saver: the window closed, a key or button pressed, or
+  // the mouse moved once too often; then every event goes on to
+  // OnInputEvent.
+  void OnInput(const InputEvent& event) override;
+
+  // The overlay quad, its camera and pictures, then the derived class's
+  // render data.
+  int32_t CreateVisuals();
+  // One frame with the loading pictures, left on screen while the scene
+  // loads.
+  int32_t ShowLoadingScreen();
+  // The frame rate and the clock over the frame; always 0.
+  int32_t DrawOverlay();
+  int32_t DestroyVisuals();
 
  protected:
-  ScreensaverApplication();
+  explicit ScreensaverApplication(const RunOptions& runOptions = RunOptions());
 
   virtual int32_t OnDefaultsApplied() = 0;
   virtual int32_t OnSettingsLogged() = 0;
@@ -68,6 +87,17 @@ class ScreensaverApplication : public virtual RefCounted, public Named {
   virtual int32_t OnRegistryWrite(Registry& store, const std::string& keyPath) = 0;
   virtual int32_t OnEngineStarted() = 0;
   virtual int32_t OnEngineStopping() = 0;
+  virtual int32_t OnInputEvent(const InputEvent& event) = 0;
+  // The frame's work; frameTime in seconds.
+  virtual int32_t Update(double frameTime) = 0;
+  virtual int32_t Render() = 0;
+  virtual int32_t CreateRenderData() = 0;
+  virtual int32_t DestroyRenderData() = 0;
+  virtual int32_t LoadData() = 0;
+  virtual int32_t FreeData() = 0;
+  virtual int32_t CacheData() = 0;
+
+  Overlay& GetOverlay() { return overlay; }
 
  private:
   // Feeds every line of an embedded text to the consumer.
@@ -79,6 +109,18 @@ class ScreensaverApplication : public virtual RefCounted, public Named {
   int32_t StartEngine();
   int32_t StopEngine();
   int32_t CreateWindows();
+  // The window of the show on the chosen display mode, then the sound.
+  int32_t CreateShowWindow();
+  // The display mode the settings (or the platform options) ask for; -1
+  // when there is none.
+  int32_t ChooseDisplayMode() const;
+  void StartSound();
+  // Modes 1 and 2: everything between the windows and the first frame.
+  int32_t PrepareShow();
+  int32_t RunFrames();
+  // The frame read back into the screenshot file, when one is asked for.
+  void SaveScreenshot(int32_t frame, bool last);
+  bool ShowsScene() const;
 
   CommandLine commandLine;
   Settings defaults;
@@ -89,6 +131,13 @@ class ScreensaverApplication : public virtual RefCounted, public Named {
   Registry registry;
   bool registryLoaded = false;
   bool running = false;
+  RunOptions options;
+  Timer frameTimer;
+  FpsCounter fpsCounter;
+  // Mouse moves left before one ends the saver; never reset.
+  int32_t movesLeft = 10;
+  bool cursorHidden = false;
+  Overlay overlay;
 };
 
 }  // namespace ynx

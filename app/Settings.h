@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace ynx {
@@ -20,6 +21,12 @@ struct Settings {
   int32_t colorDepth = 32;
   int32_t antiAliasing = 0;
   int32_t gamma = 100;
+
+  // Stored values may be anything: volume is a percentage, gamma -100..100.
+  void ClampRanges() {
+    volume = std::clamp(volume, 0, 100);
+    gamma = std::clamp(gamma, -100, 100);
+  }
 
   // One setting: its key (also its registry value name) and its field.
   struct Field {

@@ -2,8 +2,10 @@
 // application object driven through Create, Run and Destroy.
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "app/RunOptions.h"
 #include "app/SceneScreensaver.h"
 #include "engine/core/EngineLists.h"
 #include "engine/core/FileMessageOutput.h"
@@ -25,8 +27,17 @@ constexpr char USAGE[] =
     "  /a HANDLE     change the password: nothing to do, the run is only logged\n"
     "\n"
     "Options:\n"
-    "  --help        show this help and exit\n"
-    "  --version     show the version and exit\n"
+    "  --windowed          run the show in a window instead of full screen\n"
+    "  --size WxH          that window's size (default 640x480)\n"
+    "  --window-id ID      draw the show into the X11 window ID (also taken\n"
+    "                      from XSCREENSAVER_WINDOW)\n"
+    "  --frames N          stop after N frames of the show\n"
+    "  --screenshot FILE   write the last frame as PNG; with %d in FILE, every\n"
+    "                      frame, the loading frame as 0\n"
+    "  --seed N            seed the show's random choices\n"
+    "  --time-step S       advance the show S seconds each frame\n"
+    "  --help              show this help and exit\n"
+    "  --version           show the version and exit\n"
     "\n"
     "The log goes to $XDG_STATE_HOME/Quorvane/YNXLog.txt\n"
     "(~/.local/state/Quorvane/YNXLog.txt when XDG_STATE_HOME is not set).\n";
@@ -44,11 +55,11 @@ ynx::Ptr<ynx::FileMessageOutput> OpenLogFile() {
   return output;
 }
 
-int RunScreensaver() {
+int RunScreensaver(const ynx::RunOptions& options) {
   ynx::Ptr<ynx::FileMessageOutput> logFile;
   try {
     logFile = OpenLogFile();
-    ynx::Ptr<ynx::ScreensaverApplication> application(new ynx::SceneScreensaver());
+    ynx::Ptr<ynx::ScreensaverApplication> application(new ynx::SceneScreensaver(options));
     if (application->Create() != 0) {
       ynx::LogError("Невозможно создать скринсейвер.");
     } else {
@@ -88,5 +99,11 @@ int main() {
                 ynx::ENGINE_VERSION_MAJOR, ynx::ENGINE_VERSION_MINOR, ynx::ENGINE_VERSION_BUILD);
     return 0;
   }
-  return RunScreensaver();
+  ynx::RunOptions options;
+  std::string error;
+  if (!ynx::RunOptions::Parse(commandLine, std::getenv("XSCREENSAVER_WINDOW"), options, error)) {
+    std::fprintf(stderr, "vellumere: %s\nTry 'vellumere --help' for more information.\n", error.c_str());
+    return 2;
+  }
+  return RunScreensaver(options);
 }

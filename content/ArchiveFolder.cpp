@@ -13,7 +13,7 @@
 #include "engine/io/JPGImageCodec.h"
 #include "engine/io/STRSceneCodec.h"
 #include "engine/io/TGAImageCodec.h"
-#include "tools/common/PngFile.h"
+#include "engine/io/PngFile.h"
 #include "tools/rar/ArchiveWriter.h"
 #include "tools/rar/InputCollector.h"
 
@@ -85,7 +85,7 @@ bool ArchiveFolder::SaveImage(const std::string& name, const Canvas& canvas, int
     std::error_code code;
     std::filesystem::create_directories(pngFolder, code);
     std::string error;
-    tools::PngFile::Write((pngFolder / flat).string(), *image, error);
+    PngFile::Write((pngFolder / flat).string(), *image, error);
   }
   return status == 0;
 }

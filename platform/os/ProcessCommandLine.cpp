@@ -6,8 +6,17 @@
 namespace ynx {
 namespace {
 
-// Long options this platform knows; none of them takes a value yet.
-const char* const KNOWN_OPTIONS[] = {"help", "version"};
+// Long options this platform knows, and whether each takes a value (as
+// "--name value" or "--name=value").
+struct KnownOption {
+  const char* name;
+  bool takesValue;
+};
+const KnownOption KNOWN_OPTIONS[] = {
+    {"help", false},      {"version", false}, {"windowed", false},  {"size", true},
+    {"window-id", true},  {"frames", true},   {"screenshot", true}, {"seed", true},
+    {"time-step", true},
+};
 
 bool IsLongOption(const std::string& argument) {
   return argument.size() > 2 && argument[0] == '-' && argument[1] == '-';
@@ -33,13 +42,29 @@ ProcessCommandLine ProcessCommandLine::FromArguments(const std::vector<std::stri
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (i > 0 && IsLongOption(argument)) {
-      const std::string name = argument.substr(2);
-      bool known = false;
-      for (const char* option : KNOWN_OPTIONS) known = known || name == option;
-      if (known) {
-        result.options[name] = std::string();
-      } else if (result.error.empty()) {
-        result.error = "unrecognized option '" + argument + "'";
+      const size_t equals = argument.find('=');
+      const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+      const KnownOption* known = nullptr;
+      for (const KnownOption& option : KNOWN_OPTIONS) {
+        if (name == option.name) known = &option;
+      }
+      std::string value;
+      std::string problem;
+      if (known == nullptr) {
+        problem = "unrecognized option '" + argument + "'";
+      } else if (!known->takesValue && equals != std::string::npos) {
+        problem = "option '--" + name + "' doesn't allow an argument";
+      } else if (known->takesValue && equals != std::string::npos) {
+        value = argument.substr(equals + 1);
+      } else if (known->takesValue && i + 1 < arguments.size()) {
+        value = arguments[++i];
+      } else if (known->takesValue) {
+        problem = "option '--" + name + "' requires an argument";
+      }
+      if (!problem.empty()) {
+        if (result.error.empty()) result.error = problem;
+      } else {
+        result.options[name] = value;
       }
       continue;
     }

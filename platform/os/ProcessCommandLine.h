@@ -8,7 +8,7 @@ namespace ynx {
 
 // The process's command line as a screensaver host on the original platform
 // would hand it over: one line, the program path first (in double quotes
-// when it holds blanks). GNU long options ("--help", "--version") are this
+// when it holds blanks). GNU long options ("--help", "--frames 10") are this
 // platform's own: they are taken out before the line is built, so the
 // screensaver's switch grammar sees exactly what it expects.
 class ProcessCommandLine {
@@ -20,6 +20,11 @@ class ProcessCommandLine {
 
   const std::string& Line() const { return line; }
   bool Has(const std::string& option) const { return options.count(option) != 0; }
+  // The option's value; empty for an option without one or not given.
+  std::string Value(const std::string& option) const {
+    const auto found = options.find(option);
+    return found != options.end() ? found->second : std::string();
+  }
   // Empty when the arguments are fine, else what is wrong with them.
   const std::string& Error() const { return error; }
 

@@ -31,7 +31,7 @@
 #include "engine/scene/Vector3Buffer.h"
 #include "tests/support/NearColor.h"
 #include "tests/support/Subprocess.h"
-#include "tools/common/PngFile.h"
+#include "engine/io/PngFile.h"
 
 namespace ynx {
 namespace {
@@ -56,7 +56,7 @@ Triangles* Square(float x, GeometryNodeEffect* effect) {
 // name it is found by.
 Image* SavePicture(const fs::path& folder, const std::string& name, const Image& picture) {
   std::string error;
-  EXPECT_TRUE(tools::PngFile::Write((folder / (name + ".png")).string(), picture, error)) << error;
+  EXPECT_TRUE(PngFile::Write((folder / (name + ".png")).string(), picture, error)) << error;
   const test::Outcome converted = test::RunCommand(std::string("cd '") + folder.string() + "' && '" +
                                                    YNX_IMAGE_PATH + "' " + name + ".png " + name + ".tga");
   EXPECT_EQ(converted.exitCode, 0) << converted.output;
@@ -239,7 +239,7 @@ class ViewToolTest : public ::testing::Test {
   // The picture ynx-view wrote, checked against the scene.
   void ExpectScene(const fs::path& png) {
     std::string error;
-    const Ptr<Image> picture = tools::PngFile::Read(png.string(), error);
+    const Ptr<Image> picture = PngFile::Read(png.string(), error);
     ASSERT_TRUE(picture) << error;
     ASSERT_EQ(picture->GetWidth(), 64u);
     EXPECT_EQ(At(*picture, 24, 32), 0xFF8040u);
@@ -283,7 +283,7 @@ TEST_F(ViewToolTest, TheShowcaseDrawsLetterboxedWithItsShadowParticlesAndAText) 
                                     " --font font.tga --screenshot " + In("showcase.png"));
   ASSERT_EQ(run.exitCode, 0) << run.output;
   std::string error;
-  const Ptr<Image> shot = tools::PngFile::Read((folder / "showcase.png").string(), error);
+  const Ptr<Image> shot = PngFile::Read((folder / "showcase.png").string(), error);
   ASSERT_TRUE(shot) << error;
   ASSERT_EQ(shot->GetWidth(), 640u);
 

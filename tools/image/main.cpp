@@ -19,7 +19,7 @@
 #include "engine/io/JPGImageCodec.h"
 #include "engine/io/TGAImageCodec.h"
 #include "engine/io/VolumeImage.h"
-#include "tools/common/PngFile.h"
+#include "engine/io/PngFile.h"
 #include "tools/common/ToolLog.h"
 
 namespace {
@@ -99,7 +99,7 @@ bool Load(const std::string& path, Ptr<Image>& image, std::string& error) {
     return false;
   }
   if (kind == Kind::Png) {
-    image = ynx::tools::PngFile::Read(path, error);
+    image = ynx::PngFile::Read(path, error);
     if (!image) error = "cannot read " + path + ": " + error;
     return static_cast<bool>(image);
   }
@@ -196,7 +196,7 @@ int Convert(const std::string& input, const std::string& output) {
     if (!image) return Fail("out of memory");
   }
   if (target == Kind::Png) {
-    if (!ynx::tools::PngFile::Write(output, *image, error)) {
+    if (!ynx::PngFile::Write(output, *image, error)) {
       return Fail("cannot write " + output + ": " + error);
     }
     return 0;

@@ -21,7 +21,7 @@
 #include "engine/system/InputManager.h"
 #include "engine/system/MessagePump.h"
 #include "engine/system/ModuleManager.h"
-#include "tools/common/PngFile.h"
+#include "engine/io/PngFile.h"
 
 namespace ynx::tools {
 namespace {

@@ -1,8 +1,8 @@
-#include "tools/common/PngFile.h"
+#include "engine/io/PngFile.h"
 
 #include <png.h>
 
-namespace ynx::tools {
+namespace ynx {
 
 Ptr<Image> PngFile::Read(const std::string& path, std::string& error) {
   png_image png{};
@@ -67,4 +67,4 @@ bool PngFile::Write(const std::string& path, const Image& image, std::string& er
   return true;
 }
 
-}  // namespace ynx::tools
+}  // namespace ynx

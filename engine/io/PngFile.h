@@ -5,7 +5,7 @@
 #include "engine/core/Ptr.h"
 #include "engine/io/Image.h"
 
-namespace ynx::tools {
+namespace ynx {
 
 // PNG files on disk through libpng, in the engine's row order (bottom row
 // first). Colour with alpha reads as RGBA, colour as RGB, grey as grey (grey
@@ -18,4 +18,4 @@ class PngFile {
   static bool Write(const std::string& path, const Image& image, std::string& error);
 };
 
-}  // namespace ynx::tools
+}  // namespace ynx
