@@ -124,6 +124,9 @@ int32_t ScreensaverApplication::RunFrames() {
       LogError("Неудачна обработка ввода.");
       return 1;
     }
+    // The input that ends the saver may have closed its window already:
+    // drawing the rest of this frame would only fail.
+    if (!running) break;
     const double elapsed = frameTimer.Elapsed();
     const double frameTime = options.timeStep > 0.0 ? options.timeStep : elapsed;
     fpsCounter.Tick();

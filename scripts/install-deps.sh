@@ -17,6 +17,7 @@ packages=(
   libjpeg-turbo-progs
   libsdl2-dev
   libx11-dev
+  libxtst-dev
   xvfb
   xauth
   libgl1

@@ -16,6 +16,9 @@ void FileMessageOutput::Print(int32_t level, const String& message) {
   std::fputs(LevelPrefix(level), file);
   std::fwrite(message.CStr(), 1, static_cast<size_t>(message.Length()), file);
   std::fputc('\n', file);
+  // A saver is often ended by a kill or a crash: the lines that explain it
+  // must be on disk already.
+  std::fflush(file);
 }
 
 }  // namespace ynx

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/CommandLine.h"
+#include "app/RunOptions.h"
 #include "platform/os/ProcessCommandLine.h"
 
 namespace ynx {
@@ -71,6 +72,57 @@ TEST(ProcessCommandLineTest, RebuildsTheLineAndTakesOutLongOptions) {
   EXPECT_EQ(unknown.Error(), "unrecognized option '--fly'");
   // A lone "--" belongs to the switch grammar.
   EXPECT_EQ(ProcessCommandLine::FromArguments({"vellumere", "--"}).Line(), "vellumere --");
+}
+
+TEST(RunOptionsTest, ValuesAndTheirMistakes) {
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* environment;
+    const char* error;
+  };
+  const Case cases[] = {
+      {{"--frames", "0"}, nullptr, "invalid value for --frames: '0'"},
+      {{"--frames=-3"}, nullptr, "invalid value for --frames: '-3'"},
+      {{"--size", "640"}, nullptr, "invalid value for --size: '640'"},
+      {{"--size", "10x10"}, nullptr, "invalid value for --size: '10x10'"},
+      {{"--window-id", "0x"}, nullptr, "invalid value for --window-id: '0x'"},
+      {{}, "window", "invalid value for XSCREENSAVER_WINDOW: 'window'"},
+      {{"--time-step", "nan"}, nullptr, "invalid value for --time-step: 'nan'"},
+      {{"--seed", "4294967296"}, nullptr, "invalid value for --seed: '4294967296'"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> arguments{"vellumere"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    RunOptions options;
+    std::string error;
+    EXPECT_FALSE(RunOptions::Parse(ProcessCommandLine::FromArguments(arguments), c.environment, options, error));
+    EXPECT_EQ(error, c.error);
+  }
+
+  RunOptions options;
+  std::string error;
+  ASSERT_TRUE(RunOptions::Parse(
+      ProcessCommandLine::FromArguments({"vellumere", "--windowed", "--size=1280x720", "--frames", "200",
+                                         "--screenshot", "out%d.png", "--seed", "7", "--time-step", "0.04", "/s"}),
+      "0x2a", options, error))
+      << error;
+  EXPECT_TRUE(options.windowed);
+  EXPECT_EQ(options.width, 1280);
+  EXPECT_EQ(options.height, 720);
+  EXPECT_EQ(options.windowId, 0x2au) << "the environment names the window without the option";
+  EXPECT_EQ(options.frames, 200);
+  EXPECT_EQ(options.ScreenshotName(0), "out0.png");
+  EXPECT_TRUE(options.seeded);
+  EXPECT_EQ(options.seed, 7u);
+  EXPECT_DOUBLE_EQ(options.timeStep, 0.04);
+  ASSERT_TRUE(RunOptions::Parse(ProcessCommandLine::FromArguments({"vellumere", "--window-id", "77"}), "0x2a",
+                                options, error));
+  EXPECT_EQ(options.windowId, 77u) << "the option wins";
+  EXPECT_EQ(ProcessCommandLine::FromArguments({"vellumere", "--frames"}).Error(),
+            "option '--frames' requires an argument");
+  EXPECT_EQ(ProcessCommandLine::FromArguments({"vellumere", "--windowed=1"}).Error(),
+            "option '--windowed' doesn't allow an argument");
+  EXPECT_EQ(ProcessCommandLine::FromArguments({"vellumere", "--frames", "3", "/s"}).Line(), "vellumere /s");
 }
 
 }  // namespace

@@ -75,6 +75,7 @@ TEST(LogTest, FileOutputWritesLevelLinesAndNamesItselfByPath) {
   EXPECT_EQ(output->GetName(), path.c_str());
   RegisterMessageOutput(output.Get());
   LogInfo("Строка %d", 7);
+  EXPECT_NE(ReadWholeFile(path).find("INFO. Строка 7\n"), std::string::npos) << "on disk while the file is open";
   output->Print(9, String("странный уровень"));
   UnregisterMessageOutput(output.Get());
   output = nullptr;  // closes the file
