@@ -224,7 +224,9 @@ int32_t PreviewWindow::Run() {
 
   int32_t result = 0;
   while (HandleEvents()) {
-    XFlush(display);
+    // Flushing may read what the server sent meanwhile into the queue,
+    // where poll would not see it.
+    if (XPending(display) > 0) continue;
     pollfd waits[] = {{ConnectionNumber(display), POLLIN, 0}, {wake[0], POLLIN, 0}};
     if (poll(waits, std::size(waits), -1) < 0 && errno != EINTR) {
       LogError("Неудачно ожидание событий окна предпросмотра [%d].", errno);

@@ -257,7 +257,9 @@ TEST_F(PreviewWindowTest, AParentGoneBeforeTheLoopEndsItAtOnceAndDestroyIgnoresT
     ASSERT_TRUE(preview.Create(parent, String("Vellumere"), picture));
     XDestroyWindow(foreign, parent);
     XSync(foreign, False);
-    if (run) EXPECT_EQ(preview.Run(), 0);
+    if (run) {
+      EXPECT_EQ(preview.Run(), 0);
+    }
     log.Clear();
     preview.Destroy();
     EXPECT_TRUE(log.Lines().empty());
@@ -272,7 +274,7 @@ TEST_F(PreviewWindowTest, CreateFailsCleanlyWithoutAParentOrADisplayAndAcceptsNo
   for (const uint64_t missing : {uint64_t{0}, uint64_t{gone}}) {
     log.Clear();
     EXPECT_FALSE(preview.Create(missing, String("Vellumere"), picture));
-    char line[64];
+    char line[128];
     std::snprintf(line, sizeof(line), "ERROR. Родительское окно [0x%llx] недоступно.",
                   static_cast<unsigned long long>(missing));
     EXPECT_EQ(log.Lines(), std::vector<std::string>{line});
