@@ -35,7 +35,11 @@ bool WaitFor(const std::function<bool()>& condition) {
 // the preview.
 volatile sig_atomic_t strayedSignals = 0;
 void CountSignal(int) { strayedSignals = strayedSignals + 1; }
-int CountError(Display*, XErrorEvent*) { return 0; }
+int strayedErrors = 0;
+int CountError(Display*, XErrorEvent*) {
+  ++strayedErrors;
+  return 0;
+}
 
 constexpr unsigned long RED = 0xFF0000, GREEN = 0x00FF00, BLUE = 0x0000FF, WHITE = 0xFFFFFF;
 
@@ -66,6 +70,7 @@ class PreviewWindowTest : public ::testing::Test {
     sigaction(SIGTERM, &counting, &previousTerm);
     sigaction(SIGINT, &counting, &previousInt);
     strayedSignals = 0;
+    strayedErrors = 0;
     parent = MakeParent(24);
     // Two by two, bottom row first: blue and white under red and green.
     const uint8_t pixels[] = {0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0};
@@ -79,6 +84,7 @@ class PreviewWindowTest : public ::testing::Test {
     preview.Destroy();
     EXPECT_EQ(XSetErrorHandler(previousErrorHandler), &CountError) << "the test's handler is back";
     EXPECT_EQ(strayedSignals, 0);
+    EXPECT_EQ(strayedErrors, 0);
     sigaction(SIGTERM, &previousTerm, nullptr);
     sigaction(SIGINT, &previousInt, nullptr);
     XCloseDisplay(foreign);
@@ -129,6 +135,12 @@ class PreviewWindowTest : public ::testing::Test {
       return true;
     });
   }
+  void ExpectFilled(Window child, int width, int height) {
+    XWindowAttributes attributes;
+    ASSERT_NE(XGetWindowAttributes(foreign, child, &attributes), 0);
+    EXPECT_EQ((std::vector<int>{attributes.x, attributes.y, attributes.width, attributes.height}),
+              (std::vector<int>{0, 0, width, height}));
+  }
   unsigned int Children() {
     Window root = 0, up = 0, *children = nullptr;
     unsigned int count = 0;
@@ -154,12 +166,7 @@ class PreviewWindowTest : public ::testing::Test {
 TEST_F(PreviewWindowTest, FillsTheParentWithThePictureScaledSmoothlyRedrawnAndResizedUntilTheParentGoes) {
   ASSERT_TRUE(preview.Create(parent, String("Vellumere"), picture));
   const Window child = preview.GetWindow();
-  XWindowAttributes attributes;
-  ASSERT_NE(XGetWindowAttributes(foreign, child, &attributes), 0);
-  EXPECT_EQ(attributes.x, 0);
-  EXPECT_EQ(attributes.y, 0);
-  EXPECT_EQ(attributes.width, 320);
-  EXPECT_EQ(attributes.height, 240);
+  ExpectFilled(child, 320, 240);
   char* title = nullptr;
   ASSERT_NE(XFetchName(foreign, child, &title), 0);
   EXPECT_STREQ(title, "Vellumere");
@@ -192,9 +199,7 @@ TEST_F(PreviewWindowTest, FillsTheParentWithThePictureScaledSmoothlyRedrawnAndRe
     XResizeWindow(foreign, parent, width, height);
     XSync(foreign, False);
     EXPECT_TRUE(Shows(Quarters(width, height))) << width << "x" << height;
-    ASSERT_NE(XGetWindowAttributes(foreign, child, &attributes), 0);
-    EXPECT_EQ(attributes.width, width);
-    EXPECT_EQ(attributes.height, height);
+    ExpectFilled(child, width, height);
   }
 
   XDestroyWindow(foreign, parent);
