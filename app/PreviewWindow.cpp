@@ -138,7 +138,8 @@ bool PreviewWindow::Create(uint64_t parentId, const String& className, const Ima
     Destroy();
     return false;
   }
-  if (attributes.visual->c_class != TrueColor || (attributes.depth != 24 && attributes.depth != 32)) {
+  if (attributes.visual->c_class != TrueColor ||
+      (attributes.depth != 24 && attributes.depth != 32)) {
     LogError("Формат пикселей окна [0x%llx] не поддерживается: класс %d, глубина %d.",
              static_cast<unsigned long long>(parent), attributes.visual->c_class, attributes.depth);
     Destroy();
@@ -159,9 +160,9 @@ bool PreviewWindow::Create(uint64_t parentId, const String& className, const Ima
   XSetWindowAttributes settings{};
   settings.background_pixmap = None;
   settings.event_mask = ExposureMask | StructureNotifyMask;
-  window = XCreateWindow(display, parent, 0, 0, attributes.width, attributes.height, 0,
-                         CopyFromParent, InputOutput, CopyFromParent, CWBackPixmap | CWEventMask,
-                         &settings);
+  window =
+      XCreateWindow(display, parent, 0, 0, attributes.width, attributes.height, 0, CopyFromParent,
+                    InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &settings);
   trap.window = window;
   XStoreName(display, window, className.CStr());
   XClassHint hint{const_cast<char*>(className.CStr()), const_cast<char*>(className.CStr())};
@@ -285,12 +286,13 @@ void PreviewWindow::Rescale(uint32_t newWidth, uint32_t newHeight) {
   if (scaled != nullptr) XDestroyImage(scaled);
   scaled = nullptr;
   if (source.empty()) return;
-  XImage* image = XCreateImage(display, nullptr, static_cast<unsigned>(depth), ZPixmap, 0,
-                               nullptr, width, height, 32, 0);
+  XImage* image = XCreateImage(display, nullptr, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
+                               width, height, 32, 0);
   const size_t rowFloats = static_cast<size_t>(width) * 3;
   std::unique_ptr<float[]> rows(new (std::nothrow) float[rowFloats * sourceHeight]);
   if (image != nullptr) {
-    image->data = static_cast<char*>(std::malloc(static_cast<size_t>(image->bytes_per_line) * height));
+    image->data =
+        static_cast<char*>(std::malloc(static_cast<size_t>(image->bytes_per_line) * height));
   }
   if (image == nullptr || image->data == nullptr || !rows) {
     LogError("Недостаточно памяти для картинки окна предпросмотра %ux%u.", width, height);
@@ -315,14 +317,14 @@ void PreviewWindow::Rescale(uint32_t newWidth, uint32_t newHeight) {
   const Taps down = MakeTaps(sourceHeight, height);
   const Channel channels[] = {Channel(masks[0]), Channel(masks[1]), Channel(masks[2])};
   // What the colour masks leave of a 32-bit pixel is alpha: opaque.
-  const unsigned long opaque =
-      depth == 32 ? ~(masks[0] | masks[1] | masks[2]) & 0xFFFFFFFFul : 0ul;
+  const unsigned long opaque = depth == 32 ? ~(masks[0] | masks[1] | masks[2]) & 0xFFFFFFFFul : 0ul;
   for (uint32_t y = 0; y < height; ++y) {
     const float* weights = &down.weights[static_cast<size_t>(y) * down.count];
     for (uint32_t x = 0; x < width; ++x) {
       float level[3] = {};
       for (uint32_t k = 0; k < down.count; ++k) {
-        const float* in = &rows[Clamp(int64_t{down.first[y]} + k, sourceHeight) * rowFloats + x * 3];
+        const float* in =
+            &rows[Clamp(int64_t{down.first[y]} + k, sourceHeight) * rowFloats + x * 3];
         for (int c = 0; c < 3; ++c) level[c] += weights[k] * in[c];
       }
       XPutPixel(image, static_cast<int>(x), static_cast<int>(y),

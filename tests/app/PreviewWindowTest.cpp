@@ -94,11 +94,12 @@ class PreviewWindowTest : public ::testing::Test {
     XVisualInfo info{};
     if (!XMatchVisualInfo(foreign, DefaultScreen(foreign), depth, TrueColor, &info)) return 0;
     XSetWindowAttributes attributes{};
-    attributes.colormap = XCreateColormap(foreign, DefaultRootWindow(foreign), info.visual, AllocNone);
+    attributes.colormap =
+        XCreateColormap(foreign, DefaultRootWindow(foreign), info.visual, AllocNone);
     attributes.background_pixel = 0x808080;
-    const Window made = XCreateWindow(foreign, DefaultRootWindow(foreign), 0, 0, 320, 240, 0, depth,
-                                      InputOutput, info.visual,
-                                      CWColormap | CWBorderPixel | CWBackPixel, &attributes);
+    const Window made =
+        XCreateWindow(foreign, DefaultRootWindow(foreign), 0, 0, 320, 240, 0, depth, InputOutput,
+                      info.visual, CWColormap | CWBorderPixel | CWBackPixel, &attributes);
     XMapWindow(foreign, made);
     XSync(foreign, False);
     return made;
@@ -163,7 +164,8 @@ class PreviewWindowTest : public ::testing::Test {
   test::CapturedLog log;
 };
 
-TEST_F(PreviewWindowTest, FillsTheParentWithThePictureScaledSmoothlyRedrawnAndResizedUntilTheParentGoes) {
+TEST_F(PreviewWindowTest,
+       FillsTheParentWithThePictureScaledSmoothlyRedrawnAndResizedUntilTheParentGoes) {
   ASSERT_TRUE(preview.Create(parent, String("Vellumere"), picture));
   const Window child = preview.GetWindow();
   ExpectFilled(child, 320, 240);
@@ -229,7 +231,8 @@ TEST_F(PreviewWindowTest, ACloseSigtermSigintOrStopEndsTheLoopAndDestroyRemovesT
          close.xclient.window = child;
          close.xclient.message_type = XInternAtom(foreign, "WM_PROTOCOLS", False);
          close.xclient.format = 32;
-         close.xclient.data.l[0] = static_cast<long>(XInternAtom(foreign, "WM_DELETE_WINDOW", False));
+         close.xclient.data.l[0] =
+             static_cast<long>(XInternAtom(foreign, "WM_DELETE_WINDOW", False));
          XSendEvent(foreign, child, False, NoEventMask, &close);
          XSync(foreign, False);
        }},
@@ -298,8 +301,8 @@ TEST_F(PreviewWindowTest, CreateFailsCleanlyWithoutAParentOrADisplayAndAcceptsNo
   // A missing picture leaves the window empty but there.
   log.Clear();
   ASSERT_TRUE(preview.Create(parent, String("Vellumere"), Image(String("preview.bmp"))));
-  EXPECT_EQ(log.Lines(),
-            std::vector<std::string>{"WARNING. Нет картинки для окна предпросмотра [preview.bmp]."});
+  EXPECT_EQ(log.Lines(), std::vector<std::string>{
+                             "WARNING. Нет картинки для окна предпросмотра [preview.bmp]."});
   EXPECT_EQ(Children(), 1u);
 }
 
