@@ -13,6 +13,7 @@
 #include "engine/core/Random.h"
 #include "engine/io/CodecManager.h"
 #include "engine/io/FileManager.h"
+#include "engine/io/Image.h"
 #include "engine/io/PngFile.h"
 #include "engine/render/Renderer.h"
 #include "engine/system/InputManager.h"
@@ -106,6 +107,8 @@ int32_t ScreensaverApplication::Run() {
     case RUN_MODE_SCREENSAVER:
     case RUN_MODE_TEST:
       return RunFrames();
+    case RUN_MODE_PREVIEW:
+      return previewWindow.Run();
     case RUN_MODE_PASSWORD:
       return 0;
     default:
@@ -221,6 +224,7 @@ int32_t ScreensaverApplication::Destroy() {
       return 1;
     }
   }
+  previewWindow.Destroy();
   if (cursorHidden) {
     SystemCursor::Show(true);
     cursorHidden = false;
@@ -443,9 +447,15 @@ int32_t ScreensaverApplication::StopEngine() {
 
 int32_t ScreensaverApplication::CreateWindows() {
   if (commandLine.mode == RUN_MODE_CONFIGURE || commandLine.mode == RUN_MODE_PASSWORD) return 0;
-  if (ShowsScene()) return CreateShowWindow();
-  LogError("Окна режима %d в этой сборке ещё не реализованы.", commandLine.mode);
-  return 1;
+  return ShowsScene() ? CreateShowWindow() : CreatePreviewWindow();
+}
+
+int32_t ScreensaverApplication::CreatePreviewWindow() {
+  const String* appName = GetText(String("AppName"));
+  const String className = appName != nullptr ? *appName : String("QUORVANE 3D SCREENSAVER APPLICATION");
+  File* file = FileManager::FindFile(String("preview.bmp"));
+  const Ptr<Image> picture = file != nullptr ? new Image(file, String("preview.bmp")) : new Image();
+  return previewWindow.Create(commandLine.parentWindow, className, *picture) ? 0 : 1;
 }
 
 int32_t ScreensaverApplication::ChooseDisplayMode() const {

@@ -5,6 +5,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Overlay.h"
+#include "app/PreviewWindow.h"
 #include "app/RunOptions.h"
 #include "app/Settings.h"
 #include "engine/core/HashMap.h"
@@ -111,6 +112,8 @@ class ScreensaverApplication : public InputHandler {
   int32_t CreateWindows();
   // The window of the show on the chosen display mode, then the sound.
   int32_t CreateShowWindow();
+  // The preview picture inside the host's window.
+  int32_t CreatePreviewWindow();
   // The display mode the settings (or the platform options) ask for; -1
   // when there is none.
   int32_t ChooseDisplayMode() const;
@@ -138,6 +141,7 @@ class ScreensaverApplication : public InputHandler {
   int32_t movesLeft = 10;
   bool cursorHidden = false;
   Overlay overlay;
+  PreviewWindow previewWindow;
 };
 
 }  // namespace ynx

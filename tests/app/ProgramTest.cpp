@@ -70,7 +70,7 @@ TEST_F(ProgramTest, ModesMountTheirArchivesFailHonestlyAndStillTearDown) {
   // Without a display there is no mode to show the scene in.
   std::vector<std::string> full = {"ERROR. Невозможно найти подходящий видео режим."};
   full.insert(full.end(), windows.begin(), windows.end());
-  std::vector<std::string> preview = {"ERROR. Окна режима 0 в этой сборке ещё не реализованы."};
+  std::vector<std::string> preview = {"ERROR. Невозможно подключиться к X-серверу []."};
   preview.insert(preview.end(), windows.begin(), windows.end());
   for (const Mode& mode : {Mode{"/s", full, true}, Mode{"/c", configure, false}, Mode{"-p 4242", preview, false},
                            Mode{"", configure, false}}) {

@@ -20,6 +20,7 @@
 // Last: Xlib's macros (None, Status) would break the headers above.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 namespace {
@@ -44,10 +45,13 @@ class ShowTest : public ProgramTest {
   void Start(const std::vector<std::string>& arguments) {
     const std::string state = (folder / "state").string();
     const std::string config = (folder / "config").string();
+    const std::string temporary = (folder / "tmp").string();
+    fs::create_directories(temporary);
     child = fork();
     if (child == 0) {
       setenv("XDG_STATE_HOME", state.c_str(), 1);
       setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+      setenv("TMPDIR", temporary.c_str(), 1);
       setenv("LC_ALL", "C", 1);
       std::vector<char*> argv{const_cast<char*>(VELLUMERE_PATH)};
       for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -277,6 +281,39 @@ TEST_F(ShowTest, InputEndsTheSaverCleanly) {
     EXPECT_TRUE(InOrder(lines, {"INFO. Работа скринсейвера завершена корректно.", "INFO. Скринсейвер завершил работу.",
                                 "INFO. Конец лога."}));
   }
+}
+
+// The preview as a settings panel hosts it: drawn into the panel's window,
+// and ended with full teardown when that window goes, leaving no file.
+TEST_F(ShowTest, PreviewDrawsIntoTheHostWindowUntilItGoes) {
+  display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  const Window host = XCreateSimpleWindow(display, DefaultRootWindow(display), 700, 500, 152, 112, 0, 0, 0);
+  XMapWindow(display, host);
+  XSync(display, False);
+  Start({"/p", std::to_string(host)});
+  // The picture shows once the child is there and has drawn.
+  int lit = 0;
+  for (int attempt = 0; attempt < 200 && lit < 1000; ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    XImage* image = XGetImage(display, host, 0, 0, 152, 112, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    lit = 0;
+    for (int y = 0; y < 112; ++y) {
+      for (int x = 0; x < 152; ++x) lit += (XGetPixel(image, x, y) & 0xffffff) != 0;
+    }
+    XDestroyImage(image);
+  }
+  EXPECT_GE(lit, 152 * 112 / 2) << "the picture fills the host window";
+  EXPECT_EQ(WaitForExit(0.5), -1) << "the preview waits for its host";
+  XDestroyWindow(display, host);
+  XSync(display, False);
+  EXPECT_EQ(WaitForExit(30.0), 0);
+  EXPECT_TRUE(InOrder(ReadLines(LogPath()),
+                      {"INFO. Режим скринсейвера 0.", "INFO. Окна скринсейвера созданы.", "INFO. Сейвер создан.",
+                       "INFO. Работа скринсейвера завершена корректно.", "INFO. Окна скринсейвера удалены.",
+                       "INFO. Скринсейвер завершил работу.", "INFO. Конец лога."}));
+  EXPECT_TRUE(fs::is_empty(folder / "tmp"));
 }
 
 }  // namespace
