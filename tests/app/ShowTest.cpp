@@ -316,4 +316,33 @@ TEST_F(ShowTest, PreviewDrawsIntoTheHostWindowUntilItGoes) {
   EXPECT_TRUE(fs::is_empty(folder / "tmp"));
 }
 
+// The show inside a window another program made, as xscreensaver hands its
+// hacks one: drawn there, and ended by the terminate signal.
+TEST_F(ShowTest, ShowDrawsIntoAGivenWindow) {
+  display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  const Window host = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 320, 240, 0, 0, 0);
+  XMapWindow(display, host);
+  XSync(display, False);
+  Start({"--window-id", std::to_string(host), "--time-step", "0.5", "/s"});
+  ASSERT_TRUE(WaitForLogLine("INFO. Сейвер создан.", 120.0));
+  int lit = 0;
+  for (int attempt = 0; attempt < 100 && lit < 2000; ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    XImage* image = XGetImage(display, host, 0, 0, 320, 240, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    lit = 0;
+    for (int y = 0; y < 240; ++y) {
+      for (int x = 0; x < 320; ++x) lit += (XGetPixel(image, x, y) & 0xffffff) != 0;
+    }
+    XDestroyImage(image);
+  }
+  EXPECT_GE(lit, 2000) << "the scene shows in the host window";
+  kill(child, SIGTERM);
+  EXPECT_EQ(WaitForExit(60.0), 0);
+  EXPECT_TRUE(InOrder(ReadLines(LogPath()),
+                      {"INFO. Работа скринсейвера завершена корректно.", "INFO. Конец лога."}));
+  XDestroyWindow(display, host);
+}
+
 }  // namespace
