@@ -17,6 +17,7 @@ packages=(
   libjpeg-turbo-progs
   libsdl2-dev
   libx11-dev
+  libgtk-3-dev
   xvfb
   xauth
   libgl1

@@ -164,6 +164,7 @@ void SettingsDialogView::Build() {
   g_object_unref(size);
   Add(body, buttons);
 
+  gtk_widget_show_all(body);
   gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), body, TRUE, TRUE, 0);
   gtk_widget_set_can_default(Widget(Model::ID_OK), TRUE);
   gtk_window_set_default(window, Widget(Model::ID_OK));
@@ -222,9 +223,10 @@ void SettingsDialogView::Place() {
                  static_cast<unsigned long long>(ownerWindow));
     }
   }
-  int32_t width = 0, height = 0, x = 0, y = 0;
-  gtk_window_get_size(GTK_WINDOW(dialog), &width, &height);
-  if (model.InitialPosition(width, height, x, y)) {
+  GtkRequisition size;
+  gtk_widget_get_preferred_size(dialog, nullptr, &size);
+  int32_t x = 0, y = 0;
+  if (model.InitialPosition(size.width, size.height, x, y)) {
     gtk_window_move(GTK_WINDOW(dialog), x, y);
   } else {
     gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
@@ -232,8 +234,9 @@ void SettingsDialogView::Place() {
 }
 
 int32_t SettingsDialogView::Run() {
-  gtk_widget_show_all(dialog);
+  // Placed before it maps, so that it appears where it belongs.
   Place();
+  gtk_widget_show(dialog);
   const int response = gtk_dialog_run(GTK_DIALOG(dialog));
   gtk_widget_hide(dialog);
   return response == Model::ID_OK ? model.Confirm() : model.Cancel();
