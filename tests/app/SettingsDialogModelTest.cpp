@@ -16,16 +16,7 @@ using ynx::DisplayModeDesc;
 using ynx::SettingsDialogModel;
 using Model = SettingsDialogModel;
 
-DisplayModeDesc Mode(int32_t width, int32_t height, int32_t bits, int32_t depthBits = 24,
-                     bool fullscreen = true) {
-  DisplayModeDesc mode;
-  mode.width = width;
-  mode.height = height;
-  mode.colorBits = bits;
-  mode.depthBits = depthBits;
-  mode.fullscreen = fullscreen;
-  return mode;
-}
+using ynx::test::Mode;
 
 // A renderer's list: the desktop mode 1024x768x32 (index 4) comes in three
 // depth formats, the second of which the renderer calls the desktop's.

@@ -27,17 +27,10 @@ using ynx::SettingsDialogModel;
 using ynx::SettingsDialogView;
 using Model = SettingsDialogModel;
 
+// Two modes, the desktop's (1) in two depth formats.
 std::vector<ynx::DisplayModeDesc> Modes() {
-  std::vector<ynx::DisplayModeDesc> modes(3);
-  const int32_t sizes[][3] = {{640, 480, 32}, {1024, 768, 32}, {1024, 768, 32}};
-  for (size_t i = 0; i < modes.size(); ++i) {
-    modes[i].width = sizes[i][0];
-    modes[i].height = sizes[i][1];
-    modes[i].colorBits = sizes[i][2];
-    modes[i].depthBits = i == 2 ? 16 : 24;
-    modes[i].fullscreen = true;
-  }
-  return modes;
+  using ynx::test::Mode;
+  return {Mode(640, 480, 32), Mode(1024, 768, 32), Mode(1024, 768, 32, 16)};
 }
 
 std::string LabelText(GtkWidget* label) { return gtk_label_get_text(GTK_LABEL(label)); }

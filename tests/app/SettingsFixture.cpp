@@ -33,6 +33,16 @@ Ptr<ScreensaverApplication> SettingsFixture::Load(const char* language) const {
   return loaded;
 }
 
+DisplayModeDesc Mode(int32_t width, int32_t height, int32_t bits, int32_t depthBits, bool fullscreen) {
+  DisplayModeDesc mode;
+  mode.width = width;
+  mode.height = height;
+  mode.colorBits = bits;
+  mode.depthBits = depthBits;
+  mode.fullscreen = fullscreen;
+  return mode;
+}
+
 fs::path SettingsFixture::RegistryFile() const { return folder / "Quorvane" / "Registry.reg"; }
 
 std::string SettingsFixture::RegistryText() const {

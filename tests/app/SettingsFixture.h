@@ -7,8 +7,13 @@
 
 #include "app/SceneScreensaver.h"
 #include "engine/core/Ptr.h"
+#include "engine/render/DisplayModeDesc.h"
 
 namespace ynx::test {
+
+// A display mode as a renderer lists it.
+DisplayModeDesc Mode(int32_t width, int32_t height, int32_t bits, int32_t depthBits = 24,
+                     bool fullscreen = true);
 
 // An application with its settings loaded as start-up loads them (the
 // embedded defaults and texts in the given language, then the registry),
