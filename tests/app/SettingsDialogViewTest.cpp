@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "app/ScreensaverApplication.h"
+#include "app/gtk/DialogWidgets.h"
 #include "app/gtk/RunSettingsDialog.h"
+#include "engine/io/MemoryFile.h"
 #include "engine/io/CodecManager.h"
 #include "engine/io/FileManager.h"
 #include "engine/system/ModuleManager.h"
@@ -234,6 +236,40 @@ TEST_F(SettingsDialogViewTest, RestoreAboutAndClosingWriteNothingAndCancel) {
   EXPECT_FALSE(log.Contains("WARNING. Окно-владелец [" + std::to_string(panelWindow) +
                             "] диалога настроек не найдено."));
   EXPECT_EQ(RegistryText(), registryBefore);
+}
+
+TEST_F(SettingsDialogViewTest, ABrokenPictureLeavesAnEmptyFrame) {
+  std::vector<uint8_t> picture;
+  ASSERT_TRUE(Model::ReadPicture(Model::SETTINGS_PICTURE, picture));
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+  } cases[] = {
+      // Cut inside its headers (a cut among the pixels decodes what is there).
+      {"cut.bmp", std::vector<uint8_t>(picture.begin(), picture.begin() + 30)},
+      {"noise.bmp", std::vector<uint8_t>{'B', 'M', 0xFF, 0xFF, 0xFF, 0x7F, 0, 0, 1, 2, 3, 4, 5, 6}},
+  };
+  auto* folder = new ynx::Directory(ynx::String("Broken"));
+  for (const auto& c : cases) {
+    auto* file = new ynx::MemoryFile(ynx::String(c.name));
+    auto* bytes = static_cast<uint8_t*>(std::malloc(c.bytes.size()));
+    std::copy(c.bytes.begin(), c.bytes.end(), bytes);
+    file->SetSource(bytes, static_cast<int32_t>(c.bytes.size()), true);
+    folder->AttachFile(file);
+  }
+  ASSERT_EQ(ynx::FileManager::Root()->AttachDirectory(folder), 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ynx::test::CapturedLog log;
+    GtkWidget* frame = ynx::DialogWidgets::Picture(c.name);
+    g_object_ref_sink(frame);
+    EXPECT_EQ(gtk_bin_get_child(GTK_BIN(frame)), nullptr);
+    const std::string warning = std::string("WARNING. Невозможно декодировать картинку диалога [") + c.name + "]";
+    EXPECT_EQ(log.Filtered({warning}).size(), 1u);
+    gtk_widget_destroy(frame);
+    g_object_unref(frame);
+  }
+  delete folder;
 }
 
 using SettingsDialogEntryTest = ynx::test::SettingsFixture;
