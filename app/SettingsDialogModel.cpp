@@ -110,7 +110,7 @@ SettingsDialogModel::Control& SettingsDialogModel::At(int32_t id) {
 }
 
 void SettingsDialogModel::Refresh() {
-  Settings& settings = application.MutableSettings();
+  const Settings& settings = application.GetSettings();
   // Stored values outside a trackbar's range show at its end.
   Control& gamma = At(ID_GAMMA);
   gamma.position = std::clamp(settings.gamma, gamma.minimum, gamma.maximum);
