@@ -39,6 +39,22 @@ std::string LabelText(GtkWidget* label) { return gtk_label_get_text(GTK_LABEL(la
 
 bool Active(GtkWidget* button) { return gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(button)); }
 
+// The visible dialog of that title (any title for null), or null: for
+// dialogs the code under test makes and runs itself.
+GtkDialog* OpenDialog(const char* title) {
+  GtkDialog* found = nullptr;
+  GList* windows = gtk_window_list_toplevels();
+  for (GList* item = windows; item != nullptr; item = item->next) {
+    GtkWindow* window = GTK_WINDOW(item->data);
+    if (GTK_IS_DIALOG(window) && gtk_widget_get_visible(GTK_WIDGET(window)) &&
+        (title == nullptr || std::string(title) == gtk_window_get_title(window))) {
+      found = GTK_DIALOG(window);
+    }
+  }
+  g_list_free(windows);
+  return found;
+}
+
 // Runs `step` once the dialog's loop is running; a dialog still open after
 // some seconds is cancelled, so that a broken case fails rather than hangs.
 class Scripted {
@@ -192,30 +208,23 @@ TEST_F(SettingsDialogViewTest, RestoreAboutAndClosingWriteNothingAndCancel) {
     g_idle_add(
         [](gpointer data) -> gboolean {
           auto* seen = static_cast<decltype(about)*>(data);
-          GList* windows = gtk_window_list_toplevels();
-          for (GList* item = windows; item != nullptr; item = item->next) {
-            GtkWindow* window = GTK_WINDOW(item->data);
-            if (!GTK_IS_DIALOG(window) || !gtk_widget_get_visible(GTK_WIDGET(window)) ||
-                std::string(gtk_window_get_title(window)) != "About") {
-              continue;
+          GtkDialog* box = OpenDialog("About");
+          if (box == nullptr) return G_SOURCE_REMOVE;
+          std::function<void(GtkWidget*)> collect = [&](GtkWidget* widget) {
+            if (GTK_IS_LABEL(widget)) seen->lines.push_back(gtk_label_get_text(GTK_LABEL(widget)));
+            if (GTK_IS_IMAGE(widget) && gtk_image_get_pixbuf(GTK_IMAGE(widget)) != nullptr) {
+              seen->logoWidth = gdk_pixbuf_get_width(gtk_image_get_pixbuf(GTK_IMAGE(widget)));
             }
-            std::function<void(GtkWidget*)> collect = [&](GtkWidget* widget) {
-              if (GTK_IS_LABEL(widget)) seen->lines.push_back(gtk_label_get_text(GTK_LABEL(widget)));
-              if (GTK_IS_IMAGE(widget) && gtk_image_get_pixbuf(GTK_IMAGE(widget)) != nullptr) {
-                seen->logoWidth = gdk_pixbuf_get_width(gtk_image_get_pixbuf(GTK_IMAGE(widget)));
-              }
-              if (GTK_IS_CONTAINER(widget)) {
-                GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-                for (GList* child = children; child != nullptr; child = child->next) {
-                  collect(GTK_WIDGET(child->data));
-                }
-                g_list_free(children);
-              }
-            };
-            collect(gtk_dialog_get_content_area(GTK_DIALOG(window)));
-            gtk_dialog_response(GTK_DIALOG(window), Model::ID_OK);
-          }
-          g_list_free(windows);
+            if (GTK_IS_CONTAINER(widget)) {
+              gtk_container_foreach(GTK_CONTAINER(widget),
+                                    [](GtkWidget* child, gpointer f) {
+                                      (*static_cast<decltype(collect)*>(f))(child);
+                                    },
+                                    &collect);
+            }
+          };
+          collect(gtk_dialog_get_content_area(box));
+          gtk_dialog_response(box, Model::ID_OK);
           return G_SOURCE_REMOVE;
         },
         &about);
@@ -270,6 +279,31 @@ TEST_F(SettingsDialogViewTest, ABrokenPictureLeavesAnEmptyFrame) {
     g_object_unref(frame);
   }
   delete folder;
+}
+
+// Without a renderer the entry shows an empty mode list; OK stores.
+TEST_F(SettingsDialogViewTest, TheEntryRunsTheDialogForTheApplication) {
+  Current().volume = 12;
+  g_idle_add(
+      [](gpointer) -> gboolean {
+        GtkDialog* dialog = OpenDialog("Vellumere 3D Screensaver Configuration");
+        if (dialog == nullptr) return G_SOURCE_CONTINUE;
+        gtk_dialog_response(dialog, Model::ID_OK);
+        return G_SOURCE_REMOVE;
+      },
+      nullptr);
+  // Whatever else opened is cancelled in the end, so that the case fails
+  // rather than hangs.
+  const guint giveUp = g_timeout_add_seconds(
+      20,
+      [](gpointer) -> gboolean {
+        if (GtkDialog* dialog = OpenDialog(nullptr)) gtk_dialog_response(dialog, Model::ID_CANCEL);
+        return G_SOURCE_CONTINUE;
+      },
+      nullptr);
+  EXPECT_EQ(ynx::RunSettingsDialog(*application), Model::OK_RESULT);
+  g_source_remove(giveUp);
+  EXPECT_EQ(Load()->GetSettings().volume, 12);
 }
 
 using SettingsDialogEntryTest = ynx::test::SettingsFixture;
