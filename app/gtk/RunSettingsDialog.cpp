@@ -14,14 +14,15 @@
 namespace ynx {
 
 int32_t RunSettingsDialog(ScreensaverApplication& application) {
+  // Once, before the toolkit starts (unless it has been started already).
   static bool prepared = false;
-  if (!prepared) {
+  if (!prepared && gdk_display_get_default() == nullptr) {
     // The owner handle is an X11 window, and the engine's windows are X11's.
     gdk_set_allowed_backends("x11");
     // The engine prints and parses numbers in the C locale.
     gtk_disable_setlocale();
-    prepared = true;
   }
+  prepared = true;
   if (!gtk_init_check(nullptr, nullptr)) {
     LogError("Невозможно открыть диалог настроек.");
     return -1;
