@@ -116,7 +116,7 @@ void SettingsDialogModel::Refresh() {
   gamma.position = std::clamp(settings.gamma, gamma.minimum, gamma.maximum);
   Control& volume = At(ID_VOLUME);
   volume.position = std::clamp(settings.volume, volume.minimum, volume.maximum);
-  SetLabels();
+  SetGammaLabel();
   At(ID_HOUR_24).checked = settings.hour24;
   At(ID_HOUR_12).checked = !settings.hour24;
   for (const CheckSpec& check : CHECKS) At(check.id).checked = settings.*check.flag;
@@ -126,7 +126,7 @@ void SettingsDialogModel::Refresh() {
   FillModeList();
 }
 
-void SettingsDialogModel::SetLabels() {
+void SettingsDialogModel::SetGammaLabel() {
   char text[16];
   std::snprintf(text, sizeof text, "%d%s", At(ID_GAMMA).position + 100, "%");
   At(ID_GAMMA_VALUE).caption = String(text);
@@ -232,7 +232,7 @@ void SettingsDialogModel::SetPosition(int32_t id, int32_t position) {
     settings.volume = trackbar.position;
   } else {
     settings.gamma = trackbar.position;
-    SetLabels();
+    SetGammaLabel();
   }
 }
 

@@ -123,7 +123,7 @@ class SettingsDialogModel {
 
  private:
   Control& At(int32_t id);
-  void SetLabels();
+  void SetGammaLabel();
   void EnableTimeFormat();
   void EnableVolume();
   void FillModeList();
