@@ -19,13 +19,13 @@ using ynx::Ptr;
 
 using ynx::test::Mode;
 
-// A renderer's list: the desktop mode 1024x768x32 (index 4) comes in three
-// depth formats, the second of which the renderer calls the desktop's.
+// A renderer's list: the desktop mode 1024x768x32 (index 5) comes in three
+// depth formats, and the renderer calls the second the desktop's.
 const std::vector<DisplayModeDesc> MODES = {
-    Mode(640, 480, 16),       Mode(600, 400, 32),          Mode(800, 600, 32, 24, false),
-    Mode(1024, 768, 32, 16),  Mode(1024, 768, 32, 24),     Mode(1024, 768, 32, 32),
-    Mode(800, 600, 32),       Mode(1280, 1024, 32)};
-constexpr int32_t DESKTOP = 4;
+    Mode(640, 480, 16),      Mode(600, 400, 32),      Mode(800, 600, 32, 24, false),
+    Mode(1024, 768, 32, 16), Mode(800, 600, 32),      Mode(1024, 768, 32, 24),
+    Mode(1024, 768, 32, 32), Mode(1280, 1024, 32)};
+constexpr int32_t DESKTOP = 5;
 
 class SettingsDialogModelTest : public ynx::test::SettingsFixture {
  protected:
