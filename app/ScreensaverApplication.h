@@ -56,6 +56,8 @@ class ScreensaverApplication : public InputHandler {
   uint64_t GetParentWindow() const { return commandLine.parentWindow; }
   bool IsRunning() const { return running; }
   const Settings& GetSettings() const { return settings; }
+  // The settings dialog edits the current settings in place.
+  Settings& MutableSettings() { return settings; }
   const Settings& GetDefaults() const { return defaults; }
   const String& GetRegistryPath() const { return registryPath; }
   const String& GetWebSiteUrl() const { return webSiteUrl; }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks that every quoted include of the product's code points down the
 # layers: core <- math <- system <- io <- scene <- animation/particles/audio
-# <- render <- modules <- app, and that the platform stand-ins know nothing
-# of the engine. Prints each offending include as FILE:LINE and exits 1.
+# <- render <- modules <- app <- app/gtk (the dialog's view) <- app/main.cpp
+# (the program's entry, which puts them together), and that the platform
+# stand-ins know nothing of the engine. Prints each offending include as FILE:LINE and exits 1.
 #
 #   scripts/check-includes.sh [ROOT]
 set -euo pipefail
@@ -32,6 +33,8 @@ allowed[engine/audio]+=" engine/animation"
 allowed[engine/render]+=" platform/bass"
 allowed[modules]="$below $platform_os platform/bass platform/d3d9/shader platform/d3d9/device platform/d3d9"
 allowed[app]="$below modules $platform_os platform/bass platform/d3d9/shader platform/d3d9/device platform/d3d9"
+allowed[app/gtk]="${allowed[app]} app"
+allowed[app/main]="${allowed[app/gtk]} app/gtk"
 allowed[platform/os]=""
 allowed[platform/resources]=""
 allowed[platform/registry]="platform/os"
@@ -41,7 +44,8 @@ allowed[platform/d3d9/device]="platform/d3d9/shader platform/d3d9"
 allowed[platform/d3d9]="platform/d3d9/shader"
 
 # One pass over every quoted include: the unit of a path is its folder of
-# engine/ or platform/, a half of platform/d3d9, the modules or the app.
+# engine/ or platform/, a half of platform/d3d9, the modules, the app, its
+# view or its entry.
 rules=$(for unit in "${!allowed[@]}"; do echo "$unit=${allowed[$unit]}"; done)
 folders=()
 for folder in engine platform modules app; do
@@ -56,6 +60,8 @@ grep -rnE --include='*.h' --include='*.cpp' '^[[:space:]]*#[[:space:]]*include[[
       if (parts[1] == "platform" && parts[2] == "d3d9" && (parts[3] == "shader" || parts[3] == "device") && parts[4] != "")
         return "platform/d3d9/" parts[3]
       if (parts[1] == "platform" && parts[3] != "") return "platform/" parts[2]
+      if (parts[1] == "app" && parts[2] == "gtk" && parts[3] != "") return "app/gtk"
+      if (parts[1] == "app" && parts[2] == "main.cpp") return "app/main"
       if (parts[1] == "modules" || parts[1] == "app") return parts[1]
       return ""
     }

@@ -18,6 +18,7 @@ packages=(
   libsdl2-dev
   libx11-dev
   libxtst-dev
+  libgtk-3-dev
   xvfb
   xauth
   libgl1
