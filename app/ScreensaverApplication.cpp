@@ -109,11 +109,14 @@ int32_t ScreensaverApplication::Run() {
       return RunFrames();
     case RUN_MODE_PREVIEW:
       return previewWindow.Run();
-    case RUN_MODE_PASSWORD:
-      return 0;
+    case RUN_MODE_CONFIGURE: {
+      LogInfo("Запущен режим конфигурирования.");
+      const int32_t result = settingsDialog != nullptr ? settingsDialog(*this) : -1;
+      // A dialog that never opened is a failure, not a user's choice.
+      return result <= 0 ? 1 : 0;
+    }
     default:
-      LogError("Режим скринсейвера %d в этой сборке ещё не реализован.", commandLine.mode);
-      return 1;
+      return 0;
   }
 }
 

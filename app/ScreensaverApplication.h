@@ -58,6 +58,11 @@ class ScreensaverApplication : public InputHandler {
   const Settings& GetSettings() const { return settings; }
   // The settings dialog edits the current settings in place.
   Settings& MutableSettings() { return settings; }
+  // The configuration mode's dialog, handed in by the program's entry (the
+  // view sits above this class): 1 after OK, 2 after Cancel, 0 or below
+  // when it could not be shown.
+  using SettingsDialog = int32_t (*)(ScreensaverApplication& application);
+  void SetSettingsDialog(SettingsDialog dialog) { settingsDialog = dialog; }
   const Settings& GetDefaults() const { return defaults; }
   const String& GetRegistryPath() const { return registryPath; }
   const String& GetWebSiteUrl() const { return webSiteUrl; }
@@ -144,6 +149,7 @@ class ScreensaverApplication : public InputHandler {
   bool cursorHidden = false;
   Overlay overlay;
   PreviewWindow previewWindow;
+  SettingsDialog settingsDialog = nullptr;
 };
 
 }  // namespace ynx

@@ -7,6 +7,7 @@
 
 #include "app/RunOptions.h"
 #include "app/SceneScreensaver.h"
+#include "app/gtk/RunSettingsDialog.h"
 #include "engine/core/EngineLists.h"
 #include "engine/core/FileMessageOutput.h"
 #include "engine/core/Log.h"
@@ -60,6 +61,7 @@ int RunScreensaver(const ynx::RunOptions& options) {
   try {
     logFile = OpenLogFile();
     ynx::Ptr<ynx::ScreensaverApplication> application(new ynx::SceneScreensaver(options));
+    application->SetSettingsDialog(&ynx::RunSettingsDialog);
     if (application->Create() != 0) {
       ynx::LogError("Невозможно создать скринсейвер.");
     } else {

@@ -1,6 +1,8 @@
 #include "app/gtk/SettingsDialogView.h"
 
 #include <gdk/gdkx.h>
+#include <glib-unix.h>
+#include <signal.h>
 
 #include <cmath>
 
@@ -233,11 +235,26 @@ void SettingsDialogView::Place() {
   }
 }
 
+// A host ending the program (SIGTERM, or SIGINT at a terminal) cancels
+// every open dialog, the about box included, innermost first.
+gboolean SettingsDialogView::OnTerminate(gpointer) {
+  GList* windows = gtk_window_list_toplevels();
+  for (GList* item = windows; item != nullptr; item = item->next) {
+    if (GTK_IS_DIALOG(item->data)) gtk_dialog_response(GTK_DIALOG(item->data), GTK_RESPONSE_CANCEL);
+  }
+  g_list_free(windows);
+  return G_SOURCE_CONTINUE;
+}
+
 int32_t SettingsDialogView::Run() {
   // Placed before it maps, so that it appears where it belongs.
   Place();
   gtk_widget_show(dialog);
+  const guint terminate = g_unix_signal_add(SIGTERM, &OnTerminate, nullptr);
+  const guint interrupt = g_unix_signal_add(SIGINT, &OnTerminate, nullptr);
   const int response = gtk_dialog_run(GTK_DIALOG(dialog));
+  g_source_remove(terminate);
+  g_source_remove(interrupt);
   gtk_widget_hide(dialog);
   return response == Model::ID_OK ? model.Confirm() : model.Cancel();
 }

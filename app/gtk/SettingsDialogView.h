@@ -46,6 +46,7 @@ class SettingsDialogView {
   static void OnMoved(GtkRange* range, SettingsDialogView* view);
   static void OnModeChanged(GtkComboBox* list, SettingsDialogView* view);
   static void OnClicked(GtkButton* button, SettingsDialogView* view);
+  static gboolean OnTerminate(gpointer unused);
 
   SettingsDialogModel& model;
   uint64_t ownerWindow;

@@ -85,8 +85,8 @@ class ShowTest : public ProgramTest {
     return false;
   }
 
-  // The show's window, found by its title among the root's children.
-  Window FindShowWindow() {
+  // A window found by its title among the root's children; 0 for none.
+  Window FindWindow(const char* title) {
     if (display == nullptr) display = XOpenDisplay(nullptr);
     if (display == nullptr) return 0;
     Window root = 0, parent = 0, *children = nullptr;
@@ -96,7 +96,7 @@ class ShowTest : public ProgramTest {
       for (unsigned int i = 0; i < count && found == 0; ++i) {
         char* name = nullptr;
         if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
-          if (std::strcmp(name, WINDOW_TITLE) == 0) found = children[i];
+          if (std::strcmp(name, title) == 0) found = children[i];
           XFree(name);
         }
       }
@@ -272,7 +272,7 @@ TEST_F(ShowTest, InputEndsTheSaverCleanly) {
     fs::remove(LogPath());
     Start({"--windowed", "/s"});
     ASSERT_TRUE(WaitForLogLine("INFO. Сейвер создан.", 120.0));
-    const Window window = FindShowWindow();
+    const Window window = FindWindow(WINDOW_TITLE);
     ASSERT_NE(window, 0u);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     c.act(*this, window);
@@ -343,6 +343,27 @@ TEST_F(ShowTest, ShowDrawsIntoAGivenWindow) {
   EXPECT_TRUE(InOrder(ReadLines(LogPath()),
                       {"INFO. Работа скринсейвера завершена корректно.", "INFO. Конец лога."}));
   XDestroyWindow(display, host);
+}
+
+// The settings dialog (mode 3) shows, and a host's terminate signal closes
+// it as Cancel: nothing stored, a clean end.
+TEST_F(ShowTest, SettingsDialogClosesOnTerminate) {
+  StoreSettings({});
+  const auto registryBefore = fs::last_write_time(RegistryPath());
+  fs::remove(LogPath());
+  Start({"/c"});
+  Window dialog = 0;
+  for (int attempt = 0; attempt < 300 && dialog == 0; ++attempt) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    dialog = FindWindow("Vellumere 3D Screensaver Configuration");
+  }
+  ASSERT_NE(dialog, 0u);
+  kill(child, SIGTERM);
+  EXPECT_EQ(WaitForExit(30.0), 0);
+  EXPECT_TRUE(InOrder(ReadLines(LogPath()),
+                      {"INFO. Режим скринсейвера 3.", "INFO. Запущен режим конфигурирования.",
+                       "INFO. Работа скринсейвера завершена корректно.", "INFO. Конец лога."}));
+  EXPECT_EQ(fs::last_write_time(RegistryPath()), registryBefore) << "Cancel stores nothing";
 }
 
 }  // namespace
