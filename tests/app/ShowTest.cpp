@@ -105,6 +105,23 @@ class ShowTest : public ProgramTest {
     return found;
   }
 
+  // The pixels of the window that are not black, read back until there
+  // are `wanted` of them or ten seconds have passed.
+  int WaitForLitPixels(Window window, int width, int height, int wanted) {
+    int lit = 0;
+    for (int attempt = 0; attempt < 100 && lit < wanted; ++attempt) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      XImage* image = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+      if (image == nullptr) return 0;
+      lit = 0;
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) lit += (XGetPixel(image, x, y) & 0xffffff) != 0;
+      }
+      XDestroyImage(image);
+    }
+    return lit;
+  }
+
   void MovePointer(int x, int y) {
     XTestFakeMotionEvent(display, DefaultScreen(display), x, y, CurrentTime);
     XSync(display, False);
@@ -293,18 +310,7 @@ TEST_F(ShowTest, PreviewDrawsIntoTheHostWindowUntilItGoes) {
   XSync(display, False);
   Start({"/p", std::to_string(host)});
   // The picture shows once the child is there and has drawn.
-  int lit = 0;
-  for (int attempt = 0; attempt < 200 && lit < 1000; ++attempt) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    XImage* image = XGetImage(display, host, 0, 0, 152, 112, AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
-    lit = 0;
-    for (int y = 0; y < 112; ++y) {
-      for (int x = 0; x < 152; ++x) lit += (XGetPixel(image, x, y) & 0xffffff) != 0;
-    }
-    XDestroyImage(image);
-  }
-  EXPECT_GE(lit, 152 * 112 / 2) << "the picture fills the host window";
+  EXPECT_GE(WaitForLitPixels(host, 152, 112, 152 * 112 / 2), 152 * 112 / 2) << "the picture fills the host window";
   EXPECT_EQ(WaitForExit(0.5), -1) << "the preview waits for its host";
   XDestroyWindow(display, host);
   XSync(display, False);
@@ -326,18 +332,7 @@ TEST_F(ShowTest, ShowDrawsIntoAGivenWindow) {
   XSync(display, False);
   Start({"--window-id", std::to_string(host), "--time-step", "0.5", "/s"});
   ASSERT_TRUE(WaitForLogLine("INFO. Сейвер создан.", 120.0));
-  int lit = 0;
-  for (int attempt = 0; attempt < 100 && lit < 2000; ++attempt) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    XImage* image = XGetImage(display, host, 0, 0, 320, 240, AllPlanes, ZPixmap);
-    ASSERT_NE(image, nullptr);
-    lit = 0;
-    for (int y = 0; y < 240; ++y) {
-      for (int x = 0; x < 320; ++x) lit += (XGetPixel(image, x, y) & 0xffffff) != 0;
-    }
-    XDestroyImage(image);
-  }
-  EXPECT_GE(lit, 2000) << "the scene shows in the host window";
+  EXPECT_GE(WaitForLitPixels(host, 320, 240, 2000), 2000) << "the scene shows in the host window";
   kill(child, SIGTERM);
   EXPECT_EQ(WaitForExit(60.0), 0);
   EXPECT_TRUE(InOrder(ReadLines(LogPath()),
