@@ -71,18 +71,20 @@ void CameraSets::Add(SceneNode* root) {
       {"CraneShot", nullptr, Vector3{0.0f, 0.0f, 0.5f}, 34.0,
        {{-7.0f, 1.4f, -6.0f}, {-3.0f, 3.0f, -8.5f}, {2.5f, 4.6f, -8.0f}, {7.0f, 6.0f, -4.0f}, {8.0f, 7.0f, 1.0f}},
        0.9f},
-      // Low along the water, following a koi.
+      // Low over the water, following a koi; inside the rim, so that no
+      // grass card stands before the lens.
       {"KoiShot", "Koi1", Vector3{}, 28.0,
-       {{-4.2f, 0.7f, -3.6f}, {-1.0f, 0.6f, -4.4f}, {2.5f, 0.65f, -4.0f}, {4.4f, 0.8f, -1.0f}, {4.0f, 0.9f, 2.2f}},
+       {{-2.4f, 0.75f, -1.6f}, {-0.6f, 0.7f, -2.5f}, {1.5f, 0.7f, -2.2f}, {2.5f, 0.8f, -0.6f}, {2.3f, 0.9f, 1.2f}},
        0.8f},
       // Across the bridge, toward the lantern on the far side.
       {"BridgeShot", nullptr, Vector3{4.4f, 0.8f, -2.8f}, 26.0,
        {{-4.8f, 1.5f, -0.8f}, {-2.0f, 2.0f, -0.3f}, {0.5f, 2.2f, 0.5f}, {3.0f, 1.9f, 0.6f}},
        0.95f,
        true},
-      // Up through the bamboo to the moon.
+      // Up past the bamboo to the moon, the grove on the left: from inside
+      // it the leaf cards would fill the picture.
       {"MoonShot", "Moon", Vector3{}, 30.0,
-       {{-5.0f, 0.8f, 2.0f}, {-5.6f, 1.6f, 3.0f}, {-6.0f, 2.6f, 3.6f}, {-6.2f, 3.4f, 4.0f}},
+       {{-3.2f, 0.8f, 1.2f}, {-3.6f, 1.6f, 1.9f}, {-4.0f, 2.6f, 2.5f}, {-4.2f, 3.4f, 2.9f}},
        1.0f},
       // A lantern close up, fireflies round it.
       {"LanternShot", nullptr, Vector3{1.8f, 0.9f, 4.6f}, 24.0,

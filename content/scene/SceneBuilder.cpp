@@ -1,5 +1,6 @@
 #include "content/scene/SceneBuilder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -40,6 +41,9 @@ namespace ynx::content {
 namespace {
 
 constexpr float POND_RADIUS = 3.2f;
+// Where the garden's lawn ends: everything that casts or takes the moon's
+// shadows lies inside.
+constexpr float LAWN_RADIUS = 13.0f;
 const Color WHITE{1.0f, 1.0f, 1.0f, 1.0f};
 // Specular and emissive alpha stay 0: alpha-tested and blended materials
 // take their alpha from them too.
@@ -123,12 +127,29 @@ void SceneBuilder::AddSky(SceneNode* root) {
   disc->SetEffect(face);
 }
 
-void SceneBuilder::AddGround(SceneNode* garden) {
-  auto* lawn = new Texture1DLEffect();
-  lawn->SetTexture(TextureOf("Textures\\ground.jpg"));
-  lawn->SetLight(moon.Get());
-  Matte(lawn);
-  Place(garden, GardenMeshes::Ground(POND_RADIUS, 40.0f, 3.0f), "Ground", Vector3{}, 0.0f)->SetEffect(lawn);
+void SceneBuilder::AddGround(SceneNode* film, SceneNode* garden) {
+  // Flat and matte, the lawn takes the same moonlight everywhere: that
+  // colour, unlit, looks the same as lighting it and costs a fraction per
+  // pixel. Only the part round the garden takes shadows; the rest lies
+  // outside the shadow group, so the map's fit stays on the garden.
+  // The moonlight is aimed at the pond's centre, the origin.
+  const Vector3& from = moon->GetLocalTransform().translation;
+  const Vector3 toMoon = from * (1.0f / from.Length());
+  const float facing = std::max(0.0f, toMoon.y);
+  const Color& ambient = moon->GetAmbient();
+  const Color& diffuse = moon->GetDiffuse();
+  const Color moonlit{ambient.red + diffuse.red * facing, ambient.green + diffuse.green * facing,
+                      ambient.blue + diffuse.blue * facing, 1.0f};
+  Ptr<Triangles> rings[] = {GardenMeshes::Ground(POND_RADIUS, LAWN_RADIUS, 3.0f),
+                            GardenMeshes::Ground(LAWN_RADIUS, 40.0f, 3.0f)};
+  SceneNode* parents[] = {garden, film};
+  const char* names[] = {"Ground", "FarGround"};
+  for (int i = 0; i < 2; ++i) {
+    auto* lawn = new TextureEffect();
+    lawn->SetTexture(TextureOf("Textures\\ground.jpg"));
+    lawn->SetColor(moonlit);
+    Place(parents[i], rings[i], names[i], Vector3{}, 0.0f)->SetEffect(lawn);
+  }
 }
 
 void SceneBuilder::AddPond(SceneNode* garden) {
@@ -331,7 +352,7 @@ void SceneBuilder::AddPlants(SceneNode* garden) {
 void SceneBuilder::AddShadows(SceneNode* garden) {
   auto* shadow = new ShadowmapEffect(String("MoonShadow"));
   shadow->AttachController(new RenderShadowmapEffectController());
-  shadow->SetShadowMap(new Texture(String("Shadowmap"), new Image(String(), Image::FORMAT_DEPTH, 1024, 1024)));
+  shadow->SetShadowMap(new Texture(String("Shadowmap"), new Image(String(), Image::FORMAT_DEPTH, 512, 512)));
   shadow->SetBias(1000.0f, 3.09f);
   shadow->SetShadowColor(Color{0.01f, 0.015f, 0.04f, 0.6f});
   shadow->SetLight(moon.Get());
@@ -376,7 +397,7 @@ bool SceneBuilder::Make() {
 
   auto* garden = new SceneNode(String("Garden"), 0, 16);
   film->AppendChild(garden);
-  AddGround(garden);
+  AddGround(film, garden);
   AddPond(garden);
   KoiSchool::Add(garden, moon.Get(),
                  {TextureOf("Textures\\koi_kohaku.jpg"), TextureOf("Textures\\koi_ogon.jpg"),

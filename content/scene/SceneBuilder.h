@@ -36,7 +36,7 @@ class SceneBuilder {
                    float yaw);
 
   void AddSky(SceneNode* root);
-  void AddGround(SceneNode* garden);
+  void AddGround(SceneNode* film, SceneNode* garden);
   void AddPond(SceneNode* garden);
   void AddBridge(SceneNode* garden);
   void AddLanterns(SceneNode* garden);
