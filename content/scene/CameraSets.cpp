@@ -86,9 +86,11 @@ void CameraSets::Add(SceneNode* root) {
       {"MoonShot", "Moon", Vector3{}, 30.0,
        {{-3.2f, 0.8f, 1.2f}, {-3.6f, 1.6f, 1.9f}, {-4.0f, 2.6f, 2.5f}, {-4.2f, 3.4f, 2.9f}},
        1.0f},
-      // A lantern close up, fireflies round it.
+      // A lantern close up, fireflies round it, from the moonlit side with
+      // the pond behind it (from the far side it stands against the moon,
+      // a dark shape).
       {"LanternShot", nullptr, Vector3{1.8f, 0.9f, 4.6f}, 24.0,
-       {{3.6f, 1.1f, 3.0f}, {3.4f, 1.15f, 3.3f}, {3.1f, 1.2f, 3.5f}},
+       {{0.0f, 1.1f, 6.6f}, {-0.2f, 1.15f, 6.3f}, {-0.3f, 1.2f, 6.0f}},
        0.7f},
   };
   auto* director = new ScreensaverController(String("Director"));

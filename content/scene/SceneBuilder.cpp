@@ -63,6 +63,19 @@ void CutOut(GeometryNodeEffect* effect) {
 
 }  // namespace
 
+Vector3 SceneBuilder::ToMoon() const {
+  // The moonlight is aimed at the pond's centre, the origin.
+  const Vector3& from = moon->GetLocalTransform().translation;
+  return from * (1.0f / from.Length());
+}
+
+Color SceneBuilder::Moonlit(float facing) const {
+  const Color& ambient = moon->GetAmbient();
+  const Color& diffuse = moon->GetDiffuse();
+  return Color{ambient.red + diffuse.red * facing, ambient.green + diffuse.green * facing,
+               ambient.blue + diffuse.blue * facing, 1.0f};
+}
+
 Texture* SceneBuilder::TextureOf(const std::string& name) {
   Ptr<Texture>& texture = textures[name];
   if (!texture) {
@@ -132,14 +145,7 @@ void SceneBuilder::AddGround(SceneNode* film, SceneNode* garden) {
   // colour, unlit, looks the same as lighting it and costs a fraction per
   // pixel. Only the part round the garden takes shadows; the rest lies
   // outside the shadow group, so the map's fit stays on the garden.
-  // The moonlight is aimed at the pond's centre, the origin.
-  const Vector3& from = moon->GetLocalTransform().translation;
-  const Vector3 toMoon = from * (1.0f / from.Length());
-  const float facing = std::max(0.0f, toMoon.y);
-  const Color& ambient = moon->GetAmbient();
-  const Color& diffuse = moon->GetDiffuse();
-  const Color moonlit{ambient.red + diffuse.red * facing, ambient.green + diffuse.green * facing,
-                      ambient.blue + diffuse.blue * facing, 1.0f};
+  const Color moonlit = Moonlit(ToMoon().y);
   Ptr<Triangles> rings[] = {GardenMeshes::Ground(POND_RADIUS, LAWN_RADIUS, 3.0f),
                             GardenMeshes::Ground(LAWN_RADIUS, 40.0f, 3.0f)};
   SceneNode* parents[] = {garden, film};
@@ -241,7 +247,7 @@ void SceneBuilder::AddLanterns(SceneNode* garden) {
     auto* paper = new Texture1DL1PLEffect();
     paper->SetTexture(TextureOf("Textures\\lantern_paper.jpg"));
     paper->SetLights(moon.Get(), glow);
-    paper->SetMaterial(WHITE, WHITE, NONE, Color{0.9f, 0.6f, 0.3f, 0.0f}, 1.0f);
+    paper->SetMaterial(WHITE, WHITE, NONE, Color{1.0f, 0.74f, 0.4f, 0.0f}, 1.0f);
     paper->SetCull(false);
     Place(garden, GardenMeshes::LanternPaper(), name + "Paper", at, 0.3f * static_cast<float>(index))
         ->SetEffect(paper);
@@ -288,7 +294,7 @@ void SceneBuilder::AddStones(SceneNode* garden) {
   }
 }
 
-void SceneBuilder::AddPlants(SceneNode* garden) {
+void SceneBuilder::AddPlants(SceneNode* garden, SceneNode* foliage) {
   RandomStream random(1502);
   // A bamboo grove behind the pond to the west.
   for (int i = 0; i < 14; ++i) {
@@ -310,21 +316,24 @@ void SceneBuilder::AddPlants(SceneNode* garden) {
     leaves->SetSwayParameters(0.06f, 0.7f);
     Matte(leaves);
     CutOut(leaves);
-    Place(garden, GardenMeshes::BambooLeaves(seed, height), "BambooLeaves" + std::to_string(i + 1), at, 0.0f)
+    Place(foliage, GardenMeshes::BambooLeaves(seed, height), "BambooLeaves" + std::to_string(i + 1), at, 0.0f)
         ->SetEffect(leaves);
   }
   // Grass round the rim and along the path.
   for (int i = 0; i < 24; ++i) {
     const float angle = random.Range(0.0f, 6.28f);
     const float r = POND_RADIUS + random.Range(0.4f, 2.5f);
-    auto* blades = new Texture1DLEffect();
+    // Unlit in the light a blade gets on average: crossed cards, half of
+    // them turned away, lit per pixel would cost several times as much
+    // for a difference lost in the blades' own shades.
+    auto* blades = new TextureEffect();
     blades->SetTexture(TextureOf("Textures\\grass.tga"));
-    blades->SetLight(moon.Get());
+    blades->SetColor(Moonlit(0.6f));
+    blades->SetMaterial(WHITE, WHITE, NONE, NONE, 1.0f);
     blades->SetSway(true);
     blades->SetSwayParameters(0.08f, 1.1f);
-    Matte(blades);
     CutOut(blades);
-    Place(garden, GardenMeshes::GrassClump(1570 + static_cast<uint32_t>(i), random.Range(0.35f, 0.7f)),
+    Place(foliage, GardenMeshes::GrassClump(1570 + static_cast<uint32_t>(i), random.Range(0.35f, 0.7f)),
           "Grass" + std::to_string(i + 1), Vector3{r * std::cos(angle), 0.0f, r * std::sin(angle)},
           random.Range(0.0f, 6.28f))
         ->SetEffect(blades);
@@ -336,16 +345,16 @@ void SceneBuilder::AddPlants(SceneNode* garden) {
   bark->SetLight(moon.Get());
   Matte(bark);
   Place(garden, GardenMeshes::MapleTrunk(3.0f), "MapleTrunk", maple, 0.0f)->SetEffect(bark);
-  auto* foliage = new Texture1DLEffect();
-  foliage->SetTexture(TextureOf("Textures\\maple_leaves.tga"));
-  foliage->SetLight(moon.Get());
-  foliage->SetSway(true);
-  foliage->SetSwayParameters(0.05f, 0.8f);
-  Matte(foliage);
-  CutOut(foliage);
+  auto* leaves = new Texture1DLEffect();
+  leaves->SetTexture(TextureOf("Textures\\maple_leaves.tga"));
+  leaves->SetLight(moon.Get());
+  leaves->SetSway(true);
+  leaves->SetSwayParameters(0.05f, 0.8f);
+  Matte(leaves);
+  CutOut(leaves);
   Triangles* canopy =
-      Place(garden, GardenMeshes::MapleCanopy(1599, 2.2f), "MapleCanopy", maple + Vector3{0.0f, 2.4f, 0.0f}, 0.0f);
-  canopy->SetEffect(foliage);
+      Place(foliage, GardenMeshes::MapleCanopy(1599, 2.2f), "MapleCanopy", maple + Vector3{0.0f, 2.4f, 0.0f}, 0.0f);
+  canopy->SetEffect(leaves);
   garden->AppendChild(GardenParticles::FallingLeaves(TextureOf("Textures\\maple_leaf.tga"), canopy));
 }
 
@@ -406,7 +415,11 @@ bool SceneBuilder::Make() {
   AddBridge(garden);
   AddLanterns(garden);
   AddStones(garden);
-  AddPlants(garden);
+  // Cut-out cards outside the shadow group: the receiver pass does not
+  // cut them out, and would speckle them with their own shadows.
+  auto* foliage = new SceneNode(String("Foliage"), 0, 16);
+  film->AppendChild(foliage);
+  AddPlants(garden, foliage);
   AddShadows(garden);
   // Sprites draw after the garden's shadows, outside the shadow group.
   Texture* glow = TextureOf("Textures\\firefly.tga");
