@@ -70,7 +70,7 @@ void CameraSets::Add(SceneNode* root) {
       // A slow crane over the pond, rising as it turns.
       {"CraneShot", nullptr, Vector3{0.0f, 0.0f, 0.5f}, 34.0,
        {{-7.0f, 1.4f, -6.0f}, {-3.0f, 3.0f, -8.5f}, {2.5f, 4.6f, -8.0f}, {7.0f, 6.0f, -4.0f}, {8.0f, 7.0f, 1.0f}},
-       0.9f},
+       0.8f},
       // Low over the water, following a koi; inside the rim, so that no
       // grass card stands before the lens.
       {"KoiShot", "Koi1", Vector3{}, 28.0,

@@ -320,7 +320,7 @@ void SceneBuilder::AddPlants(SceneNode* garden, SceneNode* foliage) {
         ->SetEffect(leaves);
   }
   // Grass round the rim and along the path.
-  for (int i = 0; i < 24; ++i) {
+  for (int i = 0; i < 18; ++i) {
     const float angle = random.Range(0.0f, 6.28f);
     const float r = POND_RADIUS + random.Range(0.4f, 2.5f);
     // Unlit in the light a blade gets on average: crossed cards, half of
