@@ -91,7 +91,7 @@ void CameraSets::Add(SceneNode* root) {
       // a dark shape).
       {"LanternShot", nullptr, Vector3{1.8f, 0.9f, 4.6f}, 24.0,
        {{0.0f, 1.1f, 6.6f}, {-0.2f, 1.15f, 6.3f}, {-0.3f, 1.2f, 6.0f}},
-       0.7f},
+       0.58f},
   };
   auto* director = new ScreensaverController(String("Director"));
   for (const Shot& shot : shots) director->AddSet(Fly(root, shot), 1.5, shot.length);
