@@ -21,8 +21,9 @@ RendererWindow::~RendererWindow() {
   unsetenv("YNX_RENDERER_CAPS");
 }
 
-bool RendererWindow::Create(int32_t side, std::string& error) {
-  size = side;
+bool RendererWindow::Create(int32_t windowWidth, int32_t windowHeight, std::string& error) {
+  width = windowWidth;
+  height = windowHeight;
   RegisterMessageOutput(complaints.Get());
   engineRunning = InitializeEngine() == 0;
   if (!engineRunning || CreateRendererFromModule(String("DirectX9")) != 0) {
@@ -47,7 +48,7 @@ bool RendererWindow::Open(std::string& error) {
     return !m.fullscreen && m.colorBits == 32 && m.depthBits == 24 && m.stencilBits == 8 && m.samples == 1;
   });
   if (mode == modes.end() ||
-      renderer->Open(static_cast<int32_t>(mode - modes.begin()), String("renderer"), 0, 0, 0, size, size) != 0) {
+      renderer->Open(static_cast<int32_t>(mode - modes.begin()), String("renderer"), 0, 0, 0, width, height) != 0) {
     error = "the renderer opens no window of that size with 32-bit colour and depth 24 + stencil 8";
     return false;
   }
@@ -57,11 +58,12 @@ bool RendererWindow::Open(std::string& error) {
 std::vector<uint32_t> RendererWindow::Capture() {
   const Ptr<Image> picture = renderer->CaptureFrame();
   std::vector<uint32_t> pixels;
-  const auto side = static_cast<uint32_t>(size);
-  if (!picture || picture->GetWidth() != side || picture->GetHeight() != side) return pixels;
-  for (uint32_t row = side; row-- > 0;) {
-    const uint8_t* rgb = picture->GetData() + size_t{row} * side * 3;
-    for (uint32_t x = 0; x < side; ++x, rgb += 3) {
+  const auto across = static_cast<uint32_t>(width);
+  const auto rows = static_cast<uint32_t>(height);
+  if (!picture || picture->GetWidth() != across || picture->GetHeight() != rows) return pixels;
+  for (uint32_t row = rows; row-- > 0;) {
+    const uint8_t* rgb = picture->GetData() + size_t{row} * across * 3;
+    for (uint32_t x = 0; x < across; ++x, rgb += 3) {
       pixels.push_back(0xFF000000u | uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2]);
     }
   }
@@ -72,13 +74,13 @@ RendererWindow::Coverage RendererWindow::EndFrameRead(uint32_t clear) {
   const std::vector<uint32_t> picture = Capture();
   renderer->EndFrame();
   Coverage coverage;
-  coverage.centreSize = size * size / 16;
+  coverage.centreSize = width * height / 16;
   for (size_t i = 0; i < picture.size(); ++i) {
     if (picture[i] == clear) continue;
     ++coverage.all;
-    const auto x = static_cast<int32_t>(i % static_cast<size_t>(size));
-    const auto y = static_cast<int32_t>(i / static_cast<size_t>(size));
-    if (std::abs(x - size / 2) < size / 8 && std::abs(y - size / 2) < size / 8) ++coverage.centre;
+    const auto x = static_cast<int32_t>(i % static_cast<size_t>(width));
+    const auto y = static_cast<int32_t>(i / static_cast<size_t>(width));
+    if (std::abs(x - width / 2) < width / 8 && std::abs(y - height / 2) < height / 8) ++coverage.centre;
   }
   return coverage;
 }

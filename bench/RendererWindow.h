@@ -10,9 +10,10 @@
 
 namespace ynx {
 
-// The engine running with its "DirectX9" renderer current on a square
-// window (32-bit colour, depth 24 + stencil 8), and what the renderer logs
-// as a warning or worse: a benchmark's frames must draw without any.
+// The engine running with its "DirectX9" renderer current on a window
+// (32-bit colour, depth 24 + stencil 8), square unless told otherwise, and
+// what the renderer logs as a warning or worse: a benchmark's frames must
+// draw without any.
 class RendererWindow {
  public:
   RendererWindow() = default;
@@ -21,7 +22,8 @@ class RendererWindow {
   ~RendererWindow();
 
   // False with the reason in `error`.
-  bool Create(int32_t size, std::string& error);
+  bool Create(int32_t side, std::string& error) { return Create(side, side, error); }
+  bool Create(int32_t width, int32_t height, std::string& error);
   // Closes the window and opens it again on a device held to `limits` (as
   // YNX_RENDERER_CAPS says them; empty for everything the device has).
   // Every device copy is made anew at the next use.
@@ -30,8 +32,8 @@ class RendererWindow {
   // words; empty when it cannot be read back.
   std::vector<uint32_t> Capture();
   // How much of a frame is drawn: its pixels other than the clear colour,
-  // in all and in the centre square, a quarter of the side across
-  // (`centreSize` pixels). Nothing when it could not be read back.
+  // in all and in the centre, a quarter of each side across (`centreSize`
+  // pixels). Nothing when it could not be read back.
   struct Coverage {
     int32_t all = 0;
     int32_t centre = 0;
@@ -57,7 +59,8 @@ class RendererWindow {
   Ptr<Complaints> complaints = new Complaints();
   bool engineRunning = false;
   Renderer* renderer = nullptr;  // the current one
-  int32_t size = 0;
+  int32_t width = 0;
+  int32_t height = 0;
   std::string limits;
 };
 

@@ -180,7 +180,7 @@ Ptr<Triangles> GardenMeshes::Rock(uint32_t seed, float size) {
   // A sphere pushed out and in by noise, flattened below.
   const Noise bumps(seed, 8);
   MeshBuilder mesh;
-  mesh.Grid(32, 16, 2.0f, 1.0f, [&](float u, float v) {
+  mesh.Grid(24, 12, 2.0f, 1.0f, [&](float u, float v) {
     const float azimuth = -u * TAU;
     const float polar = (1.0f - v) * 3.14159265f;
     const float bump = 0.75f + 0.5f * bumps.Fractal(u * 8.0f, v * 4.0f, 3);

@@ -70,24 +70,28 @@ void CameraSets::Add(SceneNode* root) {
       // A slow crane over the pond, rising as it turns.
       {"CraneShot", nullptr, Vector3{0.0f, 0.0f, 0.5f}, 34.0,
        {{-7.0f, 1.4f, -6.0f}, {-3.0f, 3.0f, -8.5f}, {2.5f, 4.6f, -8.0f}, {7.0f, 6.0f, -4.0f}, {8.0f, 7.0f, 1.0f}},
-       0.9f},
-      // Low along the water, following a koi.
+       0.8f},
+      // Low over the water, following a koi; inside the rim, so that no
+      // grass card stands before the lens.
       {"KoiShot", "Koi1", Vector3{}, 28.0,
-       {{-4.2f, 0.7f, -3.6f}, {-1.0f, 0.6f, -4.4f}, {2.5f, 0.65f, -4.0f}, {4.4f, 0.8f, -1.0f}, {4.0f, 0.9f, 2.2f}},
+       {{-2.4f, 0.75f, -1.6f}, {-0.6f, 0.7f, -2.5f}, {1.5f, 0.7f, -2.2f}, {2.5f, 0.8f, -0.6f}, {2.3f, 0.9f, 1.2f}},
        0.8f},
       // Across the bridge, toward the lantern on the far side.
       {"BridgeShot", nullptr, Vector3{4.4f, 0.8f, -2.8f}, 26.0,
        {{-4.8f, 1.5f, -0.8f}, {-2.0f, 2.0f, -0.3f}, {0.5f, 2.2f, 0.5f}, {3.0f, 1.9f, 0.6f}},
        0.95f,
        true},
-      // Up through the bamboo to the moon.
+      // Up past the bamboo to the moon, the grove on the left: from inside
+      // it the leaf cards would fill the picture.
       {"MoonShot", "Moon", Vector3{}, 30.0,
-       {{-5.0f, 0.8f, 2.0f}, {-5.6f, 1.6f, 3.0f}, {-6.0f, 2.6f, 3.6f}, {-6.2f, 3.4f, 4.0f}},
+       {{-3.2f, 0.8f, 1.2f}, {-3.6f, 1.6f, 1.9f}, {-4.0f, 2.6f, 2.5f}, {-4.2f, 3.4f, 2.9f}},
        1.0f},
-      // A lantern close up, fireflies round it.
+      // A lantern close up, fireflies round it, from the moonlit side with
+      // the pond behind it (from the far side it stands against the moon,
+      // a dark shape).
       {"LanternShot", nullptr, Vector3{1.8f, 0.9f, 4.6f}, 24.0,
-       {{3.6f, 1.1f, 3.0f}, {3.4f, 1.15f, 3.3f}, {3.1f, 1.2f, 3.5f}},
-       0.7f},
+       {{0.0f, 1.1f, 6.6f}, {-0.2f, 1.15f, 6.3f}, {-0.3f, 1.2f, 6.0f}},
+       0.58f},
   };
   auto* director = new ScreensaverController(String("Director"));
   for (const Shot& shot : shots) director->AddSet(Fly(root, shot), 1.5, shot.length);

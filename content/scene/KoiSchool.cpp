@@ -56,7 +56,7 @@ void KoiSchool::Add(SceneNode* garden, Light* moon, const std::vector<Texture*>&
   for (Texture* skin : skins) {
     ++index;
     const std::string name = "Koi" + std::to_string(index);
-    GardenMeshes::Koi koi = GardenMeshes::MakeKoi(String((name + "Body").c_str()), 0.55f + 0.05f * (index % 3));
+    GardenMeshes::Koi koi = GardenMeshes::MakeKoi(String((name + "Body").c_str()), 0.8f + 0.06f * (index % 3));
 
     // The carrier swims an ellipse, each koi its own size, speed and way
     // round, head along the path.
@@ -65,7 +65,8 @@ void KoiSchool::Add(SceneNode* garden, Light* moon, const std::vector<Texture*>&
     const float rx = pondRadius * (0.45f + 0.08f * static_cast<float>(index));
     const float rz = pondRadius * (0.62f - 0.06f * static_cast<float>(index));
     const float way = index % 2 == 0 ? -1.0f : 1.0f;
-    const float depth = -0.18f - 0.04f * static_cast<float>(index % 3);
+    // Just under the surface, where the ripples hide them least.
+    const float depth = -0.13f - 0.03f * static_cast<float>(index % 3);
     for (int k = 0; k <= 24; ++k) {
       const float t = static_cast<float>(k) / 24.0f;
       const float a = way * t * TAU + static_cast<float>(index);

@@ -1,5 +1,6 @@
 #include "content/scene/SceneBuilder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -40,6 +41,9 @@ namespace ynx::content {
 namespace {
 
 constexpr float POND_RADIUS = 3.2f;
+// Where the garden's lawn ends: everything that casts or takes the moon's
+// shadows lies inside.
+constexpr float LAWN_RADIUS = 13.0f;
 const Color WHITE{1.0f, 1.0f, 1.0f, 1.0f};
 // Specular and emissive alpha stay 0: alpha-tested and blended materials
 // take their alpha from them too.
@@ -58,6 +62,19 @@ void CutOut(GeometryNodeEffect* effect) {
 }
 
 }  // namespace
+
+Vector3 SceneBuilder::ToMoon() const {
+  // The moonlight is aimed at the pond's centre, the origin.
+  const Vector3& from = moon->GetLocalTransform().translation;
+  return from * (1.0f / from.Length());
+}
+
+Color SceneBuilder::Moonlit(float facing) const {
+  const Color& ambient = moon->GetAmbient();
+  const Color& diffuse = moon->GetDiffuse();
+  return Color{ambient.red + diffuse.red * facing, ambient.green + diffuse.green * facing,
+               ambient.blue + diffuse.blue * facing, 1.0f};
+}
 
 Texture* SceneBuilder::TextureOf(const std::string& name) {
   Ptr<Texture>& texture = textures[name];
@@ -123,12 +140,22 @@ void SceneBuilder::AddSky(SceneNode* root) {
   disc->SetEffect(face);
 }
 
-void SceneBuilder::AddGround(SceneNode* garden) {
-  auto* lawn = new Texture1DLEffect();
-  lawn->SetTexture(TextureOf("Textures\\ground.jpg"));
-  lawn->SetLight(moon.Get());
-  Matte(lawn);
-  Place(garden, GardenMeshes::Ground(POND_RADIUS, 40.0f, 3.0f), "Ground", Vector3{}, 0.0f)->SetEffect(lawn);
+void SceneBuilder::AddGround(SceneNode* film, SceneNode* garden) {
+  // Flat and matte, the lawn takes the same moonlight everywhere: that
+  // colour, unlit, looks the same as lighting it and costs a fraction per
+  // pixel. Only the part round the garden takes shadows; the rest lies
+  // outside the shadow group, so the map's fit stays on the garden.
+  const Color moonlit = Moonlit(ToMoon().y);
+  Ptr<Triangles> rings[] = {GardenMeshes::Ground(POND_RADIUS, LAWN_RADIUS, 3.0f),
+                            GardenMeshes::Ground(LAWN_RADIUS, 40.0f, 3.0f)};
+  SceneNode* parents[] = {garden, film};
+  const char* names[] = {"Ground", "FarGround"};
+  for (int i = 0; i < 2; ++i) {
+    auto* lawn = new TextureEffect();
+    lawn->SetTexture(TextureOf("Textures\\ground.jpg"));
+    lawn->SetColor(moonlit);
+    Place(parents[i], rings[i], names[i], Vector3{}, 0.0f)->SetEffect(lawn);
+  }
 }
 
 void SceneBuilder::AddPond(SceneNode* garden) {
@@ -220,7 +247,7 @@ void SceneBuilder::AddLanterns(SceneNode* garden) {
     auto* paper = new Texture1DL1PLEffect();
     paper->SetTexture(TextureOf("Textures\\lantern_paper.jpg"));
     paper->SetLights(moon.Get(), glow);
-    paper->SetMaterial(WHITE, WHITE, NONE, Color{0.9f, 0.6f, 0.3f, 0.0f}, 1.0f);
+    paper->SetMaterial(WHITE, WHITE, NONE, Color{1.0f, 0.74f, 0.4f, 0.0f}, 1.0f);
     paper->SetCull(false);
     Place(garden, GardenMeshes::LanternPaper(), name + "Paper", at, 0.3f * static_cast<float>(index))
         ->SetEffect(paper);
@@ -267,7 +294,7 @@ void SceneBuilder::AddStones(SceneNode* garden) {
   }
 }
 
-void SceneBuilder::AddPlants(SceneNode* garden) {
+void SceneBuilder::AddPlants(SceneNode* garden, SceneNode* foliage) {
   RandomStream random(1502);
   // A bamboo grove behind the pond to the west.
   for (int i = 0; i < 14; ++i) {
@@ -289,21 +316,24 @@ void SceneBuilder::AddPlants(SceneNode* garden) {
     leaves->SetSwayParameters(0.06f, 0.7f);
     Matte(leaves);
     CutOut(leaves);
-    Place(garden, GardenMeshes::BambooLeaves(seed, height), "BambooLeaves" + std::to_string(i + 1), at, 0.0f)
+    Place(foliage, GardenMeshes::BambooLeaves(seed, height), "BambooLeaves" + std::to_string(i + 1), at, 0.0f)
         ->SetEffect(leaves);
   }
   // Grass round the rim and along the path.
-  for (int i = 0; i < 24; ++i) {
+  for (int i = 0; i < 18; ++i) {
     const float angle = random.Range(0.0f, 6.28f);
     const float r = POND_RADIUS + random.Range(0.4f, 2.5f);
-    auto* blades = new Texture1DLEffect();
+    // Unlit in the light a blade gets on average: crossed cards, half of
+    // them turned away, lit per pixel would cost several times as much
+    // for a difference lost in the blades' own shades.
+    auto* blades = new TextureEffect();
     blades->SetTexture(TextureOf("Textures\\grass.tga"));
-    blades->SetLight(moon.Get());
+    blades->SetColor(Moonlit(0.6f));
+    blades->SetMaterial(WHITE, WHITE, NONE, NONE, 1.0f);
     blades->SetSway(true);
     blades->SetSwayParameters(0.08f, 1.1f);
-    Matte(blades);
     CutOut(blades);
-    Place(garden, GardenMeshes::GrassClump(1570 + static_cast<uint32_t>(i), random.Range(0.35f, 0.7f)),
+    Place(foliage, GardenMeshes::GrassClump(1570 + static_cast<uint32_t>(i), random.Range(0.35f, 0.7f)),
           "Grass" + std::to_string(i + 1), Vector3{r * std::cos(angle), 0.0f, r * std::sin(angle)},
           random.Range(0.0f, 6.28f))
         ->SetEffect(blades);
@@ -315,23 +345,23 @@ void SceneBuilder::AddPlants(SceneNode* garden) {
   bark->SetLight(moon.Get());
   Matte(bark);
   Place(garden, GardenMeshes::MapleTrunk(3.0f), "MapleTrunk", maple, 0.0f)->SetEffect(bark);
-  auto* foliage = new Texture1DLEffect();
-  foliage->SetTexture(TextureOf("Textures\\maple_leaves.tga"));
-  foliage->SetLight(moon.Get());
-  foliage->SetSway(true);
-  foliage->SetSwayParameters(0.05f, 0.8f);
-  Matte(foliage);
-  CutOut(foliage);
+  auto* leaves = new Texture1DLEffect();
+  leaves->SetTexture(TextureOf("Textures\\maple_leaves.tga"));
+  leaves->SetLight(moon.Get());
+  leaves->SetSway(true);
+  leaves->SetSwayParameters(0.05f, 0.8f);
+  Matte(leaves);
+  CutOut(leaves);
   Triangles* canopy =
-      Place(garden, GardenMeshes::MapleCanopy(1599, 2.2f), "MapleCanopy", maple + Vector3{0.0f, 2.4f, 0.0f}, 0.0f);
-  canopy->SetEffect(foliage);
+      Place(foliage, GardenMeshes::MapleCanopy(1599, 2.2f), "MapleCanopy", maple + Vector3{0.0f, 2.4f, 0.0f}, 0.0f);
+  canopy->SetEffect(leaves);
   garden->AppendChild(GardenParticles::FallingLeaves(TextureOf("Textures\\maple_leaf.tga"), canopy));
 }
 
 void SceneBuilder::AddShadows(SceneNode* garden) {
   auto* shadow = new ShadowmapEffect(String("MoonShadow"));
   shadow->AttachController(new RenderShadowmapEffectController());
-  shadow->SetShadowMap(new Texture(String("Shadowmap"), new Image(String(), Image::FORMAT_DEPTH, 1024, 1024)));
+  shadow->SetShadowMap(new Texture(String("Shadowmap"), new Image(String(), Image::FORMAT_DEPTH, 512, 512)));
   shadow->SetBias(1000.0f, 3.09f);
   shadow->SetShadowColor(Color{0.01f, 0.015f, 0.04f, 0.6f});
   shadow->SetLight(moon.Get());
@@ -376,7 +406,7 @@ bool SceneBuilder::Make() {
 
   auto* garden = new SceneNode(String("Garden"), 0, 16);
   film->AppendChild(garden);
-  AddGround(garden);
+  AddGround(film, garden);
   AddPond(garden);
   KoiSchool::Add(garden, moon.Get(),
                  {TextureOf("Textures\\koi_kohaku.jpg"), TextureOf("Textures\\koi_ogon.jpg"),
@@ -385,7 +415,11 @@ bool SceneBuilder::Make() {
   AddBridge(garden);
   AddLanterns(garden);
   AddStones(garden);
-  AddPlants(garden);
+  // Cut-out cards outside the shadow group: the receiver pass does not
+  // cut them out, and would speckle them with their own shadows.
+  auto* foliage = new SceneNode(String("Foliage"), 0, 16);
+  film->AppendChild(foliage);
+  AddPlants(garden, foliage);
   AddShadows(garden);
   // Sprites draw after the garden's shadows, outside the shadow group.
   Texture* glow = TextureOf("Textures\\firefly.tga");

@@ -24,6 +24,11 @@ class SceneBuilder {
   bool Make();
 
  private:
+  // Toward the moon, and what its light makes of a matte white surface
+  // whose normal is `facing` (the cosine) toward it: the lit effects'
+  // ambient plus diffuse.
+  Vector3 ToMoon() const;
+  Color Moonlit(float facing) const;
   // One texture per picture, shared by every effect that shows it.
   Texture* TextureOf(const std::string& name);
   // The grey height map, turned into a normal map (with the height as
@@ -36,12 +41,14 @@ class SceneBuilder {
                    float yaw);
 
   void AddSky(SceneNode* root);
-  void AddGround(SceneNode* garden);
+  void AddGround(SceneNode* film, SceneNode* garden);
   void AddPond(SceneNode* garden);
   void AddBridge(SceneNode* garden);
   void AddLanterns(SceneNode* garden);
   void AddStones(SceneNode* garden);
-  void AddPlants(SceneNode* garden);
+  // Stalks and trunk into the garden, the cut-out leaves and grass into
+  // `foliage`.
+  void AddPlants(SceneNode* garden, SceneNode* foliage);
   // The moon's shadow map over the garden group only.
   void AddShadows(SceneNode* garden);
 

@@ -99,9 +99,18 @@ void ScreensaverController::ChooseNextSet() {
   }
   recentSets.erase(recentSets.begin());
   recentSets.push_back(candidate);
-  currentSet = candidate;
+  Enter(candidate);
+}
 
-  ScreensaverSet& set = sets[static_cast<size_t>(candidate)];
+void ScreensaverController::StartSet(int32_t index) {
+  if (index < 0 || index >= GetSetCount()) return;
+  Enter(index);
+  elapsed = 0.0;
+}
+
+void ScreensaverController::Enter(int32_t index) {
+  currentSet = index;
+  ScreensaverSet& set = sets[static_cast<size_t>(index)];
   if (set.cameraAnimation) {
     set.cameraAnimation->Reset();
     if (const double length = Length(set.cameraAnimation.Get()); length > 0.0) {

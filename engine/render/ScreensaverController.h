@@ -46,6 +46,11 @@ class ScreensaverController : public Controller {
   // (only a positive period counts), and its camera becomes the current
   // renderer's. Nothing without sets.
   void ChooseNextSet();
+  // Cuts to set `index` as a choice of it would (animations reset, length
+  // fixed, camera made current) and starts its time at 0, leaving the
+  // remembered choices alone; a viewer uses it to show one set. Nothing
+  // for an index out of range.
+  void StartSet(int32_t index);
 
   // The set's animations are found from its camera.
   void AddSet(Camera* camera, double fadeInTime, double duration);
@@ -63,6 +68,9 @@ class ScreensaverController : public Controller {
   double GetFade() const;
 
  private:
+  // Steps taken for whichever set is chosen: see ChooseNextSet.
+  void Enter(int32_t index);
+
   std::vector<ScreensaverSet> sets;
   int32_t currentSet = -1;
   std::vector<int32_t> recentSets;

@@ -446,6 +446,16 @@ TEST_F(ContentArchives, TheSceneKeepsTheRulesTheEngineImposes) {
         if (dynamic_cast<ShadowmapEffect*>(group->GetEffect(e)) == nullptr) continue;
         ++shadows;
         EXPECT_EQ(group->FindByName(String("Sky")), nullptr) << "the sky dome would spoil the shadow map's fit";
+        EXPECT_EQ(group->FindByName(String("FarGround")), nullptr) << "so would the lawn beyond the garden";
+        // The receiver pass draws without the alpha test: cut-out cards
+        // would be darkened over their whole rectangles.
+        Array<Object*> below(64, 64);
+        group->CollectByType(GeometryNode::Type(), below);
+        EXPECT_GT(below.Count(), 20u) << "the garden's pieces take its shadows";
+        for (uint32_t n = 0; n < below.Count(); ++n) {
+          const auto* material = dynamic_cast<const GeometryNodeEffect*>(static_cast<GeometryNode*>(below[n])->GetEffect());
+          EXPECT_FALSE(material != nullptr && material->GetAlphaTest()) << name(below[n]) << " in the shadow group";
+        }
       }
     }
   }

@@ -142,6 +142,32 @@ TEST_F(ScreensaverTest, ASetRunsAsLongAsItsAnimations) {
   }
 }
 
+TEST_F(ScreensaverTest, AStartedSetRunsFromItsBeginningAndOutOfRangeChangesNothing) {
+  Ptr<ScreensaverController> director(new ScreensaverController());
+  for (const char* name : {"first", "second", "third"}) director->AddSet(Shot(name, 6.0, 4.0).Get(), 1.0, 10.0);
+  director->ChooseNextSet();
+  const std::vector<int32_t> recent = director->GetRecentSets();
+  for (int frame = 0; frame < 2; ++frame) Frame(*director, 1.0);
+  const int32_t other = (director->GetCurrentSet() + 1) % 3;
+  const ScreensaverSet& set = director->GetSet(other);
+  set.cameraAnimation->SetPhase(0.5);
+
+  director->StartSet(other);
+  EXPECT_EQ(director->GetCurrentSet(), other);
+  EXPECT_EQ(renderer->GetCamera(), set.camera.Get());
+  EXPECT_EQ(director->GetElapsed(), 0.0);
+  EXPECT_EQ(director->GetFade(), 1.0) << "it opens black";
+  EXPECT_EQ(set.duration, 4.0) << "the shorter track";
+  EXPECT_EQ(set.cameraAnimation->GetPhase(), 0.0);
+  EXPECT_EQ(director->GetRecentSets(), recent);
+
+  for (const int32_t index : {-1, 3}) {
+    director->StartSet(index);
+    EXPECT_EQ(director->GetCurrentSet(), other) << index;
+    EXPECT_EQ(renderer->GetCamera(), set.camera.Get()) << index;
+  }
+}
+
 TEST_F(ScreensaverTest, ACutLeavesTheNewShotAtTheTimeLeftOver) {
   struct Case {
     const char* what;

@@ -17,6 +17,7 @@
 #include "engine/render/ColorEffect.h"
 #include "engine/render/PostRenderEffect.h"
 #include "engine/render/RenderShadowmapEffectController.h"
+#include "engine/render/ScreensaverController.h"
 #include "engine/render/ShadowmapEffect.h"
 #include "engine/render/SpriteEffect.h"
 #include "engine/render/SpriteParticleSystem.h"
@@ -70,11 +71,21 @@ Image* SavePicture(const fs::path& folder, const std::string& name, const Image&
 
 // An orange square on the left and one textured from "halves.png" (red
 // below, blue above) on the right, seen from the origin; without `camera`,
-// nothing to see them through. Images name their files, found beside the
-// scene or in its archive.
-void SaveScene(const fs::path& folder, const char* name, bool camera) {
-  Ptr<SceneNode> root(new SceneNode(String("Root"), 0, 2));
+// nothing to see them through; with `sets`, a screensaver controller cuts
+// between that camera and one looking away. Images name their files, found
+// beside the scene or in its archive.
+void SaveScene(const fs::path& folder, const char* name, bool camera, bool sets = false) {
+  Ptr<SceneNode> root(new SceneNode(String("Root"), 0, 4));
   if (camera) root->AppendChild(new Camera(String("eye")));
+  if (sets) {
+    auto* away = new Camera(String("away"));
+    away->SetDirection(Vector3{0.0f, 0.0f, -1.0f});
+    root->AppendChild(away);
+    auto* director = new ScreensaverController(String("director"));
+    director->AddSet(static_cast<Camera*>(root->GetChild(0)), 0.0, 10.0);
+    director->AddSet(away, 0.0, 10.0);
+    root->AttachController(director);
+  }
   auto* flat = new ColorEffect();
   flat->SetColor({1.0f, 0.5f, 0.25f, 1.0f});
   root->AppendChild(Square(-1.05f, flat));
@@ -277,6 +288,24 @@ TEST_F(ViewToolTest, ScreenshotsOfASceneInAnArchiveAndOfEveryFrame) {
   ExpectScene(folder / "loose.png");
 }
 
+TEST_F(ViewToolTest, ASetChosenByNumberShowsThroughItsCamera) {
+  SaveScene(folder, "Sets.STR", true, true);
+  // The first camera unless told; the director's count limits the number.
+  for (const char* set : {"", " --set 1"}) {
+    const test::Outcome run = RunView(In("Sets.STR") + set + " --size 64x64 --screenshot " + In("first.png"));
+    ASSERT_EQ(run.exitCode, 0) << set << "\n" << run.output;
+    ExpectScene(folder / "first.png");
+  }
+  test::Outcome run = RunView(In("Sets.STR") + " --set 2 --size 64x64 --screenshot " + In("away.png"));
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  std::string error;
+  const Ptr<Image> away = tools::PngFile::Read((folder / "away.png").string(), error);
+  ASSERT_TRUE(away) << error;
+  for (const auto& [x, y] : {std::pair{24u, 32u}, std::pair{48u, 22u}, std::pair{48u, 42u}}) {
+    EXPECT_EQ(At(*away, x, y), 0u) << x << ", " << y;
+  }
+}
+
 TEST_F(ViewToolTest, TheShowcaseDrawsLetterboxedWithItsShadowParticlesAndAText) {
   SaveShowcase(folder);
   const test::Outcome run = RunView(In("Showcase.STR") + " --size 640x480 --frames 40 --step 0.05 --text 'AB C'" +
@@ -319,6 +348,8 @@ TEST_F(ViewToolTest, TheShowcaseDrawsLetterboxedWithItsShadowParticlesAndAText) 
 
 TEST_F(ViewToolTest, RefusalsAreOneLine) {
   SaveScene(folder, "blind.STR", false);
+  SaveScene(folder, "Main.STR", true);
+  SaveScene(folder, "Sets.STR", true, true);
   std::ofstream(folder / "noise.STR") << "not a scene at all";
   struct Case {
     std::string arguments;
@@ -329,6 +360,11 @@ TEST_F(ViewToolTest, RefusalsAreOneLine) {
       {"", 2, "ynx-view: no scene given"},
       {In("Main.STR") + " --frames 0", 2, "ynx-view: bad value '0' for --frames"},
       {In("Main.STR") + " --zoom 2", 2, "ynx-view: unknown option --zoom"},
+      {In("Main.STR") + " --set 0", 2, "ynx-view: bad value '0' for --set"},
+      {In("Main.STR") + " --set 1 --frames 1", 1,
+       "ynx-view: " + (folder / "Main.STR").string() + ": the scene has 0 camera sets"},
+      {In("Sets.STR") + " --set 3 --frames 1", 1,
+       "ynx-view: " + (folder / "Sets.STR").string() + ": the scene has 2 camera sets"},
       {In("missing.STR"), 1, "ynx-view: no such file: " + (folder / "missing.STR").string()},
       {In("noise.STR") + " --frames 1", 1, "ynx-view: " + (folder / "noise.STR").string() + ": not a scene"},
       {In("blind.STR") + " --screenshot " + In("x.png"), 1,

@@ -97,6 +97,8 @@ bool ViewOptions::Parse(int argc, const char* const* argv, ViewOptions& out, boo
     } else if (option == "--frames") {
       valid = ParseCount(value, 1, 1000000, out.frames);
       framesGiven = true;
+    } else if (option == "--set") {
+      valid = ParseCount(value, 1, 1000, out.set);
     } else if (option == "--text") {
       out.text = value;
     } else if (option == "--font") {

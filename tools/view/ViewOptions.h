@@ -23,6 +23,9 @@ struct ViewOptions {
   // PNG of the last frame, or of every frame when the name holds "%d".
   std::string screenshot;
   bool stats = false;
+  // The camera set, counted from 1, that the scene's screensaver controller
+  // starts on; 0 shows the first camera.
+  int32_t set = 0;
   // A line written over every frame, in glyphs cut from the picture named
   // by `font` (16 x 16 cells, byte c in column c mod 16, row c div 16 from
   // the top), found like the scene's pictures.
