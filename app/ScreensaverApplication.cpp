@@ -439,6 +439,10 @@ int32_t ScreensaverApplication::StartEngine() {
 int32_t ScreensaverApplication::StopEngine() {
   if (OnEngineStopping() != 0) return 1;
   if (commandLine.mode != RUN_MODE_PASSWORD) {
+    // Device copies hold their renderer, and the renderer may still hold a
+    // camera or node that holds them: the device goes first, so that the
+    // renderer goes with the last reference.
+    if (Renderer* renderer = Renderer::GetCurrent()) renderer->Close();
     ReleaseRenderer();
     if (ShutdownEngine() != 0) {
       LogError("Невозможно завершить работу движка.");

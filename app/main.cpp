@@ -1,6 +1,8 @@
 // The screensaver's entry: platform options first, then the log file and one
 // application object driven through Create, Run and Destroy.
 
+#include <SDL.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -107,5 +109,10 @@ int main() {
     std::fprintf(stderr, "vellumere: %s\nTry 'vellumere --help' for more information.\n", error.c_str());
     return 2;
   }
+  // Held until the process ends, so that the OpenGL driver stays loaded and
+  // leak checkers running at exit can still name what it allocated. Only
+  // with a display: without one there is no driver, and SDL would complain.
+  const char* display = std::getenv("DISPLAY");
+  if (display != nullptr && display[0] != '\0') SDL_InitSubSystem(SDL_INIT_VIDEO);
   return RunScreensaver(options);
 }
