@@ -299,7 +299,7 @@ TEST_F(ViewToolTest, ASetChosenByNumberShowsThroughItsCamera) {
   test::Outcome run = RunView(In("Sets.STR") + " --set 2 --size 64x64 --screenshot " + In("away.png"));
   ASSERT_EQ(run.exitCode, 0) << run.output;
   std::string error;
-  const Ptr<Image> away = tools::PngFile::Read((folder / "away.png").string(), error);
+  const Ptr<Image> away = PngFile::Read((folder / "away.png").string(), error);
   ASSERT_TRUE(away) << error;
   for (const auto& [x, y] : {std::pair{24u, 32u}, std::pair{48u, 22u}, std::pair{48u, 42u}}) {
     EXPECT_EQ(At(*away, x, y), 0u) << x << ", " << y;
