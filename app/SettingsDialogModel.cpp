@@ -17,14 +17,14 @@ using Kind = SettingsDialogModel::Kind;
 
 // The dialog's controls: id, kind, the text key of its caption and the
 // caption it keeps when the text table lacks that key.
-struct ControlSpec {
+struct ControlEntry {
   int32_t id;
   Kind kind;
   const char* key;
   const char* caption;
 };
 
-constexpr ControlSpec CONTROLS[] = {
+constexpr ControlEntry CONTROLS[] = {
     {SettingsDialogModel::ID_MODE_BOX, Kind::GROUP, "Mes_Settings_Box_Mode", "Video Mode"},
     {SettingsDialogModel::ID_MODE_LIST, Kind::LIST, nullptr, ""},
     {SettingsDialogModel::ID_USE_DESKTOP, Kind::CHECK, "Mes_Settings_UseDesktop", "Use Desktop Settings"},
@@ -88,9 +88,9 @@ SettingsDialogModel::SettingsDialogModel(ScreensaverApplication& application,
     : application(application), modes(std::move(modes)), desktopMode(desktopMode) {
   title = Text(application, "Mes_Settings_Title", "Vellumere 3D Screensaver Configuration");
   controls.reserve(std::size(CONTROLS));
-  for (const ControlSpec& spec : CONTROLS) {
-    controls.push_back(Control{spec.id, spec.kind,
-                               spec.key != nullptr ? Text(application, spec.key, spec.caption) : String()});
+  for (const ControlEntry& entry : CONTROLS) {
+    controls.push_back(Control{entry.id, entry.kind,
+                               entry.key != nullptr ? Text(application, entry.key, entry.caption) : String()});
   }
   At(ID_VOLUME).maximum = 100;
   At(ID_GAMMA).minimum = -100;
