@@ -8,12 +8,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <iterator>
-#include <memory>
-#include <new>
 
 #include "engine/core/Log.h"
 #include "engine/io/Image.h"
@@ -62,43 +59,6 @@ void Wake(int fd) {
 
 void OnSignal(int) { Wake(signalFd.load()); }
 
-// For every destination pixel along one axis, the source pixels under a
-// tent as wide as a destination pixel but never narrower than a source
-// pixel: shrinking averages, enlarging interpolates.
-struct Taps {
-  uint32_t count = 0;
-  std::vector<int32_t> first;
-  // `count` per destination pixel, summing to 1; indexes past the edges
-  // are clamped to it.
-  std::vector<float> weights;
-};
-
-Taps MakeTaps(uint32_t source, uint32_t target) {
-  const double scale = static_cast<double>(source) / target;
-  const double radius = std::max(1.0, scale);
-  Taps taps;
-  taps.count = 2 * static_cast<uint32_t>(std::ceil(radius)) + 1;
-  taps.first.resize(target);
-  taps.weights.resize(static_cast<size_t>(target) * taps.count);
-  for (uint32_t d = 0; d < target; ++d) {
-    const double centre = (d + 0.5) * scale - 0.5;
-    const int32_t first = static_cast<int32_t>(std::floor(centre - radius)) + 1;
-    float* weights = &taps.weights[static_cast<size_t>(d) * taps.count];
-    double sum = 0.0;
-    for (uint32_t k = 0; k < taps.count; ++k) {
-      weights[k] = static_cast<float>(std::max(0.0, 1.0 - std::fabs(first + k - centre) / radius));
-      sum += weights[k];
-    }
-    for (uint32_t k = 0; k < taps.count; ++k) weights[k] = static_cast<float>(weights[k] / sum);
-    taps.first[d] = first;
-  }
-  return taps;
-}
-
-uint32_t Clamp(int64_t index, uint32_t size) {
-  return static_cast<uint32_t>(std::clamp<int64_t>(index, 0, int64_t{size} - 1));
-}
-
 // An 8-bit level placed in a visual's channel mask.
 struct Channel {
   int shift = 0;
@@ -119,7 +79,7 @@ struct Channel {
 
 }  // namespace
 
-bool PreviewWindow::Create(uint64_t parentId, const String& className, const Image& picture) {
+bool PreviewWindow::Create(uint64_t parentId, const String& className, const Image& source) {
   Destroy();
   if (trap.display != nullptr) {
     LogError("Окно предпросмотра уже создано.");
@@ -187,24 +147,8 @@ bool PreviewWindow::Create(uint64_t parentId, const String& className, const Ima
   }
   trap.catchAll = false;
 
-  const int32_t bytes = Image::BytesPerPixel(picture.GetFormat());
-  if (picture.GetData() == nullptr || bytes <= 0) {
-    LogWarning("Нет картинки для окна предпросмотра [%s].", picture.GetName().CStr());
-  } else {
-    sourceWidth = picture.GetWidth();
-    sourceHeight = picture.GetHeight();
-    source.resize(static_cast<size_t>(sourceWidth) * sourceHeight * 3);
-    // The engine keeps the bottom row first, X the top one; grey spreads
-    // to all three channels, alpha is dropped.
-    uint8_t* out = source.data();
-    for (uint32_t y = 0; y < sourceHeight; ++y) {
-      const uint8_t* in =
-          picture.GetData() + static_cast<size_t>(sourceHeight - 1 - y) * sourceWidth * bytes;
-      for (uint32_t x = 0; x < sourceWidth; ++x, in += bytes) {
-        for (int32_t c = 0; c < 3; ++c) *out++ = in[bytes >= 3 ? c : 0];
-      }
-    }
-  }
+  picture = PictureScaler(source);
+  if (picture.IsEmpty()) LogWarning("Нет картинки для окна предпросмотра [%s].", source.GetName().CStr());
   Rescale(static_cast<uint32_t>(attributes.width), static_cast<uint32_t>(attributes.height));
   return true;
 }
@@ -285,48 +229,25 @@ void PreviewWindow::Rescale(uint32_t newWidth, uint32_t newHeight) {
   height = newHeight;
   if (scaled != nullptr) XDestroyImage(scaled);
   scaled = nullptr;
-  if (source.empty()) return;
+  const std::vector<uint8_t> levels = picture.Scale(width, height);
+  if (levels.empty()) return;
   XImage* image = XCreateImage(display, nullptr, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
                                width, height, 32, 0);
-  const size_t rowFloats = static_cast<size_t>(width) * 3;
-  std::unique_ptr<float[]> rows(new (std::nothrow) float[rowFloats * sourceHeight]);
   if (image != nullptr) {
     image->data =
         static_cast<char*>(std::malloc(static_cast<size_t>(image->bytes_per_line) * height));
   }
-  if (image == nullptr || image->data == nullptr || !rows) {
+  if (image == nullptr || image->data == nullptr) {
     LogError("Недостаточно памяти для картинки окна предпросмотра %ux%u.", width, height);
     if (image != nullptr) XDestroyImage(image);
     return;
   }
-
-  // Across first, at the source's height, then down into the window's pixels.
-  const Taps across = MakeTaps(sourceWidth, width);
-  for (uint32_t y = 0; y < sourceHeight; ++y) {
-    const uint8_t* in = &source[static_cast<size_t>(y) * sourceWidth * 3];
-    float* out = &rows[y * rowFloats];
-    for (uint32_t x = 0; x < width; ++x, out += 3) {
-      const float* weights = &across.weights[static_cast<size_t>(x) * across.count];
-      out[0] = out[1] = out[2] = 0.0f;
-      for (uint32_t k = 0; k < across.count; ++k) {
-        const uint8_t* pixel = in + Clamp(int64_t{across.first[x]} + k, sourceWidth) * 3;
-        for (int c = 0; c < 3; ++c) out[c] += weights[k] * pixel[c];
-      }
-    }
-  }
-  const Taps down = MakeTaps(sourceHeight, height);
   const Channel channels[] = {Channel(masks[0]), Channel(masks[1]), Channel(masks[2])};
   // What the colour masks leave of a 32-bit pixel is alpha: opaque.
   const unsigned long opaque = depth == 32 ? ~(masks[0] | masks[1] | masks[2]) & 0xFFFFFFFFul : 0ul;
+  const uint8_t* level = levels.data();
   for (uint32_t y = 0; y < height; ++y) {
-    const float* weights = &down.weights[static_cast<size_t>(y) * down.count];
-    for (uint32_t x = 0; x < width; ++x) {
-      float level[3] = {};
-      for (uint32_t k = 0; k < down.count; ++k) {
-        const float* in =
-            &rows[Clamp(int64_t{down.first[y]} + k, sourceHeight) * rowFloats + x * 3];
-        for (int c = 0; c < 3; ++c) level[c] += weights[k] * in[c];
-      }
+    for (uint32_t x = 0; x < width; ++x, level += 3) {
       XPutPixel(image, static_cast<int>(x), static_cast<int>(y),
                 opaque | channels[0].Place(level[0]) | channels[1].Place(level[1]) |
                     channels[2].Place(level[2]));
@@ -364,8 +285,7 @@ void PreviewWindow::Destroy() {
   parent = window = 0;
   width = height = 0;
   exposed = false;
-  source.clear();
-  sourceWidth = sourceHeight = 0;
+  picture = PictureScaler();
 }
 
 }  // namespace ynx

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
+#include "app/PictureScaler.h"
 #include "engine/core/String.h"
 
 // Xlib's own names, so that its macros (None, Status, Bool) stay out of
@@ -69,10 +69,7 @@ class PreviewWindow {
   bool exposed = false;
   // Stop's and the signal handler's way into the wait.
   int wake[2] = {-1, -1};
-  // The picture, top row first, three bytes per pixel.
-  std::vector<uint8_t> source;
-  uint32_t sourceWidth = 0;
-  uint32_t sourceHeight = 0;
+  PictureScaler picture;
 };
 
 }  // namespace ynx

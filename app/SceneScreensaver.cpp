@@ -5,6 +5,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "app/SettingsDialogModel.h"
 #include "engine/audio/SoundLibrary.h"
 #include "engine/audio/SoundNode.h"
 #include "engine/core/Log.h"
@@ -58,6 +59,37 @@ std::vector<Texture*> ReachableTextures(Object& root) {
 }  // namespace
 
 SceneScreensaver::SceneScreensaver(const RunOptions& runOptions) : ScreensaverApplication(runOptions) {}
+
+int32_t SceneScreensaver::OnSettingsDialogMessage(SettingsDialogModel&,
+                                                  const SettingsDialogMessage& message) {
+  using Type = SettingsDialogMessage::Type;
+  // The dialog keeps the focus its toolkit gives it.
+  if (message.type == Type::INIT) return 1;
+  if (message.type != Type::PAINT || message.control != SettingsDialogModel::ID_PICTURE ||
+      message.pixels == nullptr || message.width <= 0 || message.height <= 0 ||
+      message.stride < message.width) {
+    return 0;
+  }
+  if (!settingsPictureRead) {
+    settingsPictureRead = true;
+    const char* name = SettingsDialogModel::SETTINGS_PICTURE;
+    File* file = FileManager::FindFile(String(name));
+    if (file != nullptr) settingsPicture = PictureScaler(*Ptr<Image>(new Image(file, String())));
+    if (settingsPicture.IsEmpty()) LogWarning("Невозможно загрузить картинку диалога [%s].", name);
+  }
+  const auto width = static_cast<uint32_t>(message.width);
+  const auto height = static_cast<uint32_t>(message.height);
+  const std::vector<uint8_t> levels = settingsPicture.Scale(width, height);
+  if (levels.empty()) return 0;
+  const uint8_t* level = levels.data();
+  for (uint32_t y = 0; y < height; ++y) {
+    uint32_t* out = message.pixels + static_cast<size_t>(y) * static_cast<uint32_t>(message.stride);
+    for (uint32_t x = 0; x < width; ++x, level += 3) {
+      out[x] = uint32_t{level[0]} << 16 | uint32_t{level[1]} << 8 | level[2];
+    }
+  }
+  return 1;
+}
 
 SceneScreensaver::~SceneScreensaver() {
   fadeEffect = nullptr;

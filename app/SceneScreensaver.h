@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/PictureScaler.h"
 #include "app/ScreensaverApplication.h"
 #include "engine/core/Ptr.h"
 
@@ -27,6 +28,11 @@ class SceneScreensaver : public ScreensaverApplication {
   int32_t OnSetting(const String&, const String&) override { return 0; }
   int32_t OnRegistryRead(Registry&, const std::string&) override { return 0; }
   int32_t OnRegistryWrite(Registry&, const std::string&) override { return 0; }
+  // Draws the settings picture into its frame.
+  int32_t OnSettingsDialogMessage(SettingsDialogModel& dialog,
+                                  const SettingsDialogMessage& message) override;
+  int32_t OnSettingsDialogInit() override { return 0; }
+  int32_t OnSettingsDialogRefresh(SettingsDialogModel&) override { return 0; }
   int32_t OnEngineStarted() override { return 0; }
   int32_t OnEngineStopping() override { return 0; }
   int32_t OnInputEvent(const InputEvent&) override { return 0; }
@@ -49,6 +55,9 @@ class SceneScreensaver : public ScreensaverApplication {
   // Owned by the scene.
   ScreensaverController* sceneController = nullptr;
   Ptr<ColorEffect> fadeEffect;
+  // The settings picture, decoded at the dialog's first paint.
+  PictureScaler settingsPicture;
+  bool settingsPictureRead = false;
 };
 
 }  // namespace ynx

@@ -8,6 +8,7 @@
 #include "app/PreviewWindow.h"
 #include "app/RunOptions.h"
 #include "app/Settings.h"
+#include "app/SettingsDialogMessage.h"
 #include "engine/core/HashMap.h"
 #include "engine/system/FpsCounter.h"
 #include "engine/system/InputHandler.h"
@@ -15,6 +16,8 @@
 #include "platform/registry/Registry.h"
 
 namespace ynx {
+
+class SettingsDialogModel;
 
 // The screensaver's application object: the run mode, the settings and texts,
 // the engine start and stop of each mode, and the three phases the program's
@@ -93,6 +96,12 @@ class ScreensaverApplication : public InputHandler {
   // With the registry still open at the settings key.
   virtual int32_t OnRegistryRead(Registry& store, const std::string& keyPath) = 0;
   virtual int32_t OnRegistryWrite(Registry& store, const std::string& keyPath) = 0;
+  // Every event of the configuration dialog, after the dialog has acted on
+  // it; what it returns goes back to the view (for PAINT: 1 when it drew).
+  virtual int32_t OnSettingsDialogMessage(SettingsDialogModel& dialog,
+                                          const SettingsDialogMessage& message) = 0;
+  // The end of every refresh of the dialog's controls.
+  virtual int32_t OnSettingsDialogInit() = 0;
   virtual int32_t OnEngineStarted() = 0;
   virtual int32_t OnEngineStopping() = 0;
   virtual int32_t OnInputEvent(const InputEvent& event) = 0;
@@ -104,10 +113,16 @@ class ScreensaverApplication : public InputHandler {
   virtual int32_t LoadData() = 0;
   virtual int32_t FreeData() = 0;
   virtual int32_t CacheData() = 0;
+  // For a derived screensaver that refreshes a dialog of its own; nothing
+  // here calls it.
+  virtual int32_t OnSettingsDialogRefresh(SettingsDialogModel& dialog) = 0;
 
   Overlay& GetOverlay() { return overlay; }
 
  private:
+  // The dialog passes its events on to the hooks above.
+  friend class SettingsDialogModel;
+
   // Feeds every line of an embedded text to the consumer.
   template <typename Consumer>
   int32_t ReadPairs(int32_t id, const char* loaded, const char* missing, Consumer consume);

@@ -124,6 +124,11 @@ void SettingsDialogModel::Refresh() {
   EnableVolume();
   At(ID_MODE_LIST).enabled = !settings.useDesktopSettings;
   FillModeList();
+  application.OnSettingsDialogInit();
+}
+
+int32_t SettingsDialogModel::Notify(const SettingsDialogMessage& message) {
+  return application.OnSettingsDialogMessage(*this, message);
 }
 
 void SettingsDialogModel::SetGammaLabel() {

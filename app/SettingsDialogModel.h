@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/SettingsDialogMessage.h"
 #include "engine/core/String.h"
 #include "engine/render/DisplayModeDesc.h"
 
@@ -87,8 +88,12 @@ class SettingsDialogModel {
   SettingsDialogModel(ScreensaverApplication& application, std::vector<DisplayModeDesc> modes,
                       int32_t desktopMode);
 
-  // Puts the current settings into the controls and rebuilds the mode list.
+  // Puts the current settings into the controls and rebuilds the mode list;
+  // then the application hears of it.
   void Refresh();
+  // A view reports each event once the model has acted on it: the
+  // application's answer (for PAINT: 1 when the canvas was drawn).
+  int32_t Notify(const SettingsDialogMessage& message);
 
   const String& Title() const { return title; }
   // Every control, in the order of the dialog's table.

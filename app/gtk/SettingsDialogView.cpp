@@ -16,6 +16,9 @@ namespace {
 using Model = SettingsDialogModel;
 
 constexpr char CONTROL_ID[] = "control-id";
+// The settings picture's frame, the picture's own size.
+constexpr int PICTURE_WIDTH = 512;
+constexpr int PICTURE_HEIGHT = 128;
 
 int32_t ControlId(gpointer widget) {
   return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), CONTROL_ID));
@@ -37,6 +40,7 @@ SettingsDialogView::SettingsDialogView(SettingsDialogModel& model, uint64_t owne
     : model(model), ownerWindow(ownerWindow), dialog(gtk_dialog_new()) {
   Build();
   Sync(true);
+  model.Notify(SettingsDialogMessage{SettingsDialogMessage::Type::INIT});
 }
 
 SettingsDialogView::~SettingsDialogView() {
@@ -92,6 +96,17 @@ GtkWidget* SettingsDialogView::Button(int32_t id) {
   return Keep(id, button);
 }
 
+GtkWidget* SettingsDialogView::Picture() {
+  GtkWidget* frame = gtk_frame_new(nullptr);
+  gtk_frame_set_shadow_type(GTK_FRAME(frame), GTK_SHADOW_IN);
+  gtk_widget_set_halign(frame, GTK_ALIGN_CENTER);
+  GtkWidget* area = gtk_drawing_area_new();
+  gtk_widget_set_size_request(area, PICTURE_WIDTH, PICTURE_HEIGHT);
+  g_signal_connect(area, "draw", G_CALLBACK(OnDrawPicture), this);
+  gtk_container_add(GTK_CONTAINER(frame), Keep(Model::ID_PICTURE, area));
+  return frame;
+}
+
 GtkWidget* SettingsDialogView::ModeList() {
   GtkWidget* list = gtk_combo_box_text_new();
   g_signal_connect(list, "changed", G_CALLBACK(OnModeChanged), this);
@@ -105,7 +120,7 @@ void SettingsDialogView::Build() {
   GtkWidget* body = gtk_box_new(GTK_ORIENTATION_VERTICAL, 12);
   g_object_set(body, "margin", 12, nullptr);
 
-  Add(body, Keep(Model::ID_PICTURE, DialogWidgets::Picture(Model::SETTINGS_PICTURE)));
+  Add(body, Picture());
 
   GtkWidget* content = nullptr;
   GtkWidget* mode = DialogWidgets::Group(model.Find(Model::ID_MODE_BOX)->caption, content);
@@ -288,25 +303,58 @@ void SettingsDialogView::Clicked(int32_t id) {
   }
 }
 
+void SettingsDialogView::Report(int32_t id) {
+  model.Notify(SettingsDialogMessage{SettingsDialogMessage::Type::COMMAND, id});
+}
+
 void SettingsDialogView::OnToggled(GtkToggleButton* button, SettingsDialogView* view) {
   if (view->syncing) return;
   view->model.SetChecked(ControlId(button), gtk_toggle_button_get_active(button));
   view->Sync(false);
+  view->Report(ControlId(button));
 }
 
 void SettingsDialogView::OnMoved(GtkRange* range, SettingsDialogView* view) {
   if (view->syncing) return;
   view->model.SetPosition(ControlId(range), static_cast<int32_t>(std::lround(gtk_range_get_value(range))));
   view->Sync(false);
+  view->Report(ControlId(range));
 }
 
 void SettingsDialogView::OnModeChanged(GtkComboBox* list, SettingsDialogView* view) {
   if (view->syncing) return;
   view->model.SelectMode(gtk_combo_box_get_active(list));
+  view->Report(Model::ID_MODE_LIST);
 }
 
 void SettingsDialogView::OnClicked(GtkButton* button, SettingsDialogView* view) {
   view->Clicked(ControlId(button));
+  view->Report(ControlId(button));
+}
+
+// The application paints the picture into an image of the area's pixels;
+// where it does not, the frame stays empty.
+gboolean SettingsDialogView::OnDrawPicture(GtkWidget* area, cairo_t* context, SettingsDialogView* view) {
+  const int scale = gtk_widget_get_scale_factor(area);
+  const int width = gtk_widget_get_allocated_width(area) * scale;
+  const int height = gtk_widget_get_allocated_height(area) * scale;
+  cairo_surface_t* canvas = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  if (cairo_surface_status(canvas) == CAIRO_STATUS_SUCCESS) {
+    cairo_surface_flush(canvas);
+    SettingsDialogMessage message{SettingsDialogMessage::Type::PAINT, Model::ID_PICTURE};
+    message.pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(canvas));
+    message.width = width;
+    message.height = height;
+    message.stride = cairo_image_surface_get_stride(canvas) / 4;
+    if (view->model.Notify(message) != 0) {
+      cairo_surface_mark_dirty(canvas);
+      cairo_surface_set_device_scale(canvas, scale, scale);
+      cairo_set_source_surface(context, canvas, 0, 0);
+      cairo_paint(context);
+    }
+  }
+  cairo_surface_destroy(canvas);
+  return FALSE;
 }
 
 }  // namespace ynx

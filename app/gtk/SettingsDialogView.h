@@ -34,6 +34,8 @@ class SettingsDialogView {
   GtkWidget* Trackbar(int32_t id);
   GtkWidget* Button(int32_t id);
   GtkWidget* ModeList();
+  // The frame the application paints the settings picture into.
+  GtkWidget* Picture();
   GtkWidget* Keep(int32_t id, GtkWidget* widget);
   void Build();
   // Puts the model's state into the widgets; the mode list only when the
@@ -41,11 +43,14 @@ class SettingsDialogView {
   void Sync(bool withModes);
   void Place();
   void Clicked(int32_t id);
+  // What the user did to that control, for the application.
+  void Report(int32_t id);
 
   static void OnToggled(GtkToggleButton* button, SettingsDialogView* view);
   static void OnMoved(GtkRange* range, SettingsDialogView* view);
   static void OnModeChanged(GtkComboBox* list, SettingsDialogView* view);
   static void OnClicked(GtkButton* button, SettingsDialogView* view);
+  static gboolean OnDrawPicture(GtkWidget* area, cairo_t* context, SettingsDialogView* view);
   static gboolean OnTerminate(gpointer unused);
 
   SettingsDialogModel& model;

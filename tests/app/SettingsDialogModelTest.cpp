@@ -277,12 +277,22 @@ TEST_F(SettingsDialogModelTest, FirstPlacementCentresTheDialogOnTheDesktopMode) 
   }
 }
 
-TEST_F(SettingsDialogModelTest, AMissingPictureIsLoggedAndGivesNoBytes) {
+TEST_F(SettingsDialogModelTest, AMissingPictureIsLoggedAndNeitherReadNorPainted) {
   ynx::test::CapturedLog log;
   std::vector<uint8_t> bytes{1, 2, 3};
   EXPECT_FALSE(Model::ReadPicture(Model::SETTINGS_PICTURE, bytes));
   EXPECT_TRUE(bytes.empty());
   EXPECT_TRUE(log.Contains("WARNING. Невозможно загрузить картинку диалога [settings.bmp]."));
+
+  // Nor can the screensaver paint it: the frame stays empty, said once.
+  log.Clear();
+  Model model(*application, {}, -1);
+  std::vector<uint32_t> canvas(512 * 128);
+  ynx::SettingsDialogMessage paint{ynx::SettingsDialogMessage::Type::PAINT, Model::ID_PICTURE,
+                                   canvas.data(), 512, 128, 512};
+  EXPECT_EQ(model.Notify(paint), 0);
+  EXPECT_EQ(model.Notify(paint), 0);
+  EXPECT_EQ(log.Filtered({"WARNING. Невозможно загрузить картинку диалога [settings.bmp]."}).size(), 1u);
 }
 
 }  // namespace

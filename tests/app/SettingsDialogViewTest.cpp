@@ -88,10 +88,39 @@ class Scripted {
   guint timeout = 0;
 };
 
-// The picture a frame shows, or null.
-GdkPixbuf* Shown(GtkWidget* frame) {
-  GtkWidget* image = gtk_bin_get_child(GTK_BIN(frame));
-  return image != nullptr && GTK_IS_IMAGE(image) ? gtk_image_get_pixbuf(GTK_IMAGE(image)) : nullptr;
+// A picture of the custom-data archive as the desktop's decoder reads it.
+GdkPixbuf* Decoded(const char* name) {
+  std::vector<uint8_t> bytes;
+  if (!Model::ReadPicture(name, bytes)) return nullptr;
+  GdkPixbufLoader* loader = gdk_pixbuf_loader_new();
+  gdk_pixbuf_loader_write(loader, bytes.data(), bytes.size(), nullptr);
+  gdk_pixbuf_loader_close(loader, nullptr);
+  GdkPixbuf* pixbuf = gdk_pixbuf_loader_get_pixbuf(loader);
+  if (pixbuf != nullptr) g_object_ref(pixbuf);
+  g_object_unref(loader);
+  return pixbuf;
+}
+
+// Pixels of a 0x00RRGGBB canvas that differ from the picture by more than
+// `tolerance` in a channel.
+int Mismatches(const std::vector<uint32_t>& canvas, int stride, GdkPixbuf* picture, int tolerance) {
+  const int channels = gdk_pixbuf_get_n_channels(picture);
+  const int rowstride = gdk_pixbuf_get_rowstride(picture);
+  const guchar* pixels = gdk_pixbuf_read_pixels(picture);
+  int mismatches = 0;
+  for (int y = 0; y < gdk_pixbuf_get_height(picture); ++y) {
+    for (int x = 0; x < gdk_pixbuf_get_width(picture); ++x) {
+      const guchar* expected = pixels + y * rowstride + x * channels;
+      const uint32_t seen = canvas[static_cast<size_t>(y) * stride + x];
+      for (int c = 0; c < 3; ++c) {
+        if (std::abs(static_cast<int>(seen >> (16 - 8 * c) & 0xFF) - expected[c]) > tolerance) {
+          ++mismatches;
+          break;
+        }
+      }
+    }
+  }
+  return mismatches;
 }
 
 class SettingsDialogViewTest : public ynx::test::SettingsFixture {
@@ -101,6 +130,7 @@ class SettingsDialogViewTest : public ynx::test::SettingsFixture {
   static void SetUpTestSuite() {
     ynx::ModuleManager::LoadModule(ynx::String("RAR2FileCodec"), nullptr);
     ynx::CodecManager::GetCodec(ynx::String("RAR2FileCodec"), nullptr);
+    ynx::CodecManager::GetCodec(ynx::String("BMPImageCodec"), nullptr);
     ASSERT_EQ(ynx::FileManager::MountResource(134, ynx::String("CustomData.rar2"), ynx::String()), 0);
   }
   static void TearDownTestSuite() {
@@ -130,12 +160,24 @@ TEST_F(SettingsDialogViewTest, WidgetsFollowTheModelAndOkStoresWhatTheUserSet) {
   EXPECT_EQ(gtk_range_get_value(GTK_RANGE(widget(Model::ID_VOLUME))), 50);
   EXPECT_TRUE(Active(widget(Model::ID_HOUR_12)));
   EXPECT_TRUE(Active(widget(Model::ID_SFX)));
-  GdkPixbuf* picture = Shown(widget(Model::ID_PICTURE));
+  GdkPixbuf* picture = Decoded(Model::SETTINGS_PICTURE);
   ASSERT_NE(picture, nullptr) << "settings.bmp";
-  EXPECT_EQ(gdk_pixbuf_get_width(picture), 512);
-  EXPECT_EQ(gdk_pixbuf_get_height(picture), 128);
 
   Scripted script(view.Dialog(), [&] {
+    // The screensaver paints its picture into the frame at the frame's size.
+    GtkWidget* frame = widget(Model::ID_PICTURE);
+    ASSERT_EQ(gtk_widget_get_allocated_width(frame), gdk_pixbuf_get_width(picture));
+    ASSERT_EQ(gtk_widget_get_allocated_height(frame), gdk_pixbuf_get_height(picture));
+    cairo_surface_t* shot = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 512, 128);
+    cairo_t* context = cairo_create(shot);
+    gtk_widget_draw(frame, context);
+    cairo_destroy(context);
+    cairo_surface_flush(shot);
+    const auto* data = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(shot));
+    const int stride = cairo_image_surface_get_stride(shot) / 4;
+    EXPECT_EQ(Mismatches(std::vector<uint32_t>(data, data + stride * 128), stride, picture, 0), 0);
+    cairo_surface_destroy(shot);
+
     gtk_button_clicked(GTK_BUTTON(widget(Model::ID_USE_DESKTOP)));
     EXPECT_FALSE(Current().useDesktopSettings);
     EXPECT_TRUE(gtk_widget_get_sensitive(list));
@@ -161,6 +203,8 @@ TEST_F(SettingsDialogViewTest, WidgetsFollowTheModelAndOkStoresWhatTheUserSet) {
   });
   EXPECT_EQ(view.Run(), Model::OK_RESULT);
   EXPECT_FALSE(script.gaveUp);
+
+  g_object_unref(picture);
 
   const ynx::Settings stored = Load()->GetSettings();
   EXPECT_FALSE(stored.useDesktopSettings);
@@ -245,6 +289,56 @@ TEST_F(SettingsDialogViewTest, RestoreAboutAndClosingWriteNothingAndCancel) {
   EXPECT_FALSE(log.Contains("WARNING. Окно-владелец [" + std::to_string(panelWindow) +
                             "] диалога настроек не найдено."));
   EXPECT_EQ(RegistryText(), registryBefore);
+}
+
+// The screensaver's answer to each dialog event, the picture painted at
+// any size it is given.
+TEST_F(SettingsDialogViewTest, TheScreensaverAnswersTheDialogAndPaintsItsPicture) {
+  using Message = ynx::SettingsDialogMessage;
+  using Type = Message::Type;
+  GdkPixbuf* picture = Decoded(Model::SETTINGS_PICTURE);
+  ASSERT_NE(picture, nullptr);
+  GdkPixbuf* half = gdk_pixbuf_scale_simple(picture, 256, 64, GDK_INTERP_BILINEAR);
+  Model model(*application, Modes(), 1);
+  const struct {
+    const char* what;
+    Type type;
+    int32_t control;
+    int width, height, stride;
+    GdkPixbuf* expected;
+    int tolerance;
+    int32_t answer;
+  } cases[] = {
+      {"init keeps the default focus", Type::INIT, 0, 0, 0, 0, nullptr, 0, 1},
+      {"a command", Type::COMMAND, Model::ID_OK, 0, 0, 0, nullptr, 0, 0},
+      {"another control", Type::PAINT, Model::ID_ABOUT, 512, 128, 512, nullptr, 0, 0},
+      {"rows overlapping", Type::PAINT, Model::ID_PICTURE, 512, 128, 100, nullptr, 0, 0},
+      {"its own size", Type::PAINT, Model::ID_PICTURE, 512, 128, 520, picture, 0, 1},
+      // Averaged rather than sampled: close to a smooth shrink.
+      {"half size", Type::PAINT, Model::ID_PICTURE, 256, 64, 256, half, 40, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<uint32_t> canvas(static_cast<size_t>(c.stride) * std::max(c.height, 1), 0xDEADBEEF);
+    Message message{c.type, c.control};
+    if (c.width > 0) {
+      message.pixels = canvas.data();
+      message.width = c.width;
+      message.height = c.height;
+      message.stride = c.stride;
+    }
+    EXPECT_EQ(model.Notify(message), c.answer);
+    if (c.expected != nullptr) {
+      const int allowed = c.tolerance == 0 ? 0 : c.width * c.height / 50;
+      EXPECT_LE(Mismatches(canvas, c.stride, c.expected, c.tolerance), allowed);
+      // The padding past each row is left alone.
+      if (c.stride > c.width) {
+        EXPECT_EQ(canvas[static_cast<size_t>(c.stride) - 1], 0xDEADBEEFu);
+      }
+    }
+  }
+  g_object_unref(half);
+  g_object_unref(picture);
 }
 
 TEST_F(SettingsDialogViewTest, ABrokenPictureLeavesAnEmptyFrame) {
