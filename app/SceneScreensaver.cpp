@@ -5,9 +5,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "app/SceneSounds.h"
 #include "app/SettingsDialogModel.h"
-#include "engine/audio/SoundLibrary.h"
-#include "engine/audio/SoundNode.h"
 #include "engine/core/Log.h"
 #include "engine/io/CodecManager.h"
 #include "engine/io/FileManager.h"
@@ -113,7 +112,7 @@ int32_t SceneScreensaver::LoadData() {
   }
   scene = root;
   if (!Renderer::GetCurrent()->HasDepthTextures()) RemoveShadowmaps();
-  ApplySoundSettings();
+  SceneSounds::ApplySettings(*scene, GetSettings());
   const Collected controllers(*scene, ScreensaverController::Type());
   sceneController = controllers.objects.Count() > 0
                         ? static_cast<ScreensaverController*>(controllers.objects[0])
@@ -136,26 +135,6 @@ void SceneScreensaver::RemoveShadowmaps() {
       }
     }
   }
-}
-
-void SceneScreensaver::ApplySoundSettings() {
-  const Settings& settings = GetSettings();
-  if (!settings.sfx) {
-    const Collected collected(*scene, SoundNode::Type());
-    const Array<Object*>& sounds = collected.objects;
-    for (uint32_t i = 0; i < sounds.Count(); ++i) {
-      auto* node = static_cast<SoundNode*>(sounds[i]);
-      if (node->GetName() == "Music") continue;
-      // Also the channel's volume, keeping its frequency and pan.
-      node->SetVolume(0);
-      node->SetEnabled(false);
-      if (node->GetChannel() != 0) SoundLibrary::Get().BASS_ChannelStop(node->GetChannel());
-    }
-  }
-  // Only a sound node answers to the name: another object called "Music"
-  // has no volume to turn down.
-  auto* music = dynamic_cast<SoundNode*>(scene->FindByName(String("Music")));
-  if (music != nullptr && !settings.music) music->SetVolume(0);
 }
 
 int32_t SceneScreensaver::CacheData() {

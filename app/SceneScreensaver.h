@@ -48,8 +48,6 @@ class SceneScreensaver : public ScreensaverApplication {
  private:
   // Shadow maps go where the card has no depth textures.
   void RemoveShadowmaps();
-  // Silences what the sound settings turn off.
-  void ApplySoundSettings();
 
   Ptr<Object> scene;
   // Owned by the scene.
