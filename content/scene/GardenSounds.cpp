@@ -4,6 +4,7 @@
 
 #include "engine/animation/AnimationFrame.h"
 #include "engine/audio/SoundKeyframe.h"
+#include "engine/audio/SoundLibrary.h"
 #include "engine/audio/SoundNode.h"
 #include "engine/audio/SoundNodeAnimation.h"
 #include "engine/audio/SoundNodeAnimationController.h"
@@ -51,6 +52,13 @@ bool GardenSounds::Add(SceneNode* parent, ArchiveFolder& media) {
       {"WindChime", "Sounds\\wind_chime.ogg", Vector3{0.0f, 0.6f, 0.4f}, 70, 2.5f, 23.0, 0.3, 0.55},
       {"KoiSplash", "Sounds\\koi_splash.ogg", Vector3{1.2f, 0.0f, -1.0f}, 75, 2.0f, 31.0, 0.7, 0.8},
   };
+  // Nothing is heard here: each node only records its file. A stream
+  // stands in for the missing audio library, which would refuse every
+  // sound with a warning.
+  const SoundLibrary::Entries saved = SoundLibrary::Get();
+  SoundLibrary::Entries silent = saved;
+  silent.BASS_StreamCreateFile = [](int32_t, const void*, uint32_t, uint32_t, uint32_t) -> uint32_t { return 1; };
+  SoundLibrary::Install(silent);
   bool ok = true;
   for (const Placed& placed : sounds) {
     const std::unique_ptr<MemoryFile> file = media.ReadBack(placed.file);
@@ -67,6 +75,7 @@ bool GardenSounds::Add(SceneNode* parent, ArchiveFolder& media) {
     }
     parent->AppendChild(sound);
   }
+  SoundLibrary::Install(saved);
   return ok;
 }
 
