@@ -83,6 +83,7 @@ set xlabel "seconds"
 set ylabel "frames per second"
 set y2label "resident memory (MB)"
 set y2tics
+set key bottom right
 set ytics nomirror
 set yrange [0:*]
 set y2range [0:*]

@@ -52,12 +52,12 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # so dpkg-shlibdeps cannot see what it links.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libopenal1, libvorbisfile3")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D screensaver: a moonlit garden with music")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "3D screensaver: a moonlit garden with music
- Camera flights chosen at random through a garden at night:
- a crane over the pond, koi, a bridge, bamboo under the moon and a lantern,
- with swaying plants, shadows, particles, music and positional sound.
- .
- It runs under xscreensaver (as a hack drawing into its window), MATE and
- Cinnamon (through its screensaver entry), or on its own, and carries all
- its pictures and sounds inside the program.")
+# CPack puts the summary first and indents the body, an empty line as " .".
+set(CPACK_PACKAGE_DESCRIPTION "Camera flights chosen at random through a garden at night: a crane over
+the pond, koi, a bridge, bamboo under the moon and a lantern, with swaying
+plants, shadows, particles, music and positional sound.
+
+It runs under xscreensaver (as a hack drawing into its window), MATE and
+Cinnamon (through its screensaver entry), or on its own, and carries all
+its pictures and sounds inside the program.")
 include(CPack)
