@@ -83,6 +83,10 @@ bool RunOptions::Parse(const ProcessCommandLine& commandLine, const char* window
     }
     out.timeStep = step;
   }
+  if (commandLine.Has("fps-file")) {
+    out.fpsFile = commandLine.Value("fps-file");
+    if (out.fpsFile.empty()) return Invalid("--fps-file", out.fpsFile, error);
+  }
   return true;
 }
 

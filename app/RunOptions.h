@@ -25,6 +25,9 @@ struct RunOptions {
   uint32_t seed = 0;
   // Seconds each frame advances the show (0: the clock's).
   double timeStep = 0.0;
+  // Rewritten about once a second with the frames and the seconds they
+  // took (empty: none).
+  std::string fpsFile;
 
   // False, with the reason in `error`, for a value that does not read.
   // `windowEnvironment` is XSCREENSAVER_WINDOW's value, or null.

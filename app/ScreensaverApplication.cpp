@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "app/FpsFile.h"
 #include "app/SettingsText.h"
 #include "engine/audio/SoundLibrary.h"
 #include "engine/audio/SoundManager.h"
@@ -125,6 +126,7 @@ int32_t ScreensaverApplication::RunFrames() {
   Renderer* renderer = Renderer::GetCurrent();
   frameTimer.Reset();
   frameTimer.Start();
+  FpsFile fpsFile(options.fpsFile);
   for (int32_t frame = 1; running; ++frame) {
     if (InputManager::DispatchInput() != 0) {
       LogError("Неудачна обработка ввода.");
@@ -136,6 +138,7 @@ int32_t ScreensaverApplication::RunFrames() {
     const double elapsed = frameTimer.Elapsed();
     const double frameTime = options.timeStep > 0.0 ? options.timeStep : elapsed;
     fpsCounter.Tick();
+    fpsFile.Tick();
     if (Update(frameTime) != 0) {
       LogError("Неудачно обновление сцены.");
       return 1;

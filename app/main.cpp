@@ -39,6 +39,8 @@ constexpr char USAGE[] =
     "                      frame, the loading frame as 0\n"
     "  --seed N            seed the show's random choices\n"
     "  --time-step S       advance the show S seconds each frame\n"
+    "  --fps-file FILE     rewrite FILE about once a second with the frames\n"
+    "                      counted and the seconds they took\n"
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"

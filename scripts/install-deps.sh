@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project builds, runs and tests with.
+# Installs every Debian package the project builds, runs and tests with,
+# and the extra ones named (what only packaging or the soak run needs).
 # Idempotent, and silent when everything is already there.
+#
+#   scripts/install-deps.sh [PACKAGE]...
 set -euo pipefail
 
 packages=(
@@ -37,6 +40,7 @@ packages=(
   libfreetype-dev
   fonts-dejavu-core
   libvorbis-dev
+  "$@"
 )
 
 missing=()

@@ -15,7 +15,7 @@ struct KnownOption {
 const KnownOption KNOWN_OPTIONS[] = {
     {"help", false},      {"version", false}, {"windowed", false},  {"size", true},
     {"window-id", true},  {"frames", true},   {"screenshot", true}, {"seed", true},
-    {"time-step", true},
+    {"time-step", true},  {"fps-file", true},
 };
 
 bool IsLongOption(const std::string& argument) {

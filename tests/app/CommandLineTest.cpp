@@ -89,6 +89,7 @@ TEST(RunOptionsTest, ValuesAndTheirMistakes) {
       {{}, "window", "invalid value for XSCREENSAVER_WINDOW: 'window'"},
       {{"--time-step", "nan"}, nullptr, "invalid value for --time-step: 'nan'"},
       {{"--seed", "4294967296"}, nullptr, "invalid value for --seed: '4294967296'"},
+      {{"--fps-file="}, nullptr, "invalid value for --fps-file: ''"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> arguments{"vellumere"};
@@ -103,7 +104,7 @@ TEST(RunOptionsTest, ValuesAndTheirMistakes) {
   std::string error;
   ASSERT_TRUE(RunOptions::Parse(
       ProcessCommandLine::FromArguments({"vellumere", "--windowed", "--size=1280x720", "--frames", "200",
-                                         "--screenshot", "out%d.png", "--seed", "7", "--time-step", "0.04", "/s"}),
+                                         "--screenshot", "out%d.png", "--seed", "7", "--time-step", "0.04", "--fps-file", "fps.txt", "/s"}),
       "0x2a", options, error))
       << error;
   EXPECT_TRUE(options.windowed);
@@ -115,6 +116,7 @@ TEST(RunOptionsTest, ValuesAndTheirMistakes) {
   EXPECT_TRUE(options.seeded);
   EXPECT_EQ(options.seed, 7u);
   EXPECT_DOUBLE_EQ(options.timeStep, 0.04);
+  EXPECT_EQ(options.fpsFile, "fps.txt");
   ASSERT_TRUE(RunOptions::Parse(ProcessCommandLine::FromArguments({"vellumere", "--window-id", "77"}), "0x2a",
                                 options, error));
   EXPECT_EQ(options.windowId, 77u) << "the option wins";
