@@ -48,9 +48,11 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${YNX_PACKAGE_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The sound library travels inside the program and is loaded from memory,
-# so dpkg-shlibdeps cannot see what it links.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libopenal1, libvorbisfile3")
+# dpkg-shlibdeps sees neither what the sound library links (it travels
+# inside the program and is loaded from memory) nor the GL library SDL opens
+# at run time; a driver must be there to draw.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libopenal1, libvorbisfile3")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libgl1-mesa-dri")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "3D screensaver: a moonlit garden with music")
 # CPack puts the summary first and indents the body, an empty line as " .".
 set(CPACK_PACKAGE_DESCRIPTION "Camera flights chosen at random through a garden at night: a crane over
