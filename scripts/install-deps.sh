@@ -17,6 +17,8 @@ packages=(
   libjpeg-turbo-progs
   libsdl2-dev
   libx11-dev
+  libxext-dev
+  x11-xserver-utils
   libxtst-dev
   libgtk-3-dev
   xvfb
