@@ -357,28 +357,32 @@ TEST_F(ShowTest, ShowDrawsIntoAGivenWindow) {
   XMapWindow(display, host);
   XSync(display, False);
   const std::string id = std::to_string(host);
+  const Window root = DefaultRootWindow(display);
   struct Case {
     const char* name;
     std::vector<std::string> arguments;
     std::vector<std::pair<std::string, std::string>> environment;
+    Window drawn;
+    const char* showFps;
   };
   const Case cases[] = {
-      {"option", {"--window-id", id, "--time-step", "0.5", "/s"}, {}},
-      {"xscreensaver", {"-root", "-fps"}, {{"XSCREENSAVER_WINDOW", "0x" + ToHex(host)}}},
+      {"option", {"--window-id", id, "--time-step", "0.5", "/s"}, {}, host, "INFO. ShowFPS: false"},
+      {"xscreensaver", {"-root", "-fps"}, {{"XSCREENSAVER_WINDOW", "0x" + ToHex(host)}}, host, "INFO. ShowFPS: true"},
+      {"xscreensaver without a window", {"-root", "-install", "-visual", "default"}, {}, root, "INFO. ShowFPS: false"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove(LogPath());
     Start(c.arguments, c.environment);
     ASSERT_TRUE(WaitForLogLine("INFO. Сейвер создан.", 120.0));
-    EXPECT_GE(WaitForLitPixels(host, 320, 240, 2000), 2000) << "the scene shows in the host window";
-    EXPECT_GT(DistinctColours(host, 320, 240), 16) << "a picture, not a fill";
+    EXPECT_GE(WaitForLitPixels(c.drawn, 320, 240, 2000), 2000) << "the scene shows in the host window";
+    EXPECT_GT(DistinctColours(c.drawn, 320, 240), 16) << "a picture, not a fill";
     kill(child, SIGTERM);
     EXPECT_EQ(WaitForExit(60.0), 0);
     const std::vector<std::string> lines = ReadLines(LogPath());
-    EXPECT_TRUE(InOrder(lines, {"INFO. Режим скринсейвера 1.", "INFO. Работа скринсейвера завершена корректно.",
-                                "INFO. Окна скринсейвера удалены.", "INFO. Скринсейвер завершил работу.",
-                                "INFO. Конец лога."}));
+    EXPECT_TRUE(InOrder(lines, {"INFO. Режим скринсейвера 1.", c.showFps,
+                                "INFO. Работа скринсейвера завершена корректно.", "INFO. Окна скринсейвера удалены.",
+                                "INFO. Скринсейвер завершил работу.", "INFO. Конец лога."}));
     for (const std::string& line : lines) EXPECT_NE(line.rfind("ERROR.", 0), 0u) << line;
     // Black again between the runs, so the second draws for itself.
     XClearWindow(display, host);
