@@ -18,7 +18,6 @@ packages=(
   libsdl2-dev
   libx11-dev
   libxext-dev
-  x11-xserver-utils
   libxtst-dev
   libgtk-3-dev
   xvfb
