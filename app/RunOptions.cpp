@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
+#include "app/Settings.h"
 #include "platform/os/ProcessCommandLine.h"
 
 namespace ynx {
@@ -25,6 +27,20 @@ bool ReadInteger(const std::string& text, long long low, long long high, long lo
 bool Invalid(const std::string& option, const std::string& value, std::string& error) {
   error = "invalid value for " + option + ": '" + value + "'";
   return false;
+}
+
+// "--name" and "--no-name": the later on the line is not known here, so
+// both at once is a mistake.
+bool ReadSwitch(const ProcessCommandLine& commandLine, const std::string& name, std::optional<bool>& out,
+                std::string& error) {
+  const bool on = commandLine.Has(name);
+  const bool off = commandLine.Has("no-" + name);
+  if (on && off) {
+    error = "options --" + name + " and --no-" + name + " contradict each other";
+    return false;
+  }
+  if (on || off) out = on;
+  return true;
 }
 
 }  // namespace
@@ -74,6 +90,30 @@ bool RunOptions::Parse(const ProcessCommandLine& commandLine, const char* window
     out.seeded = true;
     out.seed = static_cast<uint32_t>(number);
   }
+  out.hosted = commandLine.Hosted();
+  out.root = commandLine.Has("root");
+  for (const auto& [name, field] : {std::pair{"show-fps", &RunOptions::showFps}, std::pair{"music", &RunOptions::music},
+                                    std::pair{"sfx", &RunOptions::sfx}}) {
+    if (!ReadSwitch(commandLine, name, out.*field, error)) return false;
+  }
+  if (commandLine.Has("clock")) {
+    const std::string clock = commandLine.Value("clock");
+    if (clock != "off" && clock != "12" && clock != "24") return Invalid("--clock", clock, error);
+    out.showTime = clock != "off";
+    if (clock != "off") out.hour24 = clock == "24";
+  }
+  if (commandLine.Has("volume")) {
+    if (!ReadInteger(commandLine.Value("volume"), 0, 100, number)) {
+      return Invalid("--volume", commandLine.Value("volume"), error);
+    }
+    out.volume = static_cast<int32_t>(number);
+  }
+  if (commandLine.Has("max-fps")) {
+    if (!ReadInteger(commandLine.Value("max-fps"), 0, Settings::MAX_FPS_LIMIT, number)) {
+      return Invalid("--max-fps", commandLine.Value("max-fps"), error);
+    }
+    out.maxFps = static_cast<int32_t>(number);
+  }
   if (commandLine.Has("time-step")) {
     const std::string text = commandLine.Value("time-step");
     char* end = nullptr;
@@ -88,6 +128,16 @@ bool RunOptions::Parse(const ProcessCommandLine& commandLine, const char* window
     if (out.fpsFile.empty()) return Invalid("--fps-file", out.fpsFile, error);
   }
   return true;
+}
+
+void RunOptions::Override(Settings& settings) const {
+  settings.showFps = showFps.value_or(settings.showFps);
+  settings.showTime = showTime.value_or(settings.showTime);
+  settings.hour24 = hour24.value_or(settings.hour24);
+  settings.music = music.value_or(settings.music);
+  settings.sfx = sfx.value_or(settings.sfx);
+  settings.volume = volume.value_or(settings.volume);
+  settings.maxFps = maxFps.value_or(settings.maxFps);
 }
 
 std::string RunOptions::ScreenshotName(int32_t frame) const {

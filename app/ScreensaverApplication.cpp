@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
+#include <span>
 #include <string>
 
 #include "app/FpsFile.h"
@@ -19,7 +20,9 @@
 #include "engine/render/Renderer.h"
 #include "engine/system/InputManager.h"
 #include "engine/system/ModuleManager.h"
+#include "engine/system/ShowVisibility.h"
 #include "engine/system/SystemCursor.h"
+#include "engine/system/X11Embedding.h"
 #include "platform/os/MessageBox.h"
 #include "platform/os/ProcessCommandLine.h"
 #include "platform/resources/ResourceTable.h"
@@ -30,6 +33,8 @@ namespace {
 
 constexpr int32_t SOUND_FREQUENCY = 44100;
 constexpr uint32_t SOUND_3D = 4;
+// Seconds between looks at the display while the show is paused.
+constexpr double PAUSED_TURN = 0.1;
 
 }  // namespace
 
@@ -42,6 +47,9 @@ bool ScreensaverApplication::ShowsScene() const {
 
 int32_t ScreensaverApplication::Create() {
   commandLine = ParseCommandLine(ProcessCommandLine::Current().Line().c_str());
+  // xscreensaver names no switch: its options alone mean the show.
+  if (options.hosted && commandLine.mode == RUN_MODE_CONFIGURE) commandLine.mode = RUN_MODE_SCREENSAVER;
+  if (options.root && options.windowId == 0) options.windowId = X11Embedding::DisplayRoot();
   LogInfo("Режим скринсейвера %d.", commandLine.mode);
   if (LoadDefaults() != 0) {
     LogError("Невозможно загрузить значения параметров по-умолчанию.");
@@ -58,6 +66,8 @@ int32_t ScreensaverApplication::Create() {
     return 1;
   }
   LogInfo("Значения параметров прочитаны из реестра.");
+  // Only after the registry is read: the first run stores the defaults, not these.
+  options.Override(settings);
   if (LogSettings() != 0) LogError("Невозможно вывести значения параметров.");
   if (LoadTexts() != 0) {
     LogError("Невозможно загрузить значения локальных данных.");
@@ -121,9 +131,10 @@ int32_t ScreensaverApplication::Run() {
   }
 }
 
-// No frame-rate cap and no sleep: the presentation paces the loop.
+// The presentation paces the loop, and the frame cap when there is one.
 int32_t ScreensaverApplication::RunFrames() {
   Renderer* renderer = Renderer::GetCurrent();
+  framePacer.SetMaxFps(settings.maxFps);
   frameTimer.Reset();
   frameTimer.Start();
   FpsFile fpsFile(options.fpsFile);
@@ -132,6 +143,7 @@ int32_t ScreensaverApplication::RunFrames() {
       LogError("Неудачна обработка ввода.");
       return 1;
     }
+    if (WaitWhileUnseen() != 0) return 1;
     // The input that ends the saver may have closed its window already:
     // drawing the rest of this frame would only fail.
     if (!running) break;
@@ -157,7 +169,24 @@ int32_t ScreensaverApplication::RunFrames() {
     SaveScreenshot(frame, last);
     renderer->EndFrame();
     if (last) running = false;
+    framePacer.WaitForNextFrame();
   }
+  return 0;
+}
+
+// Nothing is drawn while no one could see it; input and signals are still
+// read, and the show's clock leaves the pause out.
+int32_t ScreensaverApplication::WaitWhileUnseen() {
+  const WindowHandle window = Renderer::GetCurrent()->GetWindow();
+  if (!running || ShowVisibility::IsVisible(window)) return 0;
+  while (running && !ShowVisibility::IsVisible(window)) {
+    framePacer.Sleep(PAUSED_TURN);
+    if (InputManager::DispatchInput() != 0) {
+      LogError("Неудачна обработка ввода.");
+      return 1;
+    }
+  }
+  frameTimer.Elapsed();
   return 0;
 }
 
@@ -376,7 +405,7 @@ int32_t ScreensaverApplication::WriteRegistry() {
 }
 
 int32_t ScreensaverApplication::LogSettings() {
-  for (const Settings::Field& field : Settings::FIELDS) {
+  for (const Settings::Field& field : std::span(Settings::FIELDS).first(Settings::LOGGED_FIELDS)) {
     if (field.flag != nullptr) {
       LogInfo("%s: %s", field.key, settings.*field.flag ? "true" : "false");
     } else {

@@ -11,6 +11,7 @@
 #include "app/SettingsDialogMessage.h"
 #include "engine/core/HashMap.h"
 #include "engine/system/FpsCounter.h"
+#include "engine/system/FramePacer.h"
 #include "engine/system/InputHandler.h"
 #include "engine/system/Timer.h"
 #include "platform/registry/Registry.h"
@@ -143,6 +144,9 @@ class ScreensaverApplication : public InputHandler {
   // Modes 1 and 2: everything between the windows and the first frame.
   int32_t PrepareShow();
   int32_t RunFrames();
+  // Sleeps while the show cannot be seen (the display asleep, the window
+  // hidden); 1 when input could not be read meanwhile.
+  int32_t WaitWhileUnseen();
   // The frame read back into the screenshot file, when one is asked for.
   void SaveScreenshot(int32_t frame, bool last);
   bool ShowsScene() const;
@@ -159,6 +163,7 @@ class ScreensaverApplication : public InputHandler {
   RunOptions options;
   Timer frameTimer;
   FpsCounter fpsCounter;
+  FramePacer framePacer;
   // Mouse moves left before one ends the saver; never reset.
   int32_t movesLeft = 10;
   bool cursorHidden = false;

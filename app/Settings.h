@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 namespace ynx {
@@ -21,11 +22,17 @@ struct Settings {
   int32_t colorDepth = 32;
   int32_t antiAliasing = 0;
   int32_t gamma = 100;
+  // Frames per second at most; 0 for no cap.
+  int32_t maxFps = 0;
 
-  // Stored values may be anything: volume is a percentage, gamma -100..100.
+  static constexpr int32_t MAX_FPS_LIMIT = 1000;
+
+  // Stored values may be anything: volume is a percentage, gamma -100..100,
+  // the frame cap 0..1000.
   void ClampRanges() {
     volume = std::clamp(volume, 0, 100);
     gamma = std::clamp(gamma, -100, 100);
+    maxFps = std::clamp(maxFps, 0, MAX_FPS_LIMIT);
   }
 
   // One setting: its key (also its registry value name) and its field.
@@ -34,7 +41,8 @@ struct Settings {
     bool Settings::*flag;
     int32_t Settings::*number;
   };
-  // Every setting, in the order they are logged and stored.
+  // Every setting, in the order they are stored; the log shows the first
+  // LOGGED_FIELDS (the frame cap came later and is stored only).
   static constexpr Field FIELDS[] = {
       {"ShowFPS", &Settings::showFps, nullptr},
       {"ExitOnMouseMove", &Settings::exitOnMouseMove, nullptr},
@@ -49,7 +57,9 @@ struct Settings {
       {"ColorDepth", nullptr, &Settings::colorDepth},
       {"AntiAliasing", nullptr, &Settings::antiAliasing},
       {"Gamma", nullptr, &Settings::gamma},
+      {"MaxFPS", nullptr, &Settings::maxFps},
   };
+  static constexpr size_t LOGGED_FIELDS = 13;
 };
 
 }  // namespace ynx

@@ -25,6 +25,19 @@ endforeach()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${linux}/vellumere.6 ${linux}/changelog.Debian.in)
 
 install(TARGETS vellumere RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# xscreensaver finds its hacks in its own libexec folder and their settings
+# pages in its config folder; the hack is a relative link to the program,
+# which is installed to the binary folder.
+set(YNX_HACK_DIR "${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver")
+file(RELATIVE_PATH YNX_HACK_TARGET "${CMAKE_INSTALL_PREFIX}/${YNX_HACK_DIR}"
+     "${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/vellumere")
+install(CODE "
+  set(hackDir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${YNX_HACK_DIR}\")
+  file(MAKE_DIRECTORY \"\${hackDir}\")
+  message(STATUS \"Installing: \${hackDir}/vellumere -> ${YNX_HACK_TARGET}\")
+  file(CREATE_LINK \"${YNX_HACK_TARGET}\" \"\${hackDir}/vellumere\" SYMBOLIC)
+")
+install(FILES ${linux}/vellumere.xml DESTINATION "${CMAKE_INSTALL_DATADIR}/xscreensaver/config")
 # Where MATE and Cinnamon look for screensavers.
 install(FILES ${linux}/vellumere.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications/screensavers)
 install(FILES ${packaging}/vellumere.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)

@@ -20,6 +20,7 @@ packages=(
   libjpeg-turbo-progs
   libsdl2-dev
   libx11-dev
+  libxext-dev
   libxtst-dev
   libgtk-3-dev
   xvfb

@@ -262,11 +262,13 @@ gboolean SettingsDialogView::OnTerminate(gpointer) {
 }
 
 int32_t SettingsDialogView::Run() {
+  // Listening before the dialog can be seen: a host that sees it may end
+  // it at once.
+  const guint terminate = g_unix_signal_add(SIGTERM, &OnTerminate, nullptr);
+  const guint interrupt = g_unix_signal_add(SIGINT, &OnTerminate, nullptr);
   // Placed before it maps, so that it appears where it belongs.
   Place();
   gtk_widget_show(dialog);
-  const guint terminate = g_unix_signal_add(SIGTERM, &OnTerminate, nullptr);
-  const guint interrupt = g_unix_signal_add(SIGINT, &OnTerminate, nullptr);
   const int response = gtk_dialog_run(GTK_DIALOG(dialog));
   g_source_remove(terminate);
   g_source_remove(interrupt);

@@ -137,6 +137,14 @@ void X11Embedding::Destroy(WindowHandle window) {
   if (embedded != nullptr) Forget(window);
 }
 
+uint64_t X11Embedding::DisplayRoot() {
+  Display* display = XOpenDisplay(nullptr);
+  if (display == nullptr) return 0;
+  const uint64_t root = DefaultRootWindow(display);
+  XCloseDisplay(display);
+  return root;
+}
+
 X11Embedding::Notice X11Embedding::Read(const SDL_SysWMmsg& message) {
   Notice notice;
   if (message.subsystem != SDL_SYSWM_X11) return notice;

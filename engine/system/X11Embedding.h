@@ -33,6 +33,9 @@ class X11Embedding {
   // Stops watching the parent and destroys the SDL window, also when both X
   // windows are gone already.
   static void Destroy(WindowHandle window);
+  // The root window of the default display (what xscreensaver's hacks draw
+  // into when it names no window); 0 without a display.
+  static uint64_t DisplayRoot();
   // For the pump, which sees every X event while a window is embedded.
   static Notice Read(const SDL_SysWMmsg& message);
 };

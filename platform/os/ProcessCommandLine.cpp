@@ -13,9 +13,24 @@ struct KnownOption {
   bool takesValue;
 };
 const KnownOption KNOWN_OPTIONS[] = {
-    {"help", false},      {"version", false}, {"windowed", false},  {"size", true},
-    {"window-id", true},  {"frames", true},   {"screenshot", true}, {"seed", true},
-    {"time-step", true},  {"fps-file", true},
+    {"help", false},      {"version", false},     {"windowed", false},    {"size", true},
+    {"window-id", true},  {"frames", true},       {"screenshot", true},   {"seed", true},
+    {"time-step", true},  {"max-fps", true},      {"show-fps", false},    {"no-show-fps", false},
+    {"clock", true},      {"music", false},       {"no-music", false},    {"sfx", false},
+    {"no-sfx", false},    {"volume", true},       {"fps-file", true},
+};
+
+// The single-dash options xscreensaver starts its hacks with, and the long
+// option each stands for; "-root", "-install" and "-visual" only say who the
+// host is.
+struct HostOption {
+  const char* name;
+  bool takesValue;
+  const char* longName;
+};
+const HostOption HOST_OPTIONS[] = {
+    {"-root", false, "root"},           {"-window-id", true, "window-id"}, {"-fps", false, "show-fps"},
+    {"-install", false, "install"},     {"-visual", true, "visual"},
 };
 
 bool IsLongOption(const std::string& argument) {
@@ -41,6 +56,21 @@ ProcessCommandLine ProcessCommandLine::FromArguments(const std::vector<std::stri
   ProcessCommandLine result;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
+    const HostOption* host = nullptr;
+    for (const HostOption& option : HOST_OPTIONS) {
+      if (i > 0 && argument == option.name) host = &option;
+    }
+    if (host != nullptr) {
+      result.hosted = true;
+      if (!host->takesValue) {
+        result.options[host->longName] = std::string();
+      } else if (i + 1 < arguments.size()) {
+        result.options[host->longName] = arguments[++i];
+      } else if (result.error.empty()) {
+        result.error = "option '" + argument + "' requires an argument";
+      }
+      continue;
+    }
     if (i > 0 && IsLongOption(argument)) {
       const size_t equals = argument.find('=');
       const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);

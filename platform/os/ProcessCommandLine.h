@@ -10,7 +10,9 @@ namespace ynx {
 // would hand it over: one line, the program path first (in double quotes
 // when it holds blanks). GNU long options ("--help", "--frames 10") are this
 // platform's own: they are taken out before the line is built, so the
-// screensaver's switch grammar sees exactly what it expects.
+// screensaver's switch grammar sees exactly what it expects. So are the
+// single-dash options xscreensaver gives its hacks ("-root", "-window-id ID",
+// "-fps", "-install", "-visual NAME").
 class ProcessCommandLine {
  public:
   // Splits argv-style arguments; arguments[0] is the program path.
@@ -25,6 +27,8 @@ class ProcessCommandLine {
     const auto found = options.find(option);
     return found != options.end() ? found->second : std::string();
   }
+  // True when xscreensaver's options were given: the host runs the show.
+  bool Hosted() const { return hosted; }
   // Empty when the arguments are fine, else what is wrong with them.
   const std::string& Error() const { return error; }
 
@@ -32,6 +36,7 @@ class ProcessCommandLine {
   std::string line;
   std::map<std::string, std::string> options;
   std::string error;
+  bool hosted = false;
 };
 
 }  // namespace ynx

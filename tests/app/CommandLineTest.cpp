@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/CommandLine.h"
 #include "app/RunOptions.h"
+#include "app/Settings.h"
 #include "platform/os/ProcessCommandLine.h"
 
 namespace ynx {
@@ -90,6 +92,12 @@ TEST(RunOptionsTest, ValuesAndTheirMistakes) {
       {{"--time-step", "nan"}, nullptr, "invalid value for --time-step: 'nan'"},
       {{"--seed", "4294967296"}, nullptr, "invalid value for --seed: '4294967296'"},
       {{"--fps-file="}, nullptr, "invalid value for --fps-file: ''"},
+      {{"--clock", "13"}, nullptr, "invalid value for --clock: '13'"},
+      {{"--volume", "101"}, nullptr, "invalid value for --volume: '101'"},
+      {{"--volume", "-1"}, nullptr, "invalid value for --volume: '-1'"},
+      {{"--max-fps", "1001"}, nullptr, "invalid value for --max-fps: '1001'"},
+      {{"--music", "--no-music"}, nullptr, "options --music and --no-music contradict each other"},
+      {{"-root", "-window-id", "x"}, nullptr, "invalid value for --window-id: 'x'"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> arguments{"vellumere"};
@@ -125,6 +133,64 @@ TEST(RunOptionsTest, ValuesAndTheirMistakes) {
   EXPECT_EQ(ProcessCommandLine::FromArguments({"vellumere", "--windowed=1"}).Error(),
             "option '--windowed' doesn't allow an argument");
   EXPECT_EQ(ProcessCommandLine::FromArguments({"vellumere", "--frames", "3", "/s"}).Line(), "vellumere /s");
+  EXPECT_EQ(ProcessCommandLine::FromArguments({"vellumere", "-visual"}).Error(), "option '-visual' requires an argument");
+}
+
+// What xscreensaver and its settings page put on the line: the hack's own
+// options leave the switch grammar alone, and the run's settings go over
+// the stored ones, each alone.
+TEST(RunOptionsTest, HostOptionsAndRunOnlySettings) {
+  struct Expected {
+    bool hosted, root;
+    uint64_t windowId;
+    Settings settings;
+  };
+  Settings stored;
+  stored.showFps = false;
+  stored.showTime = true;
+  stored.hour24 = true;
+  stored.maxFps = 30;
+  const auto with = [&stored](auto change) {
+    Settings settings = stored;
+    change(settings);
+    return settings;
+  };
+  const std::vector<std::pair<std::vector<std::string>, Expected>> cases = {
+      {{"-root"}, {true, true, 0x2a, stored}},
+      {{"-root", "-install", "-visual", "default"}, {true, true, 0x2a, stored}},
+      {{"-window-id", "0x51"}, {true, false, 0x51, stored}},
+      {{"-fps"}, {true, false, 0x2a, with([](Settings& s) { s.showFps = true; })}},
+      {{"--show-fps", "/s"}, {false, false, 0x2a, with([](Settings& s) { s.showFps = true; })}},
+      {{"--clock", "off"}, {false, false, 0x2a, with([](Settings& s) { s.showTime = false; })}},
+      {{"--clock=12"}, {false, false, 0x2a, with([](Settings& s) { s.hour24 = false; })}},
+      {{"--no-music", "--no-sfx", "--volume", "0"},
+       {false, false, 0x2a, with([](Settings& s) { s.music = s.sfx = false, s.volume = 0; })}},
+      {{"--music", "--sfx", "--volume", "100"}, {false, false, 0x2a, with([](Settings& s) { s.volume = 100; })}},
+      {{"--max-fps", "0"}, {false, false, 0x2a, with([](Settings& s) { s.maxFps = 0; })}},
+  };
+  for (const auto& [arguments, expected] : cases) {
+    SCOPED_TRACE(arguments.front());
+    std::vector<std::string> line{"vellumere"};
+    line.insert(line.end(), arguments.begin(), arguments.end());
+    const ProcessCommandLine commandLine = ProcessCommandLine::FromArguments(line);
+    ASSERT_EQ(commandLine.Error(), "");
+    EXPECT_EQ(commandLine.Line(), arguments.back() == "/s" ? "vellumere /s" : "vellumere");
+    RunOptions options;
+    std::string error;
+    ASSERT_TRUE(RunOptions::Parse(commandLine, "42", options, error)) << error;
+    EXPECT_EQ(options.hosted, expected.hosted);
+    EXPECT_EQ(options.root, expected.root);
+    EXPECT_EQ(options.windowId, expected.windowId);
+    Settings settings = stored;
+    options.Override(settings);
+    for (const Settings::Field& field : Settings::FIELDS) {
+      if (field.flag != nullptr) {
+        EXPECT_EQ(settings.*field.flag, expected.settings.*field.flag) << field.key;
+      } else {
+        EXPECT_EQ(settings.*field.number, expected.settings.*field.number) << field.key;
+      }
+    }
+  }
 }
 
 }  // namespace

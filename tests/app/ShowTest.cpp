@@ -8,9 +8,12 @@
 
 #include <chrono>
 #include <cstring>
+#include <cstdio>
 #include <functional>
+#include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/Overlay.h"
@@ -30,6 +33,12 @@ using Clock = std::chrono::steady_clock;
 
 constexpr const char* WINDOW_TITLE = "Vellumere 3D Screensaver";
 
+std::string ToHex(unsigned long value) {
+  char text[32];
+  std::snprintf(text, sizeof(text), "%lx", value);
+  return text;
+}
+
 class ShowTest : public ProgramTest {
  public:
   void TearDown() override {
@@ -41,8 +50,10 @@ class ShowTest : public ProgramTest {
     ProgramTest::TearDown();
   }
 
-  // Starts the program on the test's display with its own folders.
-  void Start(const std::vector<std::string>& arguments) {
+  // Starts the program on the test's display with its own folders, and
+  // the environment variables given.
+  void Start(const std::vector<std::string>& arguments,
+             const std::vector<std::pair<std::string, std::string>>& environment = {}) {
     const std::string state = (folder / "state").string();
     const std::string config = (folder / "config").string();
     const std::string temporary = (folder / "tmp").string();
@@ -53,6 +64,7 @@ class ShowTest : public ProgramTest {
       setenv("XDG_CONFIG_HOME", config.c_str(), 1);
       setenv("TMPDIR", temporary.c_str(), 1);
       setenv("LC_ALL", "C", 1);
+      for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
       std::vector<char*> argv{const_cast<char*>(VELLUMERE_PATH)};
       for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
       argv.push_back(nullptr);
@@ -120,6 +132,18 @@ class ShowTest : public ProgramTest {
       XDestroyImage(image);
     }
     return lit;
+  }
+
+  // How many colours the window shows now.
+  int DistinctColours(Window window, int width, int height) {
+    XImage* image = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+    if (image == nullptr) return 0;
+    std::set<unsigned long> colours;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) colours.insert(XGetPixel(image, x, y) & 0xffffff);
+    }
+    XDestroyImage(image);
+    return static_cast<int>(colours.size());
   }
 
   void MovePointer(int x, int y) {
@@ -322,21 +346,48 @@ TEST_F(ShowTest, PreviewDrawsIntoTheHostWindowUntilItGoes) {
   EXPECT_TRUE(fs::is_empty(folder / "tmp"));
 }
 
-// The show inside a window another program made, as xscreensaver hands its
-// hacks one: drawn there, and ended by the terminate signal.
+// The show inside a window another program made, named by the option or as
+// xscreensaver hands its hacks one (its window in the environment, "-root"
+// and no switch): drawn there, a picture and not a plain fill, and ended by
+// the terminate signal with the whole teardown.
 TEST_F(ShowTest, ShowDrawsIntoAGivenWindow) {
   display = XOpenDisplay(nullptr);
   ASSERT_NE(display, nullptr);
   const Window host = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 320, 240, 0, 0, 0);
   XMapWindow(display, host);
   XSync(display, False);
-  Start({"--window-id", std::to_string(host), "--time-step", "0.5", "/s"});
-  ASSERT_TRUE(WaitForLogLine("INFO. Сейвер создан.", 120.0));
-  EXPECT_GE(WaitForLitPixels(host, 320, 240, 2000), 2000) << "the scene shows in the host window";
-  kill(child, SIGTERM);
-  EXPECT_EQ(WaitForExit(60.0), 0);
-  EXPECT_TRUE(InOrder(ReadLines(LogPath()),
-                      {"INFO. Работа скринсейвера завершена корректно.", "INFO. Конец лога."}));
+  const std::string id = std::to_string(host);
+  const Window root = DefaultRootWindow(display);
+  struct Case {
+    const char* name;
+    std::vector<std::string> arguments;
+    std::vector<std::pair<std::string, std::string>> environment;
+    Window drawn;
+    const char* showFps;
+  };
+  const Case cases[] = {
+      {"option", {"--window-id", id, "--time-step", "0.5", "/s"}, {}, host, "INFO. ShowFPS: false"},
+      {"xscreensaver", {"-root", "-fps"}, {{"XSCREENSAVER_WINDOW", "0x" + ToHex(host)}}, host, "INFO. ShowFPS: true"},
+      {"xscreensaver without a window", {"-root", "-install", "-visual", "default"}, {}, root, "INFO. ShowFPS: false"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(LogPath());
+    Start(c.arguments, c.environment);
+    ASSERT_TRUE(WaitForLogLine("INFO. Сейвер создан.", 120.0));
+    EXPECT_GE(WaitForLitPixels(c.drawn, 320, 240, 2000), 2000) << "the scene shows in the host window";
+    EXPECT_GT(DistinctColours(c.drawn, 320, 240), 16) << "a picture, not a fill";
+    kill(child, SIGTERM);
+    EXPECT_EQ(WaitForExit(60.0), 0);
+    const std::vector<std::string> lines = ReadLines(LogPath());
+    EXPECT_TRUE(InOrder(lines, {"INFO. Режим скринсейвера 1.", c.showFps,
+                                "INFO. Работа скринсейвера завершена корректно.", "INFO. Окна скринсейвера удалены.",
+                                "INFO. Скринсейвер завершил работу.", "INFO. Конец лога."}));
+    for (const std::string& line : lines) EXPECT_NE(line.rfind("ERROR.", 0), 0u) << line;
+    // Black again between the runs, so the second draws for itself.
+    XClearWindow(display, host);
+    XSync(display, False);
+  }
   XDestroyWindow(display, host);
 }
 
