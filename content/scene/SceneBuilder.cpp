@@ -158,14 +158,16 @@ void SceneBuilder::AddGround(SceneNode* film, SceneNode* garden) {
   }
 }
 
-void SceneBuilder::AddPond(SceneNode* garden) {
+void SceneBuilder::AddPond(SceneNode* film, SceneNode* garden) {
   // Under the water the moonlight is scattered: the bed is unlit, dimmed
-  // to the night's level, its pebbles given depth by their height map.
+  // to the night's level, its pebbles given depth by their height map. It
+  // takes no shadows of its own: the water over it does, and a second
+  // pass over the bed would cost the crane shot several milliseconds.
   auto* bed = new ParallaxTextureEffect();
   bed->SetTexture(TextureOf("Textures\\pond_bed.jpg"));
   bed->SetNormalMap(NormalMapOf("Textures\\path_height.jpg", true));
   bed->SetColor(Color{0.32f, 0.36f, 0.46f, 1.0f});
-  Place(garden, GardenMeshes::PondBed(POND_RADIUS, 0.6f), "PondBed", Vector3{}, 0.0f)->SetEffect(bed);
+  Place(film, GardenMeshes::PondBed(POND_RADIUS, 0.6f), "PondBed", Vector3{}, 0.0f)->SetEffect(bed);
 
   // The ripples: twenty pages flipped round a two-second loop.
   auto* water = new TextureEffect();
@@ -404,10 +406,11 @@ bool SceneBuilder::Make() {
   root->AppendChild(film);
   AddSky(film);
 
+  // The pond's bed draws before the garden, under its water.
   auto* garden = new SceneNode(String("Garden"), 0, 16);
+  AddPond(film, garden);
   film->AppendChild(garden);
   AddGround(film, garden);
-  AddPond(garden);
   KoiSchool::Add(garden, moon.Get(),
                  {TextureOf("Textures\\koi_kohaku.jpg"), TextureOf("Textures\\koi_ogon.jpg"),
                   TextureOf("Textures\\koi_showa.jpg"), TextureOf("Textures\\koi_kohaku.jpg")},

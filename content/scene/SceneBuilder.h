@@ -42,7 +42,8 @@ class SceneBuilder {
 
   void AddSky(SceneNode* root);
   void AddGround(SceneNode* film, SceneNode* garden);
-  void AddPond(SceneNode* garden);
+  // The bed goes into `film`, ahead of the garden; the water into the garden.
+  void AddPond(SceneNode* film, SceneNode* garden);
   void AddBridge(SceneNode* garden);
   void AddLanterns(SceneNode* garden);
   void AddStones(SceneNode* garden);
