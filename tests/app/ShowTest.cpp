@@ -119,11 +119,11 @@ class ShowTest : public ProgramTest {
 
   // The pixels of the window that are not black, read back until there
   // are `wanted` of them or ten seconds have passed.
-  int WaitForLitPixels(Window window, int width, int height, int wanted) {
+  int WaitForLitPixels(Window window, int width, int height, int wanted, int left = 0) {
     int lit = 0;
     for (int attempt = 0; attempt < 100 && lit < wanted; ++attempt) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      XImage* image = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+      XImage* image = XGetImage(display, window, left, 0, width, height, AllPlanes, ZPixmap);
       if (image == nullptr) return 0;
       lit = 0;
       for (int y = 0; y < height; ++y) {
@@ -377,6 +377,14 @@ TEST_F(ShowTest, ShowDrawsIntoAGivenWindow) {
     ASSERT_TRUE(WaitForLogLine("INFO. Сейвер создан.", 120.0));
     EXPECT_GE(WaitForLitPixels(c.drawn, 320, 240, 2000), 2000) << "the scene shows in the host window";
     EXPECT_GT(DistinctColours(c.drawn, 320, 240), 16) << "a picture, not a fill";
+    if (c.drawn == host) {
+      // The host grows, and the show with it into the new strip.
+      XResizeWindow(display, host, 480, 240);
+      XSync(display, False);
+      EXPECT_GE(WaitForLitPixels(host, 160, 240, 1000, 320), 1000) << "the show follows the host's size";
+      XResizeWindow(display, host, 320, 240);
+      XSync(display, False);
+    }
     kill(child, SIGTERM);
     EXPECT_EQ(WaitForExit(60.0), 0);
     const std::vector<std::string> lines = ReadLines(LogPath());

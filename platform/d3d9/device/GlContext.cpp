@@ -38,6 +38,7 @@ bool GlContext::Create(HWND id, std::string& error) {
   }
   // The frame rate is the application's business, not the display's.
   SDL_GL_SetSwapInterval(0);
+  DrawableSize(presentedWidth, presentedHeight);
   return true;
 }
 
@@ -72,6 +73,14 @@ void GlContext::Present(uint32_t framebuffer, UINT width, UINT height) {
   const auto h = static_cast<GLint>(height);
   const auto dw = static_cast<GLint>(drawableWidth);
   const auto dh = static_cast<GLint>(drawableHeight);
+  if (drawableWidth != presentedWidth || drawableHeight != presentedHeight) {
+    // A software driver learns of a resized window when its context is
+    // bound to it anew; the context keeps every object and state.
+    SDL_GL_MakeCurrent(sdlWindow, nullptr);
+    SDL_GL_MakeCurrent(sdlWindow, context);
+    presentedWidth = drawableWidth;
+    presentedHeight = drawableHeight;
+  }
   // The window's rows run bottom first: flip while copying.
   glDisable(GL_SCISSOR_TEST);
   glBlitNamedFramebuffer(framebuffer, 0, 0, 0, w, h, 0, dh, dw, 0, GL_COLOR_BUFFER_BIT,

@@ -42,6 +42,9 @@ class GlContext {
   HWND window = 0;
   void* context = nullptr;  // SDL_GLContext
   bool fullscreen = false;
+  // The window's size at the last present, to notice a resize.
+  UINT presentedWidth = 0;
+  UINT presentedHeight = 0;
 };
 
 }  // namespace ynx
