@@ -35,6 +35,9 @@ constexpr int32_t SOUND_FREQUENCY = 44100;
 constexpr uint32_t SOUND_3D = 4;
 // Seconds between looks at the display while the show is paused.
 constexpr double PAUSED_TURN = 0.1;
+// A look costs round trips to the X server: while the show is seen, one
+// every few frames is soon enough.
+constexpr int32_t FRAMES_PER_LOOK = 8;
 
 }  // namespace
 
@@ -143,7 +146,7 @@ int32_t ScreensaverApplication::RunFrames() {
       LogError("Неудачна обработка ввода.");
       return 1;
     }
-    if (WaitWhileUnseen() != 0) return 1;
+    if (frame % FRAMES_PER_LOOK == 0 && WaitWhileUnseen() != 0) return 1;
     // The input that ends the saver may have closed its window already:
     // drawing the rest of this frame would only fail.
     if (!running) break;
