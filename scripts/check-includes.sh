@@ -40,7 +40,8 @@ allowed[platform/resources]=""
 allowed[platform/registry]="platform/os"
 allowed[platform/bass]=""
 allowed[platform/d3d9/shader]=""
-allowed[platform/d3d9/device]="platform/d3d9/shader platform/d3d9"
+# The adapter's modes are those of the primary monitor.
+allowed[platform/d3d9/device]="platform/d3d9/shader platform/d3d9 platform/os"
 allowed[platform/d3d9]="platform/d3d9/shader"
 
 # One pass over every quoted include: the unit of a path is its folder of

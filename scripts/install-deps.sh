@@ -21,6 +21,7 @@ packages=(
   libsdl2-dev
   libx11-dev
   libxext-dev
+  libxrandr-dev
   libxtst-dev
   libgtk-3-dev
   xvfb

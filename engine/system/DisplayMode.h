@@ -4,15 +4,18 @@
 
 namespace ynx {
 
-// A mode of one display as the operating system lists it. Displays are
-// numbered as SDL numbers them; 0 is the primary one.
+// A mode of one display (a monitor) as the operating system lists it.
+// Display 0 is the primary monitor, the others follow in the desktop's
+// order. A monitor that is only part of what the graphics system drives
+// lists one mode, the desktop's, at its own size.
 struct DisplayMode {
   // Indices of Read beside the list itself: the mode in use, and the mode
   // the desktop started in, to which a display returns when full screen ends.
   static constexpr int32_t CURRENT = -1;
   static constexpr int32_t STORED = -2;
 
-  // The display's top-left corner on the desktop.
+  // The display's top-left corner on the desktop, as Windows counts it:
+  // relative to the primary display's.
   int32_t x = 0;
   int32_t y = 0;
   int32_t width = 0;

@@ -1,6 +1,7 @@
 #include "engine/system/SystemWindow.h"
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
 
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "engine/system/VideoSubsystem.h"
 #include "engine/system/WindowProcedure.h"
 #include "engine/system/X11Embedding.h"
+#include "platform/os/Monitor.h"
 
 namespace ynx {
 namespace {
@@ -94,19 +96,60 @@ WindowHandle CreateChild(const String& title, uint64_t parent) {
   return Keep(window, 0, true);
 }
 
-// The first mode of the first display at (x, y) with that size and depth
+// Black for good: on X11 the server itself paints the window's background
+// whenever it shows again; elsewhere it is painted once.
+void PaintBlack(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+    XSetWindowBackground(info.info.x11.display, info.info.x11.window,
+                         BlackPixel(info.info.x11.display, DefaultScreen(info.info.x11.display)));
+    XClearWindow(info.info.x11.display, info.info.x11.window);
+    XFlush(info.info.x11.display);
+    return;
+  }
+  SDL_Surface* surface = SDL_GetWindowSurface(window);
+  if (surface == nullptr) return;
+  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+  SDL_UpdateWindowSurface(window);
+}
+
+// The show takes the primary monitor; the others go black for as long as
+// it runs. The covers are owned by the show's window, so they go with it,
+// and their keys and moves end the saver as the show's own do.
+void CoverOtherMonitors(const String& title, WindowHandle owner) {
+  const std::vector<Monitor> monitors = Monitor::List();
+  for (size_t i = 1; i < monitors.size(); ++i) {
+    const Monitor& monitor = monitors[i];
+    SDL_Window* cover = SDL_CreateWindow(title.CStr(), monitor.x, monitor.y, monitor.width, monitor.height,
+                                         SDL_WINDOW_BORDERLESS | SDL_WINDOW_ALWAYS_ON_TOP | SDL_WINDOW_SKIP_TASKBAR);
+    if (cover == nullptr) {
+      LogWarning("Ошибка SDL: %s", SDL_GetError());
+      continue;
+    }
+    PaintBlack(cover);
+    Keep(cover, owner, false);
+  }
+}
+
+// The first mode of the primary display at (x, y) with that size and depth
 // that the display can run and that a window can be made for.
 WindowHandle CreateFullScreen(const String& title, int32_t colorBits, int32_t x, int32_t y,
                               int32_t width, int32_t height, WindowHandle owner) {
+  const std::vector<Monitor> monitors = Monitor::List();
+  if (monitors.empty()) return 0;
   DisplayMode mode;
   for (int32_t index = 0; DisplayMode::Read(0, index, mode); ++index) {
     if (mode.x != x || mode.y != y || mode.width != width || mode.height != height ||
         mode.colorBits != colorBits || !DisplayMode::Test(0, mode)) {
       continue;
     }
-    const WindowHandle window =
-        CreateTopLevel(title, x, y, width, height, SDL_WINDOW_BORDERLESS, owner);
-    if (window != 0) return window;
+    // (x, y) counts from the primary monitor's corner, as Windows does.
+    const WindowHandle window = CreateTopLevel(title, monitors.front().x + x, monitors.front().y + y, width,
+                                               height, SDL_WINDOW_BORDERLESS, owner);
+    if (window == 0) continue;
+    CoverOtherMonitors(title, window);
+    return window;
   }
   return 0;
 }

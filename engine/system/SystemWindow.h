@@ -12,8 +12,9 @@ namespace ynx {
 using WindowHandle = uint32_t;
 
 // The one window the renderer draws into: a child inside another program's
-// X11 window, a borderless window over the first display for full screen,
-// or an ordinary framed window. Every such window is made with OpenGL
+// X11 window, a borderless window over the primary monitor for full screen
+// (the other monitors covered in black while it lasts), or an ordinary
+// framed window. Every such window is made with OpenGL
 // support, so that a device can put a context on it.
 class SystemWindow {
  public:
@@ -21,7 +22,7 @@ class SystemWindow {
   // screen request), 1 on failure, 3 for a null `out`. A window already in
   // `out` is kept and owns the new one. `parentWindow` is an X11 window ID;
   // the child fills it and follows its size. Full screen wants a mode of the
-  // first display at (x, y) with that size and colour depth; the display is
+  // primary display at (x, y) with that size and colour depth; the display is
   // switched later, by the device.
   static int32_t Create(WindowHandle* out, const String& title, uint64_t parentWindow,
                         bool fullscreen, int32_t colorBits, int32_t x, int32_t y, int32_t width,

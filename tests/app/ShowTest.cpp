@@ -23,6 +23,7 @@
 // Last: Xlib's macros (None, Status) would break the headers above.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/extensions/Xrandr.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
@@ -117,19 +118,25 @@ class ShowTest : public ProgramTest {
     return found;
   }
 
-  // The pixels of the window that are not black, read back until there
-  // are `wanted` of them or ten seconds have passed.
+  // The pixels of a strip of the window that are not black.
+  int LitPixels(Window window, int left, int width, int height) {
+    XImage* image = XGetImage(display, window, left, 0, width, height, AllPlanes, ZPixmap);
+    if (image == nullptr) return 0;
+    int lit = 0;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) lit += (XGetPixel(image, x, y) & 0xffffff) != 0;
+    }
+    XDestroyImage(image);
+    return lit;
+  }
+
+  // The same, read back until there are `wanted` of them or ten seconds
+  // have passed.
   int WaitForLitPixels(Window window, int width, int height, int wanted, int left = 0) {
     int lit = 0;
     for (int attempt = 0; attempt < 100 && lit < wanted; ++attempt) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      XImage* image = XGetImage(display, window, left, 0, width, height, AllPlanes, ZPixmap);
-      if (image == nullptr) return 0;
-      lit = 0;
-      for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) lit += (XGetPixel(image, x, y) & 0xffffff) != 0;
-      }
-      XDestroyImage(image);
+      lit = LitPixels(window, left, width, height);
     }
     return lit;
   }
@@ -397,6 +404,64 @@ TEST_F(ShowTest, ShowDrawsIntoAGivenWindow) {
     XSync(display, False);
   }
   XDestroyWindow(display, host);
+}
+
+// Full screen on a desktop of two monitors, the primary on the right: the
+// show there, the other one black over the desktop's green, and both gone
+// at the end. The virtual server splits its one output with RandR.
+TEST_F(ShowTest, FullScreenTakesThePrimaryMonitorAndBlacksTheOthers) {
+  display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  const Window root = DefaultRootWindow(display);
+  const int width = DisplayWidth(display, DefaultScreen(display));
+  const int height = DisplayHeight(display, DefaultScreen(display));
+  const int half = width / 2;
+  XRRScreenResources* resources = XRRGetScreenResources(display, root);
+  ASSERT_NE(resources, nullptr);
+  ASSERT_GE(resources->noutput, 1);
+  RROutput output = resources->outputs[0];
+  struct Split {
+    const char* name;
+    int x;
+    bool primary;
+    RROutput* outputs;
+    int outputCount;
+  };
+  const Split splits[] = {{"LEFT", 0, false, &output, 1}, {"RIGHT", half, true, nullptr, 0}};
+  for (const Split& split : splits) {
+    XRRMonitorInfo monitor{};
+    monitor.name = XInternAtom(display, split.name, False);
+    monitor.primary = split.primary;
+    monitor.x = split.x;
+    monitor.width = half;
+    monitor.height = height;
+    monitor.mwidth = 200;
+    monitor.mheight = 300;
+    monitor.outputs = split.outputs;
+    monitor.noutput = split.outputCount;
+    XRRSetMonitor(display, root, &monitor);
+  }
+  XRRFreeScreenResources(resources);
+  XSetWindowBackground(display, root, 0x00ff00);
+  XClearWindow(display, root);
+  XSync(display, False);
+
+  StoreSettings({});
+  fs::remove(LogPath());
+  Start({"/s"});
+  EXPECT_TRUE(WaitForLogLine("INFO. Сейвер создан.", 120.0));
+  EXPECT_GE(WaitForLitPixels(root, half, height, half * height / 4, half), half * height / 4)
+      << "the show on the primary monitor";
+  EXPECT_EQ(LitPixels(root, 0, half, height), 0) << "the other monitor black";
+  kill(child, SIGTERM);
+  EXPECT_EQ(WaitForExit(60.0), 0);
+  for (const std::string& line : ReadLines(LogPath())) EXPECT_NE(line.rfind("ERROR.", 0), 0u) << line;
+  EXPECT_EQ(LitPixels(root, 0, 1, 1), 1) << "the desktop shows again";
+
+  for (const Split& split : splits) XRRDeleteMonitor(display, root, XInternAtom(display, split.name, False));
+  XSetWindowBackground(display, root, 0);
+  XClearWindow(display, root);
+  XSync(display, False);
 }
 
 // The settings dialog (mode 3) shows, and a host's terminate signal closes

@@ -4,6 +4,7 @@
 
 #include "platform/d3d9/device/Device.h"
 #include "platform/d3d9/device/FormatInfo.h"
+#include "platform/os/Monitor.h"
 
 namespace ynx {
 
@@ -14,6 +15,25 @@ bool IsAdapterFormat(D3DFORMAT format) { return format == D3DFMT_X8R8G8B8 || for
 bool IsBackBufferFormat(D3DFORMAT format) {
   const FormatInfo* info = FormatInfo::Find(format);
   return info && info->renderTarget;
+}
+
+D3DFORMAT ModeFormat(const SDL_DisplayMode& mode) {
+  return SDL_BITSPERPIXEL(mode.format) == 16 ? D3DFMT_R5G6B5
+         : SDL_BITSPERPIXEL(mode.format) >= 24 ? D3DFMT_X8R8G8B8
+                                               : D3DFMT_UNKNOWN;
+}
+
+// The adapter drives the primary monitor. A monitor that is part of what SDL
+// calls a display runs in that display's desktop mode, at its own size.
+bool PrimaryDesktopMode(D3DDISPLAYMODE& mode) {
+  const std::vector<Monitor> monitors = Monitor::List();
+  if (monitors.empty()) return false;
+  SDL_DisplayMode desktop{};
+  if (SDL_GetDesktopDisplayMode(monitors.front().sdlDisplay, &desktop) != 0) return false;
+  mode = {static_cast<UINT>(monitors.front().wholeDisplay ? desktop.w : monitors.front().width),
+          static_cast<UINT>(monitors.front().wholeDisplay ? desktop.h : monitors.front().height),
+          static_cast<UINT>(desktop.refresh_rate), ModeFormat(desktop)};
+  return true;
 }
 
 }  // namespace
@@ -33,16 +53,21 @@ IDirect3D9::~IDirect3D9() {
 std::vector<D3DDISPLAYMODE> IDirect3D9::Modes(D3DFORMAT format) const {
   std::vector<D3DDISPLAYMODE> modes;
   if (!video || !IsAdapterFormat(format)) return modes;
-  const int count = SDL_GetNumDisplayModes(0);
+  const std::vector<Monitor> monitors = Monitor::List();
+  if (monitors.empty()) return modes;
+  if (!monitors.front().wholeDisplay) {
+    D3DDISPLAYMODE desktop{};
+    if (PrimaryDesktopMode(desktop) && desktop.Format == format) modes.push_back(desktop);
+    return modes;
+  }
+  const int display = monitors.front().sdlDisplay;
+  const int count = SDL_GetNumDisplayModes(display);
   for (int i = 0; i < count; ++i) {
     SDL_DisplayMode mode{};
-    if (SDL_GetDisplayMode(0, i, &mode) != 0) continue;
-    const D3DFORMAT modeFormat = SDL_BITSPERPIXEL(mode.format) == 16 ? D3DFMT_R5G6B5
-                                 : SDL_BITSPERPIXEL(mode.format) >= 24 ? D3DFMT_X8R8G8B8
-                                                                       : D3DFMT_UNKNOWN;
-    if (modeFormat != format) continue;
+    if (SDL_GetDisplayMode(display, i, &mode) != 0) continue;
+    if (ModeFormat(mode) != format) continue;
     const D3DDISPLAYMODE entry{static_cast<UINT>(mode.w), static_cast<UINT>(mode.h),
-                               static_cast<UINT>(mode.refresh_rate), modeFormat};
+                               static_cast<UINT>(mode.refresh_rate), format};
     bool seen = false;
     for (const D3DDISPLAYMODE& other : modes) {
       seen = seen || (other.Width == entry.Width && other.Height == entry.Height &&
@@ -55,11 +80,7 @@ std::vector<D3DDISPLAYMODE> IDirect3D9::Modes(D3DFORMAT format) const {
 
 HRESULT IDirect3D9::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) {
   if (adapter != D3DADAPTER_DEFAULT || !mode || !video) return D3DERR_INVALIDCALL;
-  SDL_DisplayMode desktop{};
-  if (SDL_GetDesktopDisplayMode(0, &desktop) != 0) return D3DERR_NOTAVAILABLE;
-  *mode = {static_cast<UINT>(desktop.w), static_cast<UINT>(desktop.h), static_cast<UINT>(desktop.refresh_rate),
-           SDL_BITSPERPIXEL(desktop.format) == 16 ? D3DFMT_R5G6B5 : D3DFMT_X8R8G8B8};
-  return D3D_OK;
+  return PrimaryDesktopMode(*mode) ? D3D_OK : D3DERR_NOTAVAILABLE;
 }
 
 UINT IDirect3D9::GetAdapterModeCount(UINT adapter, D3DFORMAT format) {

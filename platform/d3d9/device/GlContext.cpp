@@ -3,7 +3,26 @@
 #include <SDL.h>
 #include <epoxy/gl.h>
 
+#include <optional>
+#include <vector>
+
+#include "platform/os/Monitor.h"
+
 namespace ynx {
+namespace {
+
+// The monitor under the window's centre; empty when none is.
+std::optional<Monitor> WindowMonitor(SDL_Window* window) {
+  const std::vector<Monitor> monitors = Monitor::List();
+  int x = 0, y = 0, w = 0, h = 0;
+  SDL_GetWindowPosition(window, &x, &y);
+  SDL_GetWindowSize(window, &w, &h);
+  const int32_t index = Monitor::Find(monitors, x + w / 2, y + h / 2);
+  if (index < 0) return std::nullopt;
+  return monitors[static_cast<size_t>(index)];
+}
+
+}  // namespace
 
 GlContext::~GlContext() {
   if (!context) return;
@@ -96,7 +115,17 @@ bool GlContext::SetFullscreen(bool on, UINT width, UINT height, UINT refresh) {
     fullscreen = false;
     return true;
   }
-  const int display = SDL_GetWindowDisplayIndex(sdlWindow);
+  const std::optional<Monitor> monitor = WindowMonitor(sdlWindow);
+  if (monitor && !monitor->wholeDisplay) {
+    // Full screen on part of a display is a window over just that part:
+    // SDL's own would spread over the whole display.
+    if (width != static_cast<UINT>(monitor->width) || height != static_cast<UINT>(monitor->height)) return false;
+    SDL_SetWindowPosition(sdlWindow, monitor->x, monitor->y);
+    SDL_SetWindowSize(sdlWindow, monitor->width, monitor->height);
+    SDL_RaiseWindow(sdlWindow);
+    return true;
+  }
+  const int display = monitor ? monitor->sdlDisplay : SDL_GetWindowDisplayIndex(sdlWindow);
   SDL_DisplayMode wanted{};
   wanted.w = static_cast<int>(width);
   wanted.h = static_cast<int>(height);
@@ -116,10 +145,13 @@ bool GlContext::SetGammaRamp(const D3DGAMMARAMP& ramp) {
 
 bool GlContext::DisplayMode(D3DDISPLAYMODE& mode) const {
   SDL_Window* sdlWindow = SDL_GetWindowFromID(window);
-  const int display = sdlWindow ? SDL_GetWindowDisplayIndex(sdlWindow) : 0;
+  const std::optional<Monitor> monitor = sdlWindow ? WindowMonitor(sdlWindow) : std::nullopt;
+  const int display = monitor ? monitor->sdlDisplay : sdlWindow ? SDL_GetWindowDisplayIndex(sdlWindow) : 0;
   SDL_DisplayMode desktop{};
   if (SDL_GetDesktopDisplayMode(display < 0 ? 0 : display, &desktop) != 0) return false;
-  mode = {static_cast<UINT>(desktop.w), static_cast<UINT>(desktop.h), static_cast<UINT>(desktop.refresh_rate),
+  const bool part = monitor && !monitor->wholeDisplay;
+  mode = {static_cast<UINT>(part ? monitor->width : desktop.w), static_cast<UINT>(part ? monitor->height : desktop.h),
+          static_cast<UINT>(desktop.refresh_rate),
           SDL_BITSPERPIXEL(desktop.format) == 16 ? D3DFMT_R5G6B5 : D3DFMT_X8R8G8B8};
   return true;
 }
