@@ -407,8 +407,8 @@ TEST_F(ShowTest, ShowDrawsIntoAGivenWindow) {
 }
 
 // Full screen on a desktop of two monitors, the primary on the right: the
-// show there, the other one black over the desktop's green, and both gone
-// at the end. The virtual server splits its one output with RandR.
+// show there, the other one black over the desktop's green, a click on it
+// ending the saver, and both gone at the end. The virtual server splits its one output with RandR.
 TEST_F(ShowTest, FullScreenTakesThePrimaryMonitorAndBlacksTheOthers) {
   display = XOpenDisplay(nullptr);
   ASSERT_NE(display, nullptr);
@@ -453,7 +453,11 @@ TEST_F(ShowTest, FullScreenTakesThePrimaryMonitorAndBlacksTheOthers) {
   EXPECT_GE(WaitForLitPixels(root, half, height, half * height / 4, half), half * height / 4)
       << "the show on the primary monitor";
   EXPECT_EQ(LitPixels(root, 0, half, height), 0) << "the other monitor black";
-  kill(child, SIGTERM);
+  // A click on the black monitor ends the saver as one on the show does.
+  MovePointer(half / 2, height / 2);
+  XTestFakeButtonEvent(display, 1, True, CurrentTime);
+  XTestFakeButtonEvent(display, 1, False, CurrentTime);
+  XSync(display, False);
   EXPECT_EQ(WaitForExit(60.0), 0);
   for (const std::string& line : ReadLines(LogPath())) EXPECT_NE(line.rfind("ERROR.", 0), 0u) << line;
   EXPECT_EQ(LitPixels(root, 0, 1, 1), 1) << "the desktop shows again";
