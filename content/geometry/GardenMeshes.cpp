@@ -52,7 +52,7 @@ void Card(MeshBuilder& mesh, const Vector3& base, const Vector3& across, float w
 
 }  // namespace
 
-Ptr<Triangles> GardenMeshes::Ground(float inner, float outer, float tile) {
+Ptr<Triangles> GardenMeshes::Ground(float inner, float outer, float tile, const QuadFilter& keep) {
   MeshBuilder mesh;
   // Planar coordinates, so that the texture keeps its size across the ring.
   for (int ring = 0; ring < 12; ++ring) {
@@ -62,13 +62,13 @@ Ptr<Triangles> GardenMeshes::Ground(float inner, float outer, float tile) {
     for (int i = 0; i < segments; ++i) {
       const float a0 = static_cast<float>(i) * TAU / segments;
       const float a1 = static_cast<float>(i + 1) * TAU / segments;
-      auto add = [&](float r, float a) {
-        const Vector3 p{r * std::cos(a), 0.0f, r * std::sin(a)};
-        return mesh.AddVertex(p, p.x / tile, p.z / tile);
-      };
+      auto at = [](float r, float a) { return Vector3{r * std::cos(a), 0.0f, r * std::sin(a)}; };
       // Seen from above, u round and v outward wind counter-clockwise.
-      const int32_t a = add(r0, a0), b = add(r0, a1), c = add(r1, a1), d = add(r1, a0);
-      mesh.AddQuad(a, b, c, d);
+      const Vector3 corners[4] = {at(r0, a0), at(r0, a1), at(r1, a1), at(r1, a0)};
+      if (keep && !keep(corners)) continue;
+      int32_t added[4];
+      for (int k = 0; k < 4; ++k) added[k] = mesh.AddVertex(corners[k], corners[k].x / tile, corners[k].z / tile);
+      mesh.AddQuad(added[0], added[1], added[2], added[3]);
     }
   }
   return mesh.Build(String("Ground"), false);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "content/RandomStream.h"
 #include "content/geometry/GardenMeshes.h"
@@ -30,6 +32,7 @@
 #include "engine/animation/AnimationFrame.h"
 #include "engine/render/VelvetTexture1DLEffect.h"
 #include "engine/animation/TargetLightController.h"
+#include "engine/math/Transformation.h"
 #include "engine/scene/IntBuffer.h"
 #include "engine/scene/Lines.h"
 #include "engine/scene/Points.h"
@@ -59,6 +62,45 @@ void Matte(GeometryNodeEffect* effect) { effect->SetMaterial(WHITE, WHITE, NONE,
 void CutOut(GeometryNodeEffect* effect) {
   effect->SetAlphaTest(true, 128);
   effect->SetCull(false);
+}
+
+// What stands up solid casts; cut-out cards would cast their whole
+// rectangles.
+bool CastsShadow(const std::string& name) {
+  if (name.find("Leaves") != std::string::npos) return false;
+  for (const char* solid : {"Bridge", "Lantern", "Rock", "Bamboo", "MapleTrunk"}) {
+    if (name.rfind(solid, 0) == 0) return true;
+  }
+  return false;
+}
+
+struct GroundBox {
+  float minX, minZ, maxX, maxZ;
+};
+
+// Where on y = 0 the garden's casters can throw shadow: each triangle
+// carried along the moonlight to the ground, as a box widened by `margin`
+// for the swaying stalks and the map's soft edge.
+std::vector<GroundBox> ShadowBoxes(SceneNode* garden, const Vector3& toMoon, float margin) {
+  std::vector<GroundBox> boxes;
+  for (int32_t i = 0; i < garden->GetSlotCount(); ++i) {
+    auto* mesh = dynamic_cast<Triangles*>(garden->GetChild(i));
+    if (mesh == nullptr || !CastsShadow(mesh->GetName().CStr())) continue;
+    const Transformation& place = mesh->GetLocalTransform();
+    const Vector3* vertices = static_cast<const Vector3*>(mesh->GetVertices()->GetData());
+    const int32_t* indices = static_cast<const int32_t*>(mesh->GetIndices()->GetData());
+    for (int32_t t = 0; t + 2 < mesh->GetIndices()->GetCount(); t += 3) {
+      GroundBox box{1e9f, 1e9f, -1e9f, -1e9f};
+      for (int k = 0; k < 3; ++k) {
+        const Vector3 p = place.TransformPoint(vertices[indices[t + k]]);
+        const Vector3 ground = p - toMoon * (std::max(p.y, 0.0f) / toMoon.y);
+        box = {std::min(box.minX, ground.x), std::min(box.minZ, ground.z), std::max(box.maxX, ground.x),
+               std::max(box.maxZ, ground.z)};
+      }
+      boxes.push_back({box.minX - margin, box.minZ - margin, box.maxX + margin, box.maxZ + margin});
+    }
+  }
+  return boxes;
 }
 
 }  // namespace
@@ -143,14 +185,29 @@ void SceneBuilder::AddSky(SceneNode* root) {
 void SceneBuilder::AddGround(SceneNode* film, SceneNode* garden) {
   // Flat and matte, the lawn takes the same moonlight everywhere: that
   // colour, unlit, looks the same as lighting it and costs a fraction per
-  // pixel. Only the part round the garden takes shadows; the rest lies
-  // outside the shadow group, so the map's fit stays on the garden.
+  // pixel. Only the quads round the garden that a shadow can reach are in
+  // the shadow group, so the receiver pass (a second draw of each) skips
+  // the open lawn and the map's fit stays on the garden; the rest, and the
+  // lawn beyond, lie outside it.
+  const std::vector<GroundBox> shadows = ShadowBoxes(garden, ToMoon(), 0.5f);
+  auto shaded = [&](const Vector3 (&corners)[4]) {
+    GroundBox quad{1e9f, 1e9f, -1e9f, -1e9f};
+    for (const Vector3& corner : corners) {
+      quad = {std::min(quad.minX, corner.x), std::min(quad.minZ, corner.z), std::max(quad.maxX, corner.x),
+              std::max(quad.maxZ, corner.z)};
+    }
+    return std::any_of(shadows.begin(), shadows.end(), [&](const GroundBox& box) {
+      return box.minX <= quad.maxX && quad.minX <= box.maxX && box.minZ <= quad.maxZ && quad.minZ <= box.maxZ;
+    });
+  };
   const Color moonlit = Moonlit(ToMoon().y);
-  Ptr<Triangles> rings[] = {GardenMeshes::Ground(POND_RADIUS, LAWN_RADIUS, 3.0f),
+  Ptr<Triangles> rings[] = {GardenMeshes::Ground(POND_RADIUS, LAWN_RADIUS, 3.0f, shaded),
+                            GardenMeshes::Ground(POND_RADIUS, LAWN_RADIUS, 3.0f,
+                                                 [&](const Vector3 (&corners)[4]) { return !shaded(corners); }),
                             GardenMeshes::Ground(LAWN_RADIUS, 40.0f, 3.0f)};
-  SceneNode* parents[] = {garden, film};
-  const char* names[] = {"Ground", "FarGround"};
-  for (int i = 0; i < 2; ++i) {
+  SceneNode* parents[] = {garden, film, film};
+  const char* names[] = {"Ground", "OpenGround", "FarGround"};
+  for (int i = 0; i < 3; ++i) {
     auto* lawn = new TextureEffect();
     lawn->SetTexture(TextureOf("Textures\\ground.jpg"));
     lawn->SetColor(moonlit);
@@ -367,16 +424,10 @@ void SceneBuilder::AddShadows(SceneNode* garden) {
   shadow->SetBias(1000.0f, 3.09f);
   shadow->SetShadowColor(Color{0.01f, 0.015f, 0.04f, 0.6f});
   shadow->SetLight(moon.Get());
-  // What stands up solid casts; cut-out cards would cast their whole
-  // rectangles.
   Array<Node*> casters;
   for (int32_t i = 0; i < garden->GetSlotCount(); ++i) {
     auto* mesh = dynamic_cast<Triangles*>(garden->GetChild(i));
-    if (mesh == nullptr) continue;
-    const std::string name = mesh->GetName().CStr();
-    for (const char* solid : {"Bridge", "Lantern", "Rock", "Bamboo", "MapleTrunk"}) {
-      if (name.rfind(solid, 0) == 0 && name.find("Leaves") == std::string::npos) casters.Append(mesh);
-    }
+    if (mesh != nullptr && CastsShadow(mesh->GetName().CStr())) casters.Append(mesh);
   }
   shadow->SetCasters(casters);
   garden->AddEffect(shadow);
@@ -410,7 +461,6 @@ bool SceneBuilder::Make() {
   auto* garden = new SceneNode(String("Garden"), 0, 16);
   AddPond(film, garden);
   film->AppendChild(garden);
-  AddGround(film, garden);
   KoiSchool::Add(garden, moon.Get(),
                  {TextureOf("Textures\\koi_kohaku.jpg"), TextureOf("Textures\\koi_ogon.jpg"),
                   TextureOf("Textures\\koi_showa.jpg"), TextureOf("Textures\\koi_kohaku.jpg")},
@@ -424,6 +474,9 @@ bool SceneBuilder::Make() {
   film->AppendChild(foliage);
   AddPlants(garden, foliage);
   AddShadows(garden);
+  // The lawn last, where the casters' shadows are known; drawn after what
+  // stands on it, its hidden part fails the depth test before shading.
+  AddGround(film, garden);
   // Sprites draw after the garden's shadows, outside the shadow group.
   Texture* glow = TextureOf("Textures\\firefly.tga");
   film->AppendChild(GardenParticles::Fireflies("FirefliesPond", glow, Vector3{0.5f, 0.8f, 0.0f}, 2.4f));

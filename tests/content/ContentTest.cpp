@@ -16,6 +16,7 @@
 #include "content/Canvas.h"
 #include "content/Noise.h"
 #include "content/audio/SoundBuffer.h"
+#include "content/geometry/GardenMeshes.h"
 #include "content/pictures/InterfacePictures.h"
 #include "engine/animation/AnimationController.h"
 #include "engine/animation/NodeAnimationController.h"
@@ -447,6 +448,17 @@ TEST_F(ContentArchives, TheSceneKeepsTheRulesTheEngineImposes) {
         ++shadows;
         EXPECT_EQ(group->FindByName(String("Sky")), nullptr) << "the sky dome would spoil the shadow map's fit";
         EXPECT_EQ(group->FindByName(String("FarGround")), nullptr) << "so would the lawn beyond the garden";
+        // The lawn round the garden: the quads a shadow can reach take
+        // the receiver pass, the rest not; together the whole ring, once.
+        const auto* shaded = dynamic_cast<const Triangles*>(group->FindByName(String("Ground")));
+        const auto* open = dynamic_cast<const Triangles*>(scene.root->FindByName(String("OpenGround")));
+        ASSERT_TRUE(shaded != nullptr && open != nullptr);
+        EXPECT_EQ(group->FindByName(String("OpenGround")), nullptr) << "the open lawn takes no shadow";
+        const int32_t shadedCount = shaded->GetIndices()->GetCount();
+        const int32_t ringCount = ynx::content::GardenMeshes::Ground(3.2f, 13.0f, 3.0f)->GetIndices()->GetCount();
+        EXPECT_GT(shadedCount, 0);
+        EXPECT_LT(shadedCount, ringCount);
+        EXPECT_EQ(shadedCount + open->GetIndices()->GetCount(), ringCount);
         // The receiver pass draws without the alpha test: cut-out cards
         // would be darkened over their whole rectangles.
         Array<Object*> below(64, 64);
