@@ -68,18 +68,20 @@ std::string SwayPosition(const std::string& sway) {
          "mad r0.xz, r5, v0.y, v0\n";
 }
 
-// `input` through the four bones from register `bones` on, weighted into
-// `out`.xyz: `transform` m4x3 for a point, m3x3 for a direction (normal,
-// tangent), which leaves the bones' translation out.
-std::string BlendBones(const char* transform, const char* input, const char* out, int32_t bones) {
-  const std::string base = std::to_string(bones);
+// The four bones' rows from register `bones` on, weighted into r8 to r10:
+// one matrix moves the position (m4x3) and the normal and tangent (m3x3,
+// which leaves the translation out), so each row is read once a vertex.
+std::string BlendBones(int32_t bones) {
   std::string text;
   const char* lanes = "xyzw";
-  for (int32_t k = 0; k < 4; ++k) {
-    const std::string lane(1, lanes[k]);
-    text += std::string(transform) + " r3.xyz, " + input + ", c[a0." + lane + " + " + base + "]\n";
-    text += k == 0 ? std::string("mul ") + out + ".xyz, r3, v1.x\n"
-                   : std::string("mad ") + out + ".xyz, r3, v1." + lane + ", " + out + "\n";
+  for (int32_t row = 0; row < 3; ++row) {
+    const std::string out = "r" + std::to_string(8 + row);
+    const std::string offset = " + " + std::to_string(bones + row) + "]";
+    text += "mul " + out + ", v1.x, c[a0.x" + offset + "\n";
+    for (int32_t k = 1; k < 4; ++k) {
+      const std::string lane(1, lanes[k]);
+      text += "mad " + out + ", v1." + lane + ", c[a0." + lane + offset + ", " + out + "\n";
+    }
   }
   return text;
 }
@@ -90,7 +92,7 @@ std::string SkinPosition(int32_t bones) {
          "add r2, v2, -r2\n"
          "mul r2, r2, c245.x\n"
          "mova a0, r2\n" +
-         BlendBones("m4x3", "v0", "r0", bones) + "mov r0.w, c242.y\n";
+         BlendBones(bones) + "m4x3 r0.xyz, v0, r8\nmov r0.w, c242.y\n";
 }
 
 // lit gives (density x depth)^exponent in z, and 0 where the product is
@@ -141,8 +143,8 @@ std::string VertexProgramText::Position(ProgramTable::Model model, ProgramTable:
   } else if (variant == ProgramTable::SKINNED) {
     text += SKIN_CONSTANTS;
     text += SkinPosition(bones);
-    if (layout.normals) text += BlendBones("m3x3", "v4", "r7", bones);
-    if (layout.tangents) text += BlendBones("m3x3", "v6", "r6", bones);
+    if (layout.normals) text += "m3x3 r7.xyz, v4, r8\n";
+    if (layout.tangents) text += "m3x3 r6.xyz, v6, r8\n";
   } else {
     text += "mov r0, v0\n";
   }

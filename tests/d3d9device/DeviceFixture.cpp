@@ -132,8 +132,10 @@ void DeviceFixture::UseTexturePipeline() {
   device->SetVertexDeclaration(textureDeclaration);
 }
 
-void DeviceFixture::DrawColorQuad(float x0, float y0, float x1, float y1, float z, D3DCOLOR color) {
+void DeviceFixture::DrawColorQuad(float x0, float y0, float x1, float y1, float z, D3DCOLOR color,
+                                  IDirect3DVertexShader9* vertexShader) {
   UseColorPipeline();
+  if (vertexShader) device->SetVertexShader(vertexShader);
   const ColorVertex vertices[4] = {{x0, y0, z, color}, {x1, y0, z, color}, {x0, y1, z, color}, {x1, y1, z, color}};
   DrawStrip(device, vertices);
 }

@@ -51,8 +51,10 @@ class DeviceFixture : public ::testing::Test {
   void UseColorPipeline();
   void UseTexturePipeline();
   // A quad between two corners in clip space at depth z, drawn as a
-  // triangle strip through a fresh vertex buffer.
-  void DrawColorQuad(float x0, float y0, float x1, float y1, float z, D3DCOLOR color);
+  // triangle strip through a fresh vertex buffer (and through `vertexShader`
+  // instead of the pass-through one when given).
+  void DrawColorQuad(float x0, float y0, float x1, float y1, float z, D3DCOLOR color,
+                     IDirect3DVertexShader9* vertexShader = nullptr);
   void DrawTexturedQuad(float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1);
   // Every pixel of a render target (the current one by default), rows top
   // first, as A8R8G8B8 words.

@@ -239,6 +239,45 @@ TEST_F(ResourceLifetimeTest, TenThousandRoundsLeaveMemoryFlat) {
   }
 }
 
+// Scenes give each effect shaders of its own: shaders of one text share one
+// GL program, which stays until the last of them goes.
+TEST_F(ResourceLifetimeTest, ShadersOfOneTextShareOneProgram) {
+  const std::string passing = "vs_2_0\ndcl_position v0\ndcl_color v1\nmov r0, v0\nmov oPos, r0\nmov oD0, v1\n";
+  IDirect3DVertexShader9* first = VertexShader(passing);
+  IDirect3DVertexShader9* second = VertexShader(passing);
+  IDirect3DVertexShader9* swapping = VertexShader("vs_2_0\ndcl_position v0\ndcl_color v1\nmov oPos, v0\nmov oD0, v1.zyxw\n");
+  ASSERT_TRUE(first && second && swapping);
+  struct Drawn {
+    GLint program;
+    uint32_t centre;
+  };
+  const auto draw = [&](IDirect3DVertexShader9* shader) {
+    device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+    device->BeginScene();
+    DrawColorQuad(-1, -1, 1, 1, 0.5f, 0xFFFF0000u, shader);
+    device->EndScene();
+    Drawn drawn{0, At(ReadBack(), WIDTH, WIDTH / 2, HEIGHT / 2)};
+    glGetIntegerv(GL_CURRENT_PROGRAM, &drawn.program);
+    return drawn;
+  };
+  draw(nullptr);
+  const GlObjects before = GlObjects::Count();
+  const Drawn byFirst = draw(first);
+  EXPECT_EQ(byFirst.centre, 0xFFFF0000u);
+  EXPECT_EQ(draw(second).program, byFirst.program);
+  const Drawn bySwapping = draw(swapping);
+  EXPECT_NE(bySwapping.program, byFirst.program);
+  EXPECT_EQ(bySwapping.centre, 0xFF0000FFu);
+  first->Release();
+  const Drawn bySecond = draw(second);
+  EXPECT_EQ(bySecond.program, byFirst.program);
+  EXPECT_EQ(bySecond.centre, 0xFFFF0000u);
+  second->Release();
+  swapping->Release();
+  draw(nullptr);  // a program in use is freed once another replaces it
+  EXPECT_EQ(GlObjects::Count().counts[GlObjects::KINDS - 1], before.counts[GlObjects::KINDS - 1]);
+}
+
 TEST_F(ResourceLifetimeTest, ReferencesFollowTheApi) {
   const size_t before = IUnknown::LiveObjects();
   IDirect3DTexture9* texture = PatternTexture(4, 4);

@@ -206,6 +206,12 @@ void IDirect3DDevice9::GetGammaRamp(UINT swapChain, D3DGAMMARAMP* ramp) {
 
 void IDirect3DDevice9::ForgetTexture(uint32_t texture) { impl->framebuffers.Forget(texture); }
 
-void IDirect3DDevice9::ForgetShader(uint32_t shader) { impl->programs.Forget(shader); }
+uint32_t IDirect3DDevice9::AcquireShader(bool fragment, const std::string& source, std::string& error) {
+  return impl->shaderObjects.Acquire(fragment, source, error);
+}
+
+void IDirect3DDevice9::ReleaseShader(uint32_t shader) {
+  if (impl->shaderObjects.Release(shader)) impl->programs.Forget(shader);
+}
 
 }  // namespace ynx

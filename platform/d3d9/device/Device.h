@@ -128,7 +128,9 @@ class IDirect3DDevice9 final : public IUnknown {
   void DetachChild(DeviceChild* child) { children.erase(child); }
   bool MakeCurrent();
   void ForgetTexture(uint32_t texture);
-  void ForgetShader(uint32_t shader);
+  // GL shader objects by their text, shared by the device's shaders.
+  uint32_t AcquireShader(bool fragment, const std::string& source, std::string& error);
+  void ReleaseShader(uint32_t shader);
   const DeviceState& State() const { return state; }
   bool IsRecording() const { return recording.Get() != nullptr; }
 

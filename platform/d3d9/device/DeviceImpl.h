@@ -18,6 +18,7 @@
 #include "platform/d3d9/device/PipelineState.h"
 #include "platform/d3d9/device/ProgramCache.h"
 #include "platform/d3d9/device/SamplerObjects.h"
+#include "platform/d3d9/device/ShaderObjectCache.h"
 #include "platform/d3d9/device/StateMask.h"
 #include "platform/d3d9/device/UniformBlocks.h"
 #include "platform/d3d9/shader/ShaderKey.h"
@@ -119,6 +120,7 @@ struct IDirect3DDevice9::Impl {
   IDirect3DDevice9& device;
   GlContext context;
   ProgramCache programs;
+  ShaderObjectCache shaderObjects;
   FixedPipelineCache fixedPipeline;
   FramebufferCache framebuffers;
   PipelineState pipeline;

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "platform/d3d9/device/Device.h"
-#include "platform/d3d9/device/GlslCompiler.h"
 #include "platform/d3d9/shader/ShaderDecoder.h"
 #include "platform/d3d9/shader/ShaderEncoder.h"
 #include "platform/d3d9/shader/ShaderTranslator.h"
@@ -57,7 +56,7 @@ uint32_t DeviceShader::Prepare(const ShaderKey& fullKey, std::string& error) {
   if (!ShaderTranslator::Translate(shader, key, source, translated, error)) {
     error = "cannot translate the shader: " + error;
   } else {
-    object = GlslCompiler::Compile(interface.pixel, source, error);
+    object = OwningDevice()->AcquireShader(interface.pixel, source, error);
     if (!object) error = "the translated shader does not compile: " + error;
   }
   objects.emplace(key, object);
@@ -66,9 +65,7 @@ uint32_t DeviceShader::Prepare(const ShaderKey& fullKey, std::string& error) {
 
 void DeviceShader::ReleaseGl() {
   for (const auto& [key, object] : objects) {
-    if (object == 0) continue;
-    OwningDevice()->ForgetShader(object);
-    glDeleteShader(object);
+    if (object != 0) OwningDevice()->ReleaseShader(object);
   }
   objects.clear();
 }

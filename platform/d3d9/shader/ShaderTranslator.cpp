@@ -386,17 +386,18 @@ void ShaderTranslator::WriteRegisters() {
 
   if (interface.relativeConstants) {
     // Out of range reads give (0, 0, 0, 0), as Direct3D documents.
+    // Selects, not branches: straight-line reads let the compiler share
+    // the reads of one register (a bone's rows for position and normal).
     Line("vec4 ynx_constant(int index) {");
     ++indent;
-    if (!analysis.FloatDefinitionNumbers().empty()) {
-      Line("switch (index) {");
-      for (const uint32_t number : analysis.FloatDefinitionNumbers()) {
-        if (number < ShaderInterface::VERTEX_FLOAT_CONSTANTS) Line("  case " + N(number) + ": return ynx_c" + N(number) + ";");
-      }
-      Line("}");
-    }
-    Line("return uint(index) < " + N(ShaderInterface::VERTEX_FLOAT_CONSTANTS) + "u ? ynx_vc[index & " +
+    Line("vec4 value = uint(index) < " + N(ShaderInterface::VERTEX_FLOAT_CONSTANTS) + "u ? ynx_vc[index & " +
          N(ShaderInterface::VERTEX_FLOAT_CONSTANTS - 1) + "] : vec4(0.0);");
+    for (const uint32_t number : analysis.FloatDefinitionNumbers()) {
+      if (number < ShaderInterface::VERTEX_FLOAT_CONSTANTS) {
+        Line("value = index == " + N(number) + " ? ynx_c" + N(number) + " : value;");
+      }
+    }
+    Line("return value;");
     --indent;
     Line("}");
   }
