@@ -15,15 +15,15 @@ uint32_t ShaderObjectCache::Acquire(bool fragment, const std::string& source, st
   }
   const uint32_t object = GlslCompiler::Compile(fragment, source, error);
   if (object == 0) return 0;
-  sourceOf.emplace(object, key);
-  bySource.emplace(std::move(key), Entry{object, 1});
+  const auto added = bySource.emplace(std::move(key), Entry{object, 1}).first;
+  sourceOf.emplace(object, &added->first);
   return object;
 }
 
 bool ShaderObjectCache::Release(uint32_t object) {
   const auto source = sourceOf.find(object);
   if (source == sourceOf.end()) return false;
-  const auto entry = bySource.find(source->second);
+  const auto entry = bySource.find(*source->second);
   if (--entry->second.uses > 0) return false;
   bySource.erase(entry);
   sourceOf.erase(source);

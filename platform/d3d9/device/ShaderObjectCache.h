@@ -32,7 +32,7 @@ class ShaderObjectCache {
   };
 
   std::unordered_map<std::string, Entry> bySource;  // the stage's letter, then the text
-  std::unordered_map<uint32_t, std::string> sourceOf;
+  std::unordered_map<uint32_t, const std::string*> sourceOf;  // keys of bySource (nodes do not move)
 };
 
 }  // namespace ynx
