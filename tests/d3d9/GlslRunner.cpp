@@ -65,6 +65,7 @@ namespace {
   X(PFNGLSHADERSOURCEPROC, ShaderSource)                               \
   X(PFNGLTEXIMAGE2DPROC, TexImage2D)                                   \
   X(PFNGLTEXIMAGE3DPROC, TexImage3D)                                   \
+  X(PFNGLTEXBUFFERPROC, TexBuffer)                                     \
   X(PFNGLTEXPARAMETERIPROC, TexParameteri)                             \
   X(PFNGLTRANSFORMFEEDBACKVARYINGSPROC, TransformFeedbackVaryings)     \
   X(PFNGLUSEPROGRAMPROC, UseProgram)                                   \
@@ -130,6 +131,7 @@ struct GlslRunner::Context {
   EGLDisplay display = EGL_NO_DISPLAY;
   EGLContext context = EGL_NO_CONTEXT;
   GLuint buffers[4] = {};  // uniform blocks, by binding point
+  GLuint constantTexels = 0;  // the vertex constants' block as a buffer texture
   std::vector<GLuint> extraBuffers;  // Uniforms::extraBlocks, in their order
   // Surfaceless contexts have no default framebuffer, and a draw needs a
   // complete one even with the rasteriser off: vertex runs bind this one.
@@ -155,6 +157,7 @@ GlslRunner::~GlslRunner() {
       }
     }
     if (context->DeleteFramebuffers) context->DeleteFramebuffers(1, &context->emptyFramebuffer);
+    if (context->DeleteTextures) context->DeleteTextures(1, &context->constantTexels);
     eglMakeCurrent(context->display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     eglDestroyContext(context->display, context->context);
   }
@@ -212,6 +215,12 @@ bool GlslRunner::Start(std::string& why) {
   // The device's conventions: Direct3D depth range and row order.
   c.ClipControl(GL_UPPER_LEFT, GL_ZERO_TO_ONE);
   c.GenBuffers(4, c.buffers);
+  // The device's second view of the vertex constants, for relative reads.
+  c.BindBuffer(GL_UNIFORM_BUFFER, c.buffers[ShaderInterface::VERTEX_CONSTANTS_BINDING]);
+  c.GenTextures(1, &c.constantTexels);
+  c.ActiveTexture(GL_TEXTURE0 + ShaderInterface::VERTEX_CONSTANT_TEXELS_UNIT);
+  c.BindTexture(GL_TEXTURE_BUFFER, c.constantTexels);
+  c.TexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32F, c.buffers[ShaderInterface::VERTEX_CONSTANTS_BINDING]);
   c.GenFramebuffers(1, &c.emptyFramebuffer);
   c.BindFramebuffer(GL_FRAMEBUFFER, c.emptyFramebuffer);
   c.FramebufferParameteri(GL_FRAMEBUFFER, GL_FRAMEBUFFER_DEFAULT_WIDTH, 1);
@@ -418,7 +427,7 @@ bool GlslRunner::RunPixel(const std::string& fragment, const Uniforms& uniforms,
   GLuint targets[2] = {};
   GLuint framebuffer = 0;
   c.GenTextures(2, targets);
-  c.ActiveTexture(GL_TEXTURE0 + ShaderInterface::SAMPLERS);
+  c.ActiveTexture(GL_TEXTURE0 + ShaderInterface::VERTEX_CONSTANT_TEXELS_UNIT + 1);
   c.BindTexture(GL_TEXTURE_2D, targets[0]);
   c.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA32F, width, 1, 0, GL_RGBA, GL_FLOAT, nullptr);
   c.BindTexture(GL_TEXTURE_2D, targets[1]);

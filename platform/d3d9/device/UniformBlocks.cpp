@@ -22,10 +22,16 @@ void UniformBlocks::Create() {
     glNamedBufferData(buffers[block], static_cast<GLsizeiptr>(SIZES[block]), zeros.data(), GL_DYNAMIC_DRAW);
     glBindBufferBase(GL_UNIFORM_BUFFER, BINDINGS[block], buffers[block]);
   }
+  glCreateTextures(GL_TEXTURE_BUFFER, 1, &constantTexels);
+  glTextureBufferRange(constantTexels, GL_RGBA32F, buffers[VERTEX_CONSTANTS], 0,
+                       sizeof(ShaderInterface::VertexConstants::c));
+  glBindTextureUnit(ShaderInterface::VERTEX_CONSTANT_TEXELS_UNIT, constantTexels);
   vertexStateValid = pixelStateValid = false;
 }
 
 void UniformBlocks::Destroy() {
+  glDeleteTextures(1, &constantTexels);
+  constantTexels = 0;
   glDeleteBuffers(BLOCKS, buffers);
   for (uint32_t& buffer : buffers) buffer = 0;
 }

@@ -9,9 +9,10 @@
 namespace ynx {
 
 // The uniform buffers programs read (ShaderInterface's four binding points
-// and the fixed-function pipeline's two), bound once. Constants go up in
-// the register ranges that changed; the shared state blocks only when
-// their bytes differ from the last upload; the fixed-function blocks as the
+// and the fixed-function pipeline's two), bound once, the vertex c# also as
+// a buffer texture for relatively addressed reads. Constants go up in the
+// register ranges that changed; the shared state blocks only when their
+// bytes differ from the last upload; the fixed-function blocks as the
 // device says. The device's context must be current.
 class UniformBlocks {
  public:
@@ -40,6 +41,7 @@ class UniformBlocks {
   void UploadIfChanged(Block block, const Image& bytes, Image& last, bool& valid);
 
   uint32_t buffers[BLOCKS] = {};
+  uint32_t constantTexels = 0;  // the vertex c# as a buffer texture
   ShaderInterface::VertexState vertexState = {};
   ShaderInterface::PixelState pixelState = {};
   bool vertexStateValid = false;

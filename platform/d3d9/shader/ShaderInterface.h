@@ -30,6 +30,10 @@ struct ShaderInterface {
   static constexpr uint32_t TEXCOORDS = 8;
   static constexpr uint32_t STAGES = 8;     // texture stages (bump matrices, ps_1_x)
   static constexpr uint32_t SAMPLERS = 16;  // texture units; s# / stage n is unit n
+  // The texture unit where c# of the vertex constant block is also bound as
+  // an RGBA32F buffer texture: relatively addressed reads fetch a register
+  // per vertex in one texel fetch instead of four scattered uniform loads.
+  static constexpr uint32_t VERTEX_CONSTANT_TEXELS_UNIT = SAMPLERS;
   static constexpr uint32_t CLIP_PLANES = 6;
   static constexpr uint32_t RENDER_TARGETS = 4;
 

@@ -271,6 +271,10 @@ void ShaderTranslator::WriteVertexDeclarations() {
   Line("layout(std140, binding = " + N(ShaderInterface::VERTEX_STATE_BINDING) +
        ") uniform ynx_VertexState { vec4 ynx_positionFixup; vec4 ynx_clipPlane[" + N(ShaderInterface::CLIP_PLANES) +
        "]; vec4 ynx_pointSize; };");
+  if (interface.relativeConstants) {
+    Line("layout(binding = " + N(ShaderInterface::VERTEX_CONSTANT_TEXELS_UNIT) +
+         ") uniform samplerBuffer ynx_vcTexels;");
+  }
   for (const ShaderInterface::Input& input : interface.inputs) {
     Line("layout(location = " + N(input.location) + ") in vec4 v" + N(input.location) + ";");
   }
@@ -385,13 +389,15 @@ void ShaderTranslator::WriteRegisters() {
   if (outputs & ShaderInterface::OUTPUT_POINT_SIZE) Line("vec4 oPts = vec4(1.0);");
 
   if (interface.relativeConstants) {
-    // Out of range reads give (0, 0, 0, 0), as Direct3D documents.
+    // Out of range reads give (0, 0, 0, 0), as Direct3D documents. The
+    // buffer texture, not the uniform array: a software device loads a
+    // dynamically indexed uniform lane by lane and component by component.
     // Selects, not branches: straight-line reads let the compiler share
     // the reads of one register (a bone's rows for position and normal).
     Line("vec4 ynx_constant(int index) {");
     ++indent;
-    Line("vec4 value = uint(index) < " + N(ShaderInterface::VERTEX_FLOAT_CONSTANTS) + "u ? ynx_vc[index & " +
-         N(ShaderInterface::VERTEX_FLOAT_CONSTANTS - 1) + "] : vec4(0.0);");
+    Line("vec4 value = uint(index) < " + N(ShaderInterface::VERTEX_FLOAT_CONSTANTS) +
+         "u ? texelFetch(ynx_vcTexels, index) : vec4(0.0);");
     for (const uint32_t number : analysis.FloatDefinitionNumbers()) {
       if (number < ShaderInterface::VERTEX_FLOAT_CONSTANTS) {
         Line("value = index == " + N(number) + " ? ynx_c" + N(number) + " : value;");
