@@ -19,6 +19,9 @@ static_assert(R::PIXEL_SPECULAR == 0 && R::PIXEL_LIGHT_SPECULAR == 1 &&
               R::PIXEL_LIGHT_AMBIENT == 6 && R::PIXEL_DIFFUSE == 7 &&
               R::PIXEL_LIGHT_DIFFUSE == 8 && R::PIXEL_EMISSIVE == 9 && R::PIXEL_OWN == 10 &&
               R::PIXEL_DEFINED == 31);
+static_assert(R::PIXEL_PRODUCTS == 16 && R::PRODUCT_AMBIENT == 0 && R::PRODUCT_DIFFUSE == 1 &&
+              R::PRODUCT_SPECULAR == 2 && R::PRODUCT_POINT_AMBIENT == 3 && R::PRODUCT_POINT_DIFFUSE == 4 &&
+              R::PRODUCT_POINT_SPECULAR == 5);
 static_assert(R::OWN_VELVET_COLOR == 0 && R::OWN_VELVET_WRAP == 1 && R::OWN_POINT_AMBIENT == 0 &&
               R::OWN_POINT_DIFFUSE == 1 && R::OWN_POINT_SPECULAR == 2 &&
               R::OWN_POINT_POSITION == 3 && R::OWN_POINT_ATTENUATION == 4);
@@ -114,11 +117,8 @@ std::string LitProgramText::PixelBlinnPhong(const std::string& l, const std::str
 }
 
 std::string LitProgramText::PixelDirectionalTerms() {
-  return "mul r6, c5, c6\n"
-         "mul r4, c7, c8\n"
-         "mad r6.xyz, r4, r3.x, r6\n"
-         "mul r7, c0, c1\n"
-         "mul r7.xyz, r7, r3.y\n";
+  return "mad r6.xyz, c17, r3.x, c16\n"
+         "mul r7.xyz, c18, r3.y\n";
 }
 
 // d from d^2 and 1 / d: attenuation c + l d + q d^2 in two mads.
@@ -140,12 +140,9 @@ std::string LitProgramText::PixelPointTerms(const std::string& l, const char* sh
     text += "mul r11.xy, r11, r10.x\n";
   }
   return text +
-         "mul r4, c10, c5\n"
-         "mad r6.xyz, r4, r10.x, r6\n"
-         "mul r4, c11, c7\n"
-         "mad r6.xyz, r4, r11.x, r6\n"
-         "mul r4, c12, c0\n"
-         "mad r7.xyz, r4, r11.y, r7\n";
+         "mad r6.xyz, c19, r10.x, r6\n"
+         "mad r6.xyz, c20, r11.x, r6\n"
+         "mad r7.xyz, c21, r11.y, r7\n";
 }
 
 std::string LitProgramText::PixelTail() {

@@ -130,7 +130,8 @@ Light* LitShaderPass::GetPointLight() const {
 void LitShaderPass::SetPixelConstants(Renderer& renderer, const Matrix4& fromWorld) const {
   const RenderStateBlock& block = *GetStateBlock();
   const LightValues values = Directional(GetLight(), fromWorld);
-  float registers[(R::PIXEL_OWN + R::OWN_MAX) * 4] = {};
+  static_assert(R::PIXEL_OWN + R::OWN_MAX <= R::PIXEL_PRODUCTS);
+  float registers[(R::PIXEL_PRODUCTS + R::PRODUCT_POINT_SPECULAR + 1) * 4] = {};
   PutColor(registers + R::PIXEL_SPECULAR * 4, block.specular);
   PutColor(registers + R::PIXEL_LIGHT_SPECULAR * 4, values.specular);
   const Vector4& towards = values.towards;
@@ -141,8 +142,23 @@ void LitShaderPass::SetPixelConstants(Renderer& renderer, const Matrix4& fromWor
   PutColor(registers + R::PIXEL_DIFFUSE * 4, block.diffuse);
   PutColor(registers + R::PIXEL_LIGHT_DIFFUSE * 4, values.diffuse);
   PutColor(registers + R::PIXEL_EMISSIVE * 4, block.emissive);
-  const int32_t own = PutOwn(registers + R::PIXEL_OWN * 4, fromWorld);
-  renderer.SetPixelShaderConstants(0, registers, R::PIXEL_OWN + own);
+  PutOwn(registers + R::PIXEL_OWN * 4, fromWorld);
+  const auto product = [&registers](int32_t to, int32_t a, int32_t b) {
+    for (int32_t i = 0; i < 4; ++i) {
+      registers[(R::PIXEL_PRODUCTS + to) * 4 + i] = registers[a * 4 + i] * registers[b * 4 + i];
+    }
+  };
+  product(R::PRODUCT_AMBIENT, R::PIXEL_AMBIENT, R::PIXEL_LIGHT_AMBIENT);
+  product(R::PRODUCT_DIFFUSE, R::PIXEL_DIFFUSE, R::PIXEL_LIGHT_DIFFUSE);
+  product(R::PRODUCT_SPECULAR, R::PIXEL_SPECULAR, R::PIXEL_LIGHT_SPECULAR);
+  int32_t count = R::PIXEL_PRODUCTS + R::PRODUCT_SPECULAR + 1;
+  if (pointLight != nullptr) {
+    product(R::PRODUCT_POINT_AMBIENT, R::PIXEL_OWN + R::OWN_POINT_AMBIENT, R::PIXEL_AMBIENT);
+    product(R::PRODUCT_POINT_DIFFUSE, R::PIXEL_OWN + R::OWN_POINT_DIFFUSE, R::PIXEL_DIFFUSE);
+    product(R::PRODUCT_POINT_SPECULAR, R::PIXEL_OWN + R::OWN_POINT_SPECULAR, R::PIXEL_SPECULAR);
+    count = R::PIXEL_PRODUCTS + R::PRODUCT_POINT_SPECULAR + 1;
+  }
+  renderer.SetPixelShaderConstants(0, registers, count);
 }
 
 int32_t LitShaderPass::PutOwn(float* registers, const Matrix4& fromWorld) const {

@@ -50,7 +50,8 @@ class LitShaderPass : public ColorShaderPass {
   Light* GetPointLight() const;
 
  private:
-  // Pixel constants c0-c9 and the member's for the 2.0 programs.
+  // Pixel constants c0-c9, the member's and their products for the 2.0
+  // programs.
   void SetPixelConstants(Renderer& renderer, const Matrix4& fromWorld) const;
 
   LightOf light;

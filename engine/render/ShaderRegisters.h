@@ -124,6 +124,18 @@ struct ShaderRegisters {
   static constexpr int32_t PIXEL_LIGHT_DIFFUSE = 8;
   static constexpr int32_t PIXEL_EMISSIVE = 9;
   static constexpr int32_t PIXEL_OWN = 10;
+  // Products of the pairs above, so that programs do not multiply them per
+  // pixel (a software device pays for uniform arithmetic on every pixel):
+  // ambient x light ambient, diffuse x light diffuse, specular x light
+  // specular, then with a point light its ambient x ambient, diffuse x
+  // diffuse and specular x specular.
+  static constexpr int32_t PIXEL_PRODUCTS = 16;
+  static constexpr int32_t PRODUCT_AMBIENT = 0;
+  static constexpr int32_t PRODUCT_DIFFUSE = 1;
+  static constexpr int32_t PRODUCT_SPECULAR = 2;
+  static constexpr int32_t PRODUCT_POINT_AMBIENT = 3;
+  static constexpr int32_t PRODUCT_POINT_DIFFUSE = 4;
+  static constexpr int32_t PRODUCT_POINT_SPECULAR = 5;
 
   // The members' own, from LIT_OWN and PIXEL_OWN on.
   static constexpr int32_t OWN_VELVET_COLOR = 0;

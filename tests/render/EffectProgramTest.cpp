@@ -499,14 +499,14 @@ TEST_F(LitEffectProgramTest, EachLitPassBindsItsStreamsConstantsAndLights) {
   };
   const Case cases[] = {
       {"2.0", PLAIN_LIGHT, Renderer::SHADER_2, true,
-       {"SetVertexShaderConstants 0 11", "SetPixelShaderConstants 0 10"}},
+       {"SetVertexShaderConstants 0 11", "SetPixelShaderConstants 0 19"}},
       {"1.1", PLAIN_LIGHT, Renderer::SHADER_1, true, {"SetVertexShaderConstants 0 20"}},
       {"1.1 without a light", PLAIN_LIGHT, Renderer::SHADER_1, false, {"SetVertexShaderConstants 0 20"}},
       {"velvet 2.0", VELVET, Renderer::SHADER_2, true,
-       {"SetVertexShaderConstants 0 11", "SetPixelShaderConstants 0 12"}},
+       {"SetVertexShaderConstants 0 11", "SetPixelShaderConstants 0 19"}},
       {"velvet 1.1", VELVET, Renderer::SHADER_1, true, {"SetVertexShaderConstants 0 22"}},
       {"point 2.0", POINT_LIGHT, Renderer::SHADER_2, true,
-       {"SetVertexShaderConstants 0 11", "SetPixelShaderConstants 0 15"}},
+       {"SetVertexShaderConstants 0 11", "SetPixelShaderConstants 0 22"}},
       {"point 1.1", POINT_LIGHT, Renderer::SHADER_1, true, {"SetVertexShaderConstants 0 25"}},
       {"fixed", PLAIN_LIGHT, Renderer::SHADER_NONE, true, {"PushLight sun"}},
       {"fixed without a light", PLAIN_LIGHT, Renderer::SHADER_NONE, false, {}},
@@ -558,6 +558,14 @@ TEST_F(LitEffectProgramTest, ConstantsCarryMaterialLightsAndCameraInObjectSpace)
       expect(one ? vc[17] : vc[8], {-9, 2, -10, 1});
       EXPECT_FLOAT_EQ(one ? vc[18][0] : vc[9][0], 0.25f);
       EXPECT_FLOAT_EQ(one ? vc[18][1] : vc[9][1], 3);
+      if (!one) {
+        // The products the 2.0 programs read instead of multiplying per pixel.
+        const Color sunSpecular = lit ? sun->GetSpecular() : Color{0, 0, 0, 0};
+        const Color lampDiffuse = lit ? lamp->GetDiffuse() : Color{0, 0, 0, 0};
+        expect(pc[17], {0.8f * sunDiffuse.red, 0.7f * sunDiffuse.green, 0.6f * sunDiffuse.blue, 0.5f * sunDiffuse.alpha});
+        expect(pc[18], {0.3f * sunSpecular.red, 0.3f * sunSpecular.green, 0.3f * sunSpecular.blue, sunSpecular.alpha});
+        expect(pc[20], {0.8f * lampDiffuse.red, 0.7f * lampDiffuse.green, 0.6f * lampDiffuse.blue, 0.5f * lampDiffuse.alpha});
+      }
       if (lit) {
         expect(one ? vc[23] : pc[13], {-5, 6, 7, 1});
         expect(one ? vc[24] : pc[14], {1, 0.5f, 0.25f, 0});
@@ -678,15 +686,15 @@ TEST_F(NormalmapProgramTest, EachPassBindsTangentsNormalMapAndConstantsOrFallsBa
   };
   const Case cases[] = {
       {"2.0", MAP, Renderer::SHADER_2, 3, 0,
-       {"SetVertexShaderConstants 0 12", "SetPixelShaderConstants 0 10"}},
+       {"SetVertexShaderConstants 0 12", "SetPixelShaderConstants 0 19"}},
       {"1.1", MAP, Renderer::SHADER_1, 3, 0,
        {"SetVertexShaderConstants 0 20", "SetPixelShaderConstants 0 3"}},
       {"parallax 2.0", PARALLAX, Renderer::SHADER_2, 3, 0,
-       {"SetVertexShaderConstants 0 12", "SetPixelShaderConstants 0 11"}},
+       {"SetVertexShaderConstants 0 12", "SetPixelShaderConstants 0 19"}},
       {"parallax 1.1", PARALLAX, Renderer::SHADER_1, 3, 0,
        {"SetVertexShaderConstants 0 21", "SetPixelShaderConstants 0 3"}},
       {"point 2.0", MAP_POINT, Renderer::SHADER_2, 3, 0,
-       {"SetVertexShaderConstants 0 13", "SetPixelShaderConstants 0 15"}},
+       {"SetVertexShaderConstants 0 13", "SetPixelShaderConstants 0 22"}},
       {"point 1.1", MAP_POINT, Renderer::SHADER_1, 3, 0,
        {"SetVertexShaderConstants 0 25", "SetPixelShaderConstants 0 3"}},
       {"two stages: lit fixed pass", MAP, Renderer::SHADER_2, 2, 1, {"PushLight sun"}},
