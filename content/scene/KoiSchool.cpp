@@ -51,7 +51,7 @@ AnimationFrame Window(Animation* animation, double start, double end, double bea
 
 }  // namespace
 
-void KoiSchool::Add(SceneNode* garden, Light* moon, const std::vector<Texture*>& skins, float pondRadius) {
+void KoiSchool::Add(SceneNode* parent, Light* moon, const std::vector<Texture*>& skins, float pondRadius) {
   int index = 0;
   for (Texture* skin : skins) {
     ++index;
@@ -82,7 +82,7 @@ void KoiSchool::Add(SceneNode* garden, Light* moon, const std::vector<Texture*>&
     swim->AddFrame(lap);
     swim->SetPeriod(22.0 + 5.0 * index);
     carrier->AttachController(swim);
-    garden->AppendChild(carrier);
+    parent->AppendChild(carrier);
     carrier->AppendChild(koi.spine.Get());
 
     // The spine's beat: every bone after the head follows the skeleton's
@@ -114,7 +114,7 @@ void KoiSchool::Add(SceneNode* garden, Light* moon, const std::vector<Texture*>&
                         Color{0.05f, 0.04f, 0.03f, 0.0f}, 12.0f);
     scales->SetSkin(koi.skin.Get());
     koi.body->SetEffect(scales);
-    garden->AppendChild(koi.body.Get());
+    parent->AppendChild(koi.body.Get());
   }
 }
 

@@ -15,9 +15,9 @@ class KoiSchool {
  public:
   // One koi per skin, named "Koi1", "Koi2", ... (the carrier nodes that
   // cameras can follow), swimming in a pond of `pondRadius` round the
-  // origin of `garden`, whose transformation must be the identity (skinned
+  // origin of `parent`, whose transformation must be the identity (skinned
   // bodies are computed in world space).
-  static void Add(SceneNode* garden, Light* moon, const std::vector<Texture*>& skins, float pondRadius);
+  static void Add(SceneNode* parent, Light* moon, const std::vector<Texture*>& skins, float pondRadius);
 };
 
 }  // namespace ynx::content

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "content/ArchiveFolder.h"
 #include "engine/core/Ptr.h"
@@ -41,17 +42,20 @@ class SceneBuilder {
                    float yaw);
 
   void AddSky(SceneNode* root);
-  void AddGround(SceneNode* film, SceneNode* garden);
+  // The lawn under `garden` where the casters of `casters` can throw
+  // shadow, the rest under `film`.
+  void AddGround(SceneNode* film, SceneNode* garden, const std::vector<Triangles*>& casters);
   // The bed goes into `film`, ahead of the garden; the water into the garden.
   void AddPond(SceneNode* film, SceneNode* garden);
   void AddBridge(SceneNode* garden);
-  void AddLanterns(SceneNode* garden);
-  void AddStones(SceneNode* garden);
-  // Stalks and trunk into the garden, the cut-out leaves and grass into
+  void AddLanterns(SceneNode* standing);
+  // Rocks into `standing`, the flat path stones into the garden.
+  void AddStones(SceneNode* standing, SceneNode* garden);
+  // Stalks and trunk into `standing`, the cut-out leaves and grass into
   // `foliage`.
-  void AddPlants(SceneNode* garden, SceneNode* foliage);
-  // The moon's shadow map over the garden group only.
-  void AddShadows(SceneNode* garden);
+  void AddPlants(SceneNode* standing, SceneNode* foliage);
+  // The moon's shadow map over the garden group, cast by `casters`.
+  void AddShadows(SceneNode* garden, const std::vector<Triangles*>& casters);
 
   ArchiveFolder& media;
   std::map<std::string, Ptr<Texture>> textures;
