@@ -13,6 +13,7 @@
 #include "content/scene/GardenSounds.h"
 #include "content/scene/KoiSchool.h"
 #include "engine/render/ColorEffect.h"
+#include "engine/render/GeometryNodeEffect.h"
 #include "engine/render/NormalmapTexture1DL1PLEffect.h"
 #include "engine/render/NormalmapTexture1DLEffect.h"
 #include "engine/render/NormalmapTextureEffect.h"
@@ -91,22 +92,29 @@ std::vector<Triangles*> Casters(std::initializer_list<SceneNode*> groups) {
 }
 
 // Where on y = 0 the casters can throw shadow: each triangle carried along
-// the moonlight to the ground, as a box widened by `margin` for the swaying
-// stalks and the map's soft edge.
-std::vector<GroundBox> ShadowBoxes(const std::vector<Triangles*>& casters, const Vector3& toMoon, float margin) {
+// the moonlight to the ground, as a box widened for the map's soft edge
+// and, on swaying meshes, for how far the triangle's top sways.
+std::vector<GroundBox> ShadowBoxes(const std::vector<Triangles*>& casters, const Vector3& toMoon) {
+  constexpr float SOFT_EDGE = 0.15f;
   std::vector<GroundBox> boxes;
   for (Triangles* mesh : casters) {
+    const auto* material = dynamic_cast<const GeometryNodeEffect*>(mesh->GetEffect());
+    // Sway moves a point at height y by up to amplitude * y along x and z.
+    const float sway = material != nullptr && material->GetSway() ? 1.5f * material->GetSwayAmplitude() : 0.0f;
     const Transformation& place = mesh->GetLocalTransform();
     const Vector3* vertices = static_cast<const Vector3*>(mesh->GetVertices()->GetData());
     const int32_t* indices = static_cast<const int32_t*>(mesh->GetIndices()->GetData());
     for (int32_t t = 0; t + 2 < mesh->GetIndices()->GetCount(); t += 3) {
       GroundBox box{1e9f, 1e9f, -1e9f, -1e9f};
+      float top = 0.0f;
       for (int k = 0; k < 3; ++k) {
+        top = std::max(top, vertices[indices[t + k]].y);
         const Vector3 p = place.TransformPoint(vertices[indices[t + k]]);
         const Vector3 ground = p - toMoon * (std::max(p.y, 0.0f) / toMoon.y);
         box = {std::min(box.minX, ground.x), std::min(box.minZ, ground.z), std::max(box.maxX, ground.x),
                std::max(box.maxZ, ground.z)};
       }
+      const float margin = SOFT_EDGE + sway * top;
       boxes.push_back({box.minX - margin, box.minZ - margin, box.maxX + margin, box.maxZ + margin});
     }
   }
@@ -199,7 +207,7 @@ void SceneBuilder::AddGround(SceneNode* film, SceneNode* garden, const std::vect
   // the shadow group, so the receiver pass (a second draw of each) skips
   // the open lawn and the map's fit stays on the garden; the rest, and the
   // lawn beyond, lie outside it.
-  const std::vector<GroundBox> shadows = ShadowBoxes(casters, ToMoon(), 0.5f);
+  const std::vector<GroundBox> shadows = ShadowBoxes(casters, ToMoon());
   auto shaded = [&](const Vector3 (&corners)[4]) {
     GroundBox quad{1e9f, 1e9f, -1e9f, -1e9f};
     for (const Vector3& corner : corners) {
