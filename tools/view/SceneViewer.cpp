@@ -121,7 +121,17 @@ int SceneViewer::Run() {
       return 1;
     }
   }
+  if (options.stats) PrintSummary();
   return 0;
+}
+
+void SceneViewer::PrintSummary() const {
+  if (timing.frames == 0) return;
+  const double meanMs = timing.wallSeconds * 1000.0 / timing.frames;
+  std::printf("%d frames after the first: %.2f ms a frame (%.1f fps), slowest %.2f ms; "
+              "drawing thread %.0f %% of the process's cpu\n",
+              timing.frames, meanMs, 1000.0 / meanMs, timing.slowestSeconds * 1000.0,
+              timing.processCpuSeconds > 0.0 ? 100.0 * timing.threadCpuSeconds / timing.processCpuSeconds : 0.0);
 }
 
 bool SceneViewer::Start(std::string& error) {
@@ -259,6 +269,7 @@ bool SceneViewer::ChooseFont(std::string& error) {
 
 bool SceneViewer::DrawFrame(int32_t frame, double elapsed, std::string& error) {
   Renderer* renderer = Renderer::GetCurrent();
+  const auto wallStart = std::chrono::steady_clock::now();
   const double cpuStart = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
   const double processStart = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
   scene->UpdateRecursive(elapsed, true);
@@ -289,12 +300,22 @@ bool SceneViewer::DrawFrame(int32_t frame, double elapsed, std::string& error) {
   }
   if (options.stats) {
     const RenderStats& stats = renderer->GetStats();
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+    const double cpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - cpuStart;
     // The process's time takes in the driver's rasterising threads.
-    std::printf("frame %d: cpu %.3f ms, draws %d, passes recorded %d, uploads %d, device objects %d, "
-                "process cpu %.3f ms\n",
-                frame, (CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - cpuStart) * 1000.0, stats.draws,
-                stats.passesRecorded, stats.uploads, stats.deviceObjectsCreated,
-                (CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - processStart) * 1000.0);
+    const double processCpu = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - processStart;
+    std::printf("frame %d: wall %.3f ms, cpu %.3f ms, draws %d, passes recorded %d, uploads %d, "
+                "device objects %d, process cpu %.3f ms\n",
+                frame, wall * 1000.0, cpu * 1000.0, stats.draws, stats.passesRecorded, stats.uploads,
+                stats.deviceObjectsCreated, processCpu * 1000.0);
+    // The first frame compiles programs and fills caches: it is left out.
+    if (frame > 1) {
+      ++timing.frames;
+      timing.wallSeconds += wall;
+      timing.slowestSeconds = std::max(timing.slowestSeconds, wall);
+      timing.threadCpuSeconds += cpu;
+      timing.processCpuSeconds += processCpu;
+    }
   }
   return true;
 }

@@ -36,6 +36,16 @@ class SceneViewer {
   bool ChooseCamera(std::string& error);
   bool ChooseFont(std::string& error);
   bool DrawFrame(int32_t frame, double elapsed, std::string& error);
+  void PrintSummary() const;
+
+  // Sums over the frames --stats reports, for the closing line.
+  struct Timing {
+    int32_t frames = 0;
+    double wallSeconds = 0.0;
+    double slowestSeconds = 0.0;
+    double threadCpuSeconds = 0.0;
+    double processCpuSeconds = 0.0;
+  };
 
   const ViewOptions& options;
   Ptr<ToolLog> log;
@@ -46,6 +56,7 @@ class SceneViewer {
   Ptr<FreeCamera> freeCamera;
   Ptr<TextureFont> font;
   bool useFreeCamera = false;
+  Timing timing;
 };
 
 }  // namespace ynx::tools
