@@ -52,12 +52,13 @@ void Card(MeshBuilder& mesh, const Vector3& base, const Vector3& across, float w
 
 }  // namespace
 
-Ptr<Triangles> GardenMeshes::Ground(float inner, float outer, float tile, const QuadFilter& keep) {
+Ptr<Triangles> GardenMeshes::Ground(float inner, float outer, float tile, int rings, const QuadFilter& keep) {
   MeshBuilder mesh;
   // Planar coordinates, so that the texture keeps its size across the ring.
-  for (int ring = 0; ring < 12; ++ring) {
-    const float r0 = inner + (outer - inner) * std::pow(static_cast<float>(ring) / 12.0f, 1.6f);
-    const float r1 = inner + (outer - inner) * std::pow(static_cast<float>(ring + 1) / 12.0f, 1.6f);
+  const float count = static_cast<float>(rings);
+  for (int ring = 0; ring < rings; ++ring) {
+    const float r0 = inner + (outer - inner) * std::pow(static_cast<float>(ring) / count, 1.6f);
+    const float r1 = inner + (outer - inner) * std::pow(static_cast<float>(ring + 1) / count, 1.6f);
     const int segments = 48;
     for (int i = 0; i < segments; ++i) {
       const float a0 = static_cast<float>(i) * TAU / segments;
@@ -78,7 +79,7 @@ Ptr<Triangles> GardenMeshes::SkyDome(float radius) {
   MeshBuilder mesh;
   // v from the zenith down to slightly below the horizon, so that no gap
   // shows past the ground's edge; u runs westward to keep the faces inward.
-  mesh.Grid(32, 12, 2.0f, 1.0f, [&](float u, float v) {
+  mesh.Grid(24, 8, 2.0f, 1.0f, [&](float u, float v) {
     const float azimuth = (1.0f - u) * TAU;
     const float elevation = 1.5707963f - v * 1.65f;
     return Vector3{radius * std::cos(azimuth) * std::cos(elevation), radius * std::sin(elevation),
@@ -180,7 +181,9 @@ Ptr<Triangles> GardenMeshes::Rock(uint32_t seed, float size) {
   // A sphere pushed out and in by noise, flattened below.
   const Noise bumps(seed, 8);
   MeshBuilder mesh;
-  mesh.Grid(24, 12, 2.0f, 1.0f, [&](float u, float v) {
+  // Coarse: the normal map carries the detail, and on a software
+  // rasteriser every triangle costs its setup, in the shadow map too.
+  mesh.Grid(16, 8, 2.0f, 1.0f, [&](float u, float v) {
     const float azimuth = -u * TAU;
     const float polar = (1.0f - v) * 3.14159265f;
     const float bump = 0.75f + 0.5f * bumps.Fractal(u * 8.0f, v * 4.0f, 3);
@@ -218,7 +221,8 @@ Ptr<Triangles> GardenMeshes::BambooStalk(uint32_t seed, float height, float radi
   RandomStream random(seed);
   const float lean = random.Range(-0.04f, 0.04f);
   MeshBuilder mesh;
-  mesh.Grid(8, 12, 1.0f, height / nodeSpacing, [&](float u, float v) {
+  // Straight and thin: rows enough for the sway to bend it smoothly.
+  mesh.Grid(6, 6, 1.0f, height / nodeSpacing, [&](float u, float v) {
     const float angle = -u * TAU;
     const float r = radius * (1.0f - 0.3f * v);
     return Vector3{r * std::cos(angle) + lean * v * height, v * height, r * std::sin(angle)};

@@ -19,10 +19,11 @@ namespace ynx::content {
 class GardenMeshes {
  public:
   // The lawn round the pond: a ring at y = 0 from the pond's rim out to
-  // `outer`, its texture repeating every `tile` metres. Built of quads;
-  // with `keep`, only those whose corners it accepts.
+  // `outer`, its texture repeating every `tile` metres. Built of quads,
+  // 48 round and `rings` out, wider further out; with `keep`, only those
+  // whose corners it accepts.
   using QuadFilter = std::function<bool(const Vector3 (&corners)[4])>;
-  static Ptr<Triangles> Ground(float inner, float outer, float tile, const QuadFilter& keep = nullptr);
+  static Ptr<Triangles> Ground(float inner, float outer, float tile, int rings, const QuadFilter& keep = nullptr);
   // The sky: a half sphere seen from inside, the picture's top at the
   // zenith, twice round; and the moon, a square facing -z (toward the garden when the
   // node puts it in the north).

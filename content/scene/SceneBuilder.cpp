@@ -219,10 +219,12 @@ void SceneBuilder::AddGround(SceneNode* film, SceneNode* garden, const std::vect
     });
   };
   const Color moonlit = Moonlit(ToMoon().y);
-  Ptr<Triangles> rings[] = {GardenMeshes::Ground(POND_RADIUS, LAWN_RADIUS, 3.0f, shaded),
-                            GardenMeshes::Ground(POND_RADIUS, LAWN_RADIUS, 3.0f,
+  // The lawn beyond is flat and unshaded: a few wide rings, whose inner
+  // edge still meets the garden's 48 quads round.
+  Ptr<Triangles> rings[] = {GardenMeshes::Ground(POND_RADIUS, LAWN_RADIUS, 3.0f, 12, shaded),
+                            GardenMeshes::Ground(POND_RADIUS, LAWN_RADIUS, 3.0f, 12,
                                                  [&](const Vector3 (&corners)[4]) { return !shaded(corners); }),
-                            GardenMeshes::Ground(LAWN_RADIUS, 40.0f, 3.0f)};
+                            GardenMeshes::Ground(LAWN_RADIUS, 40.0f, 3.0f, 3)};
   SceneNode* parents[] = {garden, film, film};
   const char* names[] = {"Ground", "OpenGround", "FarGround"};
   for (int i = 0; i < 3; ++i) {

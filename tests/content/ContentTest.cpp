@@ -470,7 +470,7 @@ TEST_F(ContentArchives, TheSceneKeepsTheRulesTheEngineImposes) {
         ASSERT_TRUE(shaded != nullptr && open != nullptr);
         EXPECT_EQ(group->FindByName(String("OpenGround")), nullptr) << "the open lawn takes no shadow";
         const int32_t shadedCount = shaded->GetIndices()->GetCount();
-        const int32_t ringCount = ynx::content::GardenMeshes::Ground(3.2f, 13.0f, 3.0f)->GetIndices()->GetCount();
+        const int32_t ringCount = ynx::content::GardenMeshes::Ground(3.2f, 13.0f, 3.0f, 12)->GetIndices()->GetCount();
         EXPECT_GT(shadedCount, 0);
         EXPECT_LT(shadedCount, ringCount);
         EXPECT_EQ(shadedCount + open->GetIndices()->GetCount(), ringCount);

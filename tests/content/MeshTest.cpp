@@ -28,7 +28,7 @@ const std::vector<MeshCase>& Cases() {
   static const std::vector<MeshCase> cases = {
       {"PondSurface", [] { return GardenMeshes::PondSurface(3.0f, 4.0f); }, false, false},
       {"PondBed", [] { return GardenMeshes::PondBed(3.0f, 0.5f); }, true, false},
-      {"Ground", [] { return GardenMeshes::Ground(3.0f, 30.0f, 3.0f); }, false, false},
+      {"Ground", [] { return GardenMeshes::Ground(3.0f, 30.0f, 3.0f, 12); }, false, false},
       {"SkyDome", [] { return GardenMeshes::SkyDome(80.0f); }, false, false},
       {"MoonDisc", [] { return GardenMeshes::MoonDisc(7.0f); }, true, false},
       {"Bridge", [] { return GardenMeshes::Bridge(4.0f, 1.2f, 0.6f); }, false, false},
