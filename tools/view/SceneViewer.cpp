@@ -130,7 +130,8 @@ void SceneViewer::PrintSummary() const {
   const double meanMs = timing.wallSeconds * 1000.0 / timing.frames;
   std::printf("after the first frame, %d %s: %.2f ms a frame (%.1f fps), slowest %.2f ms; "
               "drawing thread %.0f %% of the process's cpu\n",
-              timing.frames, timing.frames == 1 ? "frame" : "frames", meanMs, 1000.0 / meanMs, timing.slowestSeconds * 1000.0,
+              timing.frames, timing.frames == 1 ? "frame" : "frames", meanMs, 1000.0 / meanMs,
+              timing.slowestSeconds * 1000.0,
               timing.processCpuSeconds > 0.0 ? 100.0 * timing.threadCpuSeconds / timing.processCpuSeconds : 0.0);
 }
 
